@@ -1,0 +1,123 @@
+#pragma once
+
+// Dialog control ids. Window logic addresses controls only through these,
+// so the Qt front end and the tests' plain map agree on every control.
+namespace dp3::id {
+
+// Dialog templates.
+inline constexpr int kMainDialog = 1001;
+inline constexpr int kPortDialog = 1002;
+inline constexpr int kUploaderDialog = 1003;
+inline constexpr int kAboutDialog = 1004;
+inline constexpr int kRttyDialog = 1005;
+
+// Main window (1001): message editor.
+inline constexpr int kMsg1 = 4001;  // 4001-4006: messages 1-6 (bank 1)
+inline constexpr int kMsg7 = 4080;  // 4080-4085: messages 7-12 (bank 2)
+inline constexpr int kMsgLabel1 = 4062;  // 4062-4067: "Msg 1".."Msg 6"
+inline constexpr int kMsgLabel7 = 4086;  // 4086-4091: "Msg 7".."Msg 12"
+inline constexpr int kCallsignUser1 = 4071;
+inline constexpr int kCallsignUser2 = 4072;
+inline constexpr int kBank1 = 4007;
+inline constexpr int kBank2 = 4008;
+inline constexpr int kUser1 = 4068;
+inline constexpr int kUser2 = 4069;
+
+// Main window: mode check boxes.
+inline constexpr int kSwap = 4014;
+inline constexpr int kAutoSpace = 4015;
+inline constexpr int kCtSpace = 4016;
+inline constexpr int kCut0 = 4017;
+inline constexpr int kCut9 = 4018;
+inline constexpr int kPdlToneOnly = 4019;
+inline constexpr int kPdlWdOff = 4020;
+inline constexpr int kPaddleMute = 4021;
+inline constexpr int kFastCmd = 4022;
+inline constexpr int kTune50 = 4023;
+inline constexpr int kSo2r = 4024;
+inline constexpr int kFaveWpmOff = 4101;
+
+// Main window: number boxes.
+inline constexpr int kMaxWpm = 4025;
+inline constexpr int kMinWpm = 4027;
+inline constexpr int kCmdWpm = 4029;
+inline constexpr int kCurWpm = 4033;
+inline constexpr int kRatio = 4031;
+inline constexpr int kKeyComp = 4035;
+inline constexpr int kPdlSample = 4037;
+inline constexpr int kFirstExtension = 4097;
+inline constexpr int kWeight = 4039;
+inline constexpr int kLeadIn = 4041;
+inline constexpr int kTail = 4043;
+inline constexpr int kFarnsWpm = 4045;
+inline constexpr int kLtrSpace = 4047;
+inline constexpr int kStVolume = 4100;
+inline constexpr int kSerialNumber = 4096;
+inline constexpr int kStFreq = 4073;
+
+// Main window: lists.
+inline constexpr int kKeyerMode = 4049;
+inline constexpr int kOutputSelection = 4053;
+inline constexpr int kPaddleHang = 4054;
+
+// Main window: buttons.
+inline constexpr int kReadDp = 4013;
+inline constexpr int kWriteDp = 4012;
+inline constexpr int kTestDp = 4011;
+inline constexpr int kFwUpdate = 4010;
+inline constexpr int kSetComPort = 4009;
+inline constexpr int kRtty = 4103;
+inline constexpr int kAbout = 4094;
+inline constexpr int kReadConfigFile = 4092;
+inline constexpr int kWriteConfigFile = 4093;
+inline constexpr int kResetDefaults = 4051;
+inline constexpr int kExit = 4;
+
+// Main window: status fields.
+inline constexpr int kBytesLeft = 4058;
+inline constexpr int kOperationStatus = 4059;
+inline constexpr int kPotValue = 4060;
+inline constexpr int kVolts = 4070;
+inline constexpr int kPushButtons = 4075;
+inline constexpr int kInterfaceStatus = 4061;
+inline constexpr int kFileName = 4057;
+inline constexpr int kComPortLabel = 4074;
+inline constexpr int kIcLine = 4079;
+inline constexpr int kConfigGroup = 4055;
+inline constexpr int kEditorGroup = 4056;
+
+// Comm port window (1002).
+inline constexpr int kPortList = 4026;
+inline constexpr int kPortOk = 1;
+inline constexpr int kPortExit = 403;
+
+// Firmware uploader window (1003).
+inline constexpr int kLoadBin = 2;
+inline constexpr int kProgram = 4028;
+inline constexpr int kUploaderExit = 4040;
+inline constexpr int kUploadProgress = 4032;
+inline constexpr int kUploadLog = 4034;
+inline constexpr int kUploadStatus = 4036;
+inline constexpr int kUploadPath = 4038;
+
+// About window (1004).
+inline constexpr int kAboutVersion = 4030;
+inline constexpr int kAboutSystem = 4042;
+inline constexpr int kVerboseMode = 4048;
+inline constexpr int kAboutGuide = 4096;
+inline constexpr int kAboutOk = 1;
+
+// RTTY window (1005).
+inline constexpr int kRttyEnable = 4044;
+inline constexpr int kRttyDiddle = 4050;
+inline constexpr int kRttyFskMap = 4052;
+inline constexpr int kRttyAutoCrLf = 4056;
+inline constexpr int kRttyReverse = 4123;
+inline constexpr int kRttyBaudRate = 4076;
+inline constexpr int kRttyDiddleIs = 4078;
+inline constexpr int kRttyStopBits = 4098;
+inline constexpr int kRttyUsos = 4102;
+inline constexpr int kRttyOk = 4106;
+inline constexpr int kRttyCancel = 4105;
+
+}  // namespace dp3::id

@@ -1,0 +1,59 @@
+#include "app/control_surface.hpp"
+
+#include <charconv>
+#include <string>
+
+#include "app/map_surface.hpp"
+
+namespace dp3 {
+
+void setNumber(ControlSurface& ui, int id, unsigned value) { ui.setText(id, std::to_string(value)); }
+
+unsigned readNumber(const ControlSurface& ui, int id) {
+  const std::string text = ui.text(id);
+  std::string_view digits = text;
+  while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
+  while (!digits.empty() && digits.back() == ' ') digits.remove_suffix(1);
+  if (digits.empty() || digits.front() == '+' || digits.front() == '-') return 0;
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
+  return value;
+}
+
+void MapSurface::setText(int id, std::string_view text) { controls_[id].text = text; }
+std::string MapSurface::text(int id) const { return control(id).text; }
+void MapSurface::appendText(int id, std::string_view text) { controls_[id].text += text; }
+void MapSurface::setChecked(int id, bool checked) { controls_[id].checked = checked; }
+bool MapSurface::isChecked(int id) const { return control(id).checked; }
+
+void MapSurface::clearList(int id) {
+  controls_[id].entries.clear();
+  controls_[id].selection = -1;
+}
+
+void MapSurface::addListEntry(int id, std::string_view text) {
+  controls_[id].entries.emplace_back(text);
+}
+
+void MapSurface::selectEntry(int id, int index) {
+  Control& c = controls_[id];
+  c.selection = (index >= 0 && index < static_cast<int>(c.entries.size())) ? index : -1;
+}
+
+int MapSurface::selectedEntry(int id) const { return control(id).selection; }
+void MapSurface::setEnabled(int id, bool enabled) { controls_[id].enabled = enabled; }
+void MapSurface::setVisible(int id, bool visible) { controls_[id].visible = visible; }
+void MapSurface::setProgress(int id, int percent) { controls_[id].progress = percent; }
+
+void MapSurface::showMessage(std::string_view text, std::string_view caption) {
+  messages.push_back({std::string(text), std::string(caption)});
+}
+
+const MapSurface::Control& MapSurface::control(int id) const {
+  static const Control untouched;
+  const auto it = controls_.find(id);
+  return it == controls_.end() ? untouched : it->second;
+}
+
+}  // namespace dp3

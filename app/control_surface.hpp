@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace dp3 {
+
+// The narrow face of a dialog that window logic talks to, keyed by control id.
+// The Qt front end implements it over real widgets; tests and the command line
+// implement it with a plain map (MapSurface). A surface ignores ids it does not
+// hold, as a dialog without that control would.
+class ControlSurface {
+ public:
+  virtual ~ControlSurface() = default;
+
+  virtual void setText(int id, std::string_view text) = 0;
+  virtual std::string text(int id) const = 0;
+  // Adds text at the end (the uploader's log); cheaper than setText for long logs.
+  virtual void appendText(int id, std::string_view text) = 0;
+
+  virtual void setChecked(int id, bool checked) = 0;
+  virtual bool isChecked(int id) const = 0;
+
+  virtual void clearList(int id) = 0;
+  virtual void addListEntry(int id, std::string_view text) = 0;
+  // index -1 leaves the list with no selection.
+  virtual void selectEntry(int id, int index) = 0;
+  virtual int selectedEntry(int id) const = 0;  // -1 when nothing is selected
+
+  virtual void setEnabled(int id, bool enabled) = 0;
+  virtual void setVisible(int id, bool visible) = 0;
+  virtual void setProgress(int id, int percent) = 0;
+
+  // A modal message box with an OK button.
+  virtual void showMessage(std::string_view text, std::string_view caption) = 0;
+};
+
+// Number boxes hold unsigned decimal numbers.
+void setNumber(ControlSurface& ui, int id, unsigned value);
+// Empty, non-numeric or out-of-range text reads as 0.
+unsigned readNumber(const ControlSurface& ui, int id);
+
+}  // namespace dp3

@@ -1,0 +1,59 @@
+#include "app/keyer_commands.hpp"
+
+#include <cstdio>
+#include <span>
+
+#include "app/control_ids.hpp"
+#include "link/host_commands.hpp"
+
+namespace dp3 {
+
+std::string voltsText(std::uint8_t reply) {
+  if (reply == 0) return "-.-- Volts";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f Volts", 26214.4 / reply / 100);
+  return text;
+}
+
+int TestCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+  for (int field : {id::kOperationStatus, id::kVolts, id::kPotValue, id::kPushButtons}) {
+    ui.setText(field, "");
+  }
+  const int result = TestInterface(ui, link, keyer);
+  if (result < 0) {
+    ui.setText(id::kOperationStatus, kStatusError);
+    return result;
+  }
+  if (result == kVariantNoFirmware) {
+    ui.setText(id::kOperationStatus, kStatusNoFirmware);
+    return result;
+  }
+  ui.setText(id::kOperationStatus, kStatusOk);
+  ui.setText(id::kPotValue, "PotValue: " + std::to_string(GetPotValue(link)));
+  if (keyer.IcVariant != kVariantPika) {
+    ui.setText(id::kPushButtons, "PB:" + std::to_string(GetPushButtons(link)));
+  }
+  ui.setText(id::kVolts, voltsText(GetSupplyVoltage(link)));
+  return result;
+}
+
+bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
+  if (TestInterface(ui, link, keyer) < 0) {
+    ui.setText(id::kOperationStatus, kStatusError);
+    return false;
+  }
+  ui.setText(id::kOperationStatus, kStatusReading);
+  SettingsImage scratch = image;
+  const bool complete =
+      ReadSettingsBlock(link, std::span(scratch).first<kSettingsBlockSize>()) &&
+      ReadExtensionBlock(link, std::span(scratch).subspan<kExtensionOffset, kExtensionBlockSize>());
+  if (!complete) {
+    ui.setText(id::kOperationStatus, kStatusReadFailed);
+    return false;
+  }
+  image = scratch;
+  ui.setText(id::kOperationStatus, kStatusReadDone);
+  return true;
+}
+
+}  // namespace dp3

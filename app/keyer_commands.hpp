@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/control_surface.hpp"
+#include "link/interface_test.hpp"
+#include "link/link.hpp"
+#include "settings/settings_image.hpp"
+
+namespace dp3 {
+
+// Operation status texts of the main window (4059).
+inline constexpr const char* kStatusOk = ">DP OK";
+inline constexpr const char* kStatusNoFirmware = ">DP NOS";
+inline constexpr const char* kStatusError = ">DP ERR";
+inline constexpr const char* kStatusReading = ">Reading";
+inline constexpr const char* kStatusReadDone = ">Done";
+inline constexpr const char* kStatusReadFailed = ">Read Failed";
+
+// "%.2f Volts" of the supply reading B (26214.4 / B / 100); a reading of 0
+// has no voltage to show.
+std::string voltsText(std::uint8_t reply);
+
+// Test DP: the interface test, then the live readings after ">DP OK".
+// Returns the interface test's result.
+int TestCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+
+// Read DP: the interface test, then both settings blocks. The image is
+// replaced only when all 300 bytes arrived; otherwise it stays as it was and
+// ">Read Failed" is shown. Returns true when the image was replaced.
+bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image);
+
+}  // namespace dp3

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/control_surface.hpp"
+
+namespace dp3 {
+
+// A control surface over a plain map: the window logic's state without a window.
+// Used by the command line and by tests.
+class MapSurface : public ControlSurface {
+ public:
+  struct Control {
+    std::string text;
+    bool checked = false;
+    std::vector<std::string> entries;
+    int selection = -1;
+    bool enabled = true;
+    bool visible = true;
+    int progress = 0;
+  };
+  struct Message {
+    std::string text;
+    std::string caption;
+  };
+
+  void setText(int id, std::string_view text) override;
+  std::string text(int id) const override;
+  void appendText(int id, std::string_view text) override;
+  void setChecked(int id, bool checked) override;
+  bool isChecked(int id) const override;
+  void clearList(int id) override;
+  void addListEntry(int id, std::string_view text) override;
+  void selectEntry(int id, int index) override;
+  int selectedEntry(int id) const override;
+  void setEnabled(int id, bool enabled) override;
+  void setVisible(int id, bool visible) override;
+  void setProgress(int id, int percent) override;
+  void showMessage(std::string_view text, std::string_view caption) override;
+
+  // Read-only view of one control; a control never touched reads as default.
+  const Control& control(int id) const;
+  bool isEnabled(int id) const { return control(id).enabled; }
+  bool isVisible(int id) const { return control(id).visible; }
+
+  std::vector<Message> messages;
+
+ private:
+  std::map<int, Control> controls_;
+};
+
+}  // namespace dp3

@@ -1,0 +1,89 @@
+#include "app/program_config.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+namespace dp3 {
+
+namespace {
+constexpr const char* kConfigFileName = "dp3tools.cfg";
+}
+
+std::filesystem::path executablePath() {
+  std::error_code error;
+  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : path;
+}
+
+std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable) {
+  if (!executable.empty()) {
+    auto beside = executable.parent_path() / kConfigFileName;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(beside, error)) return beside;
+  }
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::filesystem::path(home) / ".config";
+  } else {
+    base = std::filesystem::current_path();
+  }
+  return base / "dp3tools" / kConfigFileName;
+}
+
+std::int32_t portNumberOf(const std::string& devicePath) {
+  std::size_t end = devicePath.size();
+  std::size_t start = end;
+  while (start > 0 && devicePath[start - 1] >= '0' && devicePath[start - 1] <= '9') --start;
+  if (start == end || end - start > 9) return 0;
+  return static_cast<std::int32_t>(std::stol(devicePath.substr(start)));
+}
+
+int LoadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
+  std::ifstream file(config.ConfigFilePath, std::ios::binary);
+  if (!file) {
+    config.ComPort = 1;
+    config.portPath.clear();
+    SaveProgramConfig(config, ui);
+    return 1;
+  }
+  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) {
+    ui.showMessage("Read file failed.", "Error");
+    return 0;
+  }
+  // A short file replaces only the low-order bytes of the number.
+  std::uint32_t port = static_cast<std::uint32_t>(config.ComPort);
+  for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
+    port &= ~(0xFFu << (8 * i));
+    port |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+  }
+  config.ComPort = static_cast<std::int32_t>(port);
+  config.portPath = bytes.size() > 4 ? std::string(bytes.begin() + 4, bytes.end()) : std::string();
+  return 1;
+}
+
+int SaveProgramConfig(const ProgramConfig& config, ControlSurface& ui) {
+  std::error_code error;
+  std::filesystem::create_directories(config.ConfigFilePath.parent_path(), error);
+  std::ofstream file(config.ConfigFilePath, std::ios::binary | std::ios::trunc);
+  if (!file) return 1;  // not created: nothing is reported
+  const auto port = static_cast<std::uint32_t>(config.ComPort);
+  const char number[4] = {static_cast<char>(port & 0xFF), static_cast<char>((port >> 8) & 0xFF),
+                          static_cast<char>((port >> 16) & 0xFF),
+                          static_cast<char>((port >> 24) & 0xFF)};
+  file.write(number, 4);
+  file.write(config.portPath.data(), static_cast<std::streamsize>(config.portPath.size()));
+  file.close();
+  if (!file) {
+    ui.showMessage("CFG File SAve Failed.", "Error");
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace dp3

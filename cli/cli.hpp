@@ -1,0 +1,56 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <string>
+
+#include "app/map_surface.hpp"
+#include "app/program_config.hpp"
+#include "link/link.hpp"
+
+namespace dp3::cli {
+
+// Exit codes of every dp3 command.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitKeyer = 2;    // the keyer or the line failed
+inline constexpr int kExitRefused = 3;  // a value was refused
+inline constexpr int kExitFile = 4;     // a file could not be read or written
+
+// Message boxes go to standard error as they happen; everything else is kept
+// for the command to print in the window's order.
+class ConsoleSurface : public MapSurface {
+ public:
+  void showMessage(std::string_view text, std::string_view caption) override;
+};
+
+// What every command shares: the --port choice, the program configuration and
+// the exit code the command settles on.
+struct Context {
+  std::string portOption;  // --port, for this call only
+  int exitCode = kExitDone;
+
+  // The configured port, loaded on first use.
+  ProgramConfig& config();
+  // The device to talk to: --port, else the configured port.
+  std::string portPath();
+  // A serial link on portPath().
+  std::unique_ptr<Link> openLink();
+
+ private:
+  bool configLoaded_ = false;
+  ProgramConfig config_;
+};
+
+// Prints the texts the main window would show after a keyer command, one per
+// line: the interface test's status, the IC line when set, the operation status.
+void printKeyerStatus(const MapSurface& ui);
+// The hint for a port that would not open, on standard error.
+void printOpenHint(const Link& link, const std::string& port);
+
+// Each file adds its subcommands.
+void addKeyerCommands(CLI::App& app, Context& context);
+void addPortCommands(CLI::App& app, Context& context);
+void addSimCommand(CLI::App& app, Context& context);
+
+}  // namespace dp3::cli

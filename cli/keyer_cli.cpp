@@ -1,0 +1,60 @@
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "app/control_ids.hpp"
+#include "app/keyer_commands.hpp"
+#include "cli/cli.hpp"
+#include "settings/atomic_file.hpp"
+
+namespace dp3::cli {
+
+namespace {
+
+int runTest(Context& context) {
+  ConsoleSurface ui;
+  auto link = context.openLink();
+  KeyerInfo keyer;
+  const int result = TestCommand(ui, *link, keyer);
+  printKeyerStatus(ui);
+  if (result < 0) {
+    printOpenHint(*link, context.portPath());
+    return kExitKeyer;
+  }
+  for (int field : {id::kPotValue, id::kPushButtons, id::kVolts}) {
+    if (const std::string text = ui.text(field); !text.empty()) std::cout << text << '\n';
+  }
+  return kExitDone;
+}
+
+int runRead(Context& context, const std::string& file) {
+  ConsoleSurface ui;
+  auto link = context.openLink();
+  KeyerInfo keyer;
+  SettingsImage image{};
+  const bool read = ReadCommand(ui, *link, keyer, image);
+  printKeyerStatus(ui);
+  if (!read) {
+    printOpenHint(*link, context.portPath());
+    return kExitKeyer;
+  }
+  if (const std::string error = writeFileAtomically(file, image); !error.empty()) {
+    std::cerr << "dp3: cannot write " << file << ": " << error << '\n';
+    return kExitFile;
+  }
+  return kExitDone;
+}
+
+}  // namespace
+
+void addKeyerCommands(CLI::App& app, Context& context) {
+  auto* test = app.add_subcommand("test", "Test the keyer: identify the IC and firmware, show the readings");
+  test->callback([&context] { context.exitCode = runTest(context); });
+
+  auto* read = app.add_subcommand("read", "Read the keyer's settings into a settings file (.eep)");
+  auto file = std::make_shared<std::string>();
+  read->add_option("FILE", *file, "Settings file to write")->required();
+  read->callback([&context, file] { context.exitCode = runRead(context, *file); });
+}
+
+}  // namespace dp3::cli

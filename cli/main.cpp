@@ -1,0 +1,26 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/cli.hpp"
+
+int main(int argc, char** argv) {
+  using namespace dp3::cli;
+  CLI::App app{"dp3: configure Ditpulse 3 keyers from the command line", "dp3"};
+  app.set_version_flag("--version", "DP3tools " DP3_VERSION);
+  app.require_subcommand(1);
+
+  Context context;
+  app.add_option("--port", context.portOption,
+                 "Keyer device for this call (default: the one chosen with 'dp3 port')");
+  addKeyerCommands(app, context);
+  addPortCommands(app, context);
+  addSimCommand(app, context);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error);
+    return code == 0 ? kExitDone : kExitUsage;
+  }
+  return context.exitCode;
+}

@@ -1,0 +1,190 @@
+#include "link/posix/serial_link.hpp"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace dp3 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t speedFor(int baud) {
+  switch (baud) {
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    default:
+      return B0;
+  }
+}
+
+std::string reasonFor(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return "no such device";
+    case EACCES:
+    case EPERM:
+      return "permission denied (is the user in the dialout group?)";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "in use by another program";
+    default:
+      return std::strerror(error);
+  }
+}
+
+// Milliseconds left until deadline, never negative.
+int msLeft(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+}  // namespace
+
+SerialLink::SerialLink(std::string devicePath, TermiosCalls calls)
+    : path_(std::move(devicePath)), calls_(calls) {}
+
+SerialLink::~SerialLink() { CommClose(); }
+
+int SerialLink::CommOpen() {
+  CommClose();
+  reason_.clear();
+  if (path_.empty()) {
+    reason_ = "no port chosen";
+    return kCommOpenFailed;
+  }
+  fd_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) {
+    reason_ = reasonFor(errno);
+    return kCommOpenFailed;
+  }
+  // Exclusive use: a second program (or a second window) must not share the line.
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    reason_ = reasonFor(errno == EWOULDBLOCK ? EBUSY : errno);
+    ::close(fd_);
+    fd_ = -1;
+    return kCommOpenFailed;
+  }
+  locked_ = true;
+  ::ioctl(fd_, TIOCEXCL);  // not every device supports it; the lock above is what counts
+  portOpen_ = true;
+
+  if (calls_.getAttr(fd_, &settings_) != 0) {
+    reason_ = reasonFor(errno);
+    return kCommGetStateFailed;
+  }
+  cfmakeraw(&settings_);  // 8 bits, no parity, no echo, NUL bytes kept
+  settings_.c_cflag &= ~(CSTOPB | PARENB);
+  settings_.c_cflag |= CS8 | CREAD | CLOCAL;
+  settings_.c_iflag &= ~(IXON | IXOFF | IXANY);
+  settings_.c_cc[VMIN] = 0;
+  settings_.c_cc[VTIME] = 0;
+  cfsetispeed(&settings_, B1200);
+  cfsetospeed(&settings_, B1200);
+  if (calls_.setAttr(fd_, TCSANOW, &settings_) != 0) {
+    reason_ = reasonFor(errno);
+    return kCommSetStateFailed;
+  }
+  // DTR on powers some interfaces, RTS off; a pseudo-terminal has neither line.
+  int dtr = TIOCM_DTR;
+  int rts = TIOCM_RTS;
+  ::ioctl(fd_, TIOCMBIS, &dtr);
+  ::ioctl(fd_, TIOCMBIC, &rts);
+
+  pause(kSettleBeforePurge);
+  // Whatever the keyer sent before now belongs to no request of ours.
+  if (calls_.flush(fd_, TCIFLUSH) != 0) {
+    reason_ = reasonFor(errno);
+    return kCommPurgeFailed;
+  }
+  return kCommOpenOk;
+}
+
+void SerialLink::CommClose() {
+  if (fd_ >= 0) {
+    ::ioctl(fd_, TIOCNXCL);
+    if (locked_) ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+  }
+  fd_ = -1;
+  locked_ = false;
+  portOpen_ = false;
+}
+
+bool SerialLink::CommWrite(std::span<const std::uint8_t> bytes) {
+  if (fd_ < 0) return false;
+  const auto deadline = Clock::now() + kWriteTimeout;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+    const int left = msLeft(deadline);
+    if (left == 0) break;
+    pollfd p{fd_, POLLOUT, 0};
+    const int ready = ::poll(&p, 1, left);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) break;
+  }
+  if (done == bytes.size()) return true;
+  calls_.flush(fd_, TCOFLUSH);  // nothing half-sent stays queued behind a failed call
+  return false;
+}
+
+bool SerialLink::CommRead(std::span<std::uint8_t> bytes) {
+  if (fd_ < 0) return false;
+  const auto deadline = Clock::now() + kReadTimeout;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::read(fd_, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return false;  // the device went away
+    const int left = msLeft(deadline);
+    if (left == 0) return false;
+    pollfd p{fd_, POLLIN, 0};
+    const int ready = ::poll(&p, 1, left);
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready > 0 && !(p.revents & POLLIN) && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+      return false;
+  }
+  return true;
+}
+
+bool SerialLink::setBaudRate(int baud) {
+  if (fd_ < 0) return false;
+  const speed_t speed = speedFor(baud);
+  if (speed == B0) return false;
+  termios changed = settings_;
+  cfsetispeed(&changed, speed);
+  cfsetospeed(&changed, speed);
+  if (calls_.setAttr(fd_, TCSADRAIN, &changed) != 0) return false;
+  settings_ = changed;
+  return true;
+}
+
+}  // namespace dp3

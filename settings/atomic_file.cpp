@@ -1,0 +1,42 @@
+#include "settings/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dp3 {
+
+std::string writeFileAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes) {
+  const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+  std::string temp = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return std::strerror(errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  int error = done == bytes.size() ? 0 : (errno ? errno : EIO);
+  if (!error && ::fsync(fd) != 0) error = errno;
+  // Settings files are ordinary documents: readable as the user's umask allows.
+  if (!error) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error) {
+    ::unlink(temp.c_str());
+    return std::strerror(error);
+  }
+  return {};
+}
+
+}  // namespace dp3

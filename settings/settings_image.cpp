@@ -1,0 +1,16 @@
+#include "settings/settings_image.hpp"
+
+#include <algorithm>
+
+namespace dp3 {
+
+void ResetSettingsImage(SettingsImage& image) {
+  for (int user : {1, 2}) {
+    std::copy(kDefaultUserSettings.begin(), kDefaultUserSettings.end(),
+              image.begin() + userSettingsOffset(user));
+    std::copy(kDefaultUserExtension.begin(), kDefaultUserExtension.end(),
+              image.begin() + userExtensionOffset(user));
+  }
+}
+
+}  // namespace dp3

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "settings/settings_image.hpp"
+#include "sim/sim_config.hpp"
+
+namespace dp3 {
+
+// The simulated keyer: bytes in, bytes out. It answers every host command from
+// its 300-byte settings memory and, once asked to restart, speaks as its
+// bootloader. Transports (in-process, pseudo-terminal) carry its bytes and
+// decide how fast they travel.
+class KeyerModel {
+ public:
+  enum class Mode { Host, Bootloader };
+
+  explicit KeyerModel(SimConfig config = {});
+
+  // One byte from the host.
+  void receive(std::uint8_t byte);
+
+  // Bytes the keyer has sent and nobody has taken yet.
+  std::deque<std::uint8_t>& output() { return output_; }
+  // True once the keyer has dropped the line (the disconnect fault).
+  bool hungUp() const { return hungUp_; }
+
+  // The line speed the host has set; the bootloader expects 9600 after its speed byte.
+  void setLineBaud(int baud) { lineBaud_ = baud; }
+  int lineBaud() const { return lineBaud_; }
+
+  Mode mode() const { return mode_; }
+  const SimConfig& config() const { return config_; }
+  SettingsImage& memory() { return memory_; }
+  const SettingsImage& memory() const { return memory_; }
+  // Every byte received, in order, so tests can check the wire exactly.
+  const std::vector<std::uint8_t>& received() const { return received_; }
+
+  // Defaults for both users and a few stored messages and a callsign.
+  static SettingsImage presetMemory();
+
+ private:
+  void hostReceive(std::uint8_t byte);
+  void runHostCommand();
+  void bootloaderReceive(std::uint8_t byte);
+  void send(std::uint8_t byte);
+  void sendBlock(const std::uint8_t* bytes, std::size_t count);
+
+  SimConfig config_;
+  SettingsImage memory_;
+  Mode mode_ = Mode::Host;
+  int lineBaud_ = 1200;
+  bool hungUp_ = false;
+  std::deque<std::uint8_t> output_;
+  std::vector<std::uint8_t> received_;
+  std::vector<std::uint8_t> frame_;  // the host frame being received
+  std::vector<std::uint8_t> bootFrame_;  // the bootloader request being received
+};
+
+}  // namespace dp3

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace dp3 {
+
+// Misbehaviour the simulated keyer can be told to show.
+enum class FaultKind {
+  None,
+  Silence,     // never answers anything
+  WrongEcho,   // answers the echo test with a wrong byte
+  ShortDump,   // sends only part of the 288-byte settings dump
+  Disconnect,  // hangs up part way through the settings dump
+};
+
+struct SimFault {
+  FaultKind kind = FaultKind::None;
+};
+
+// How the simulated keyer presents itself.
+struct SimConfig {
+  std::uint8_t variant = 3;  // 1 ORCA, 2 ROOK, 3 LARK, 4 PIKA
+  std::uint8_t version = 31;
+  std::uint8_t revision = 112;  // carries the variant: 0-49 ORCA ... 150-199 PIKA
+  std::uint8_t pot = 14;
+  std::uint8_t buttons = 0;
+  std::uint8_t supply = 52;     // 26214.4 / 52 / 100 = 5.04 V
+  bool bootloaderOnly = false;  // no operating firmware: only the bootloader answers
+  SimFault fault;
+};
+
+// The fault named on the command line ("silence", "wrong-echo", "short-dump",
+// "disconnect"); nullopt for a name the simulator does not know.
+std::optional<SimFault> parseFault(const std::string& name);
+// The names parseFault takes, for help texts.
+std::string faultNames();
+
+// 1-4 for "ORCA".."PIKA" (any letter case), 0 for "NONE" (bootloader only),
+// nullopt otherwise.
+std::optional<std::uint8_t> parseVariant(const std::string& name);
+
+}  // namespace dp3
