@@ -1,0 +1,197 @@
+#include "app/main_window.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "app/keyer_commands.hpp"
+#include "link/port_selection.hpp"
+#include "settings/messages.hpp"
+#include "settings/mode_controls.hpp"
+#include "settings/settings_file.hpp"
+#include "settings/settings_form.hpp"
+
+namespace dp3 {
+
+MainWindow::MainWindow(ControlSurface& ui, SettingsImage& image, KeyerInfo& keyer,
+                       ProgramConfig& config)
+    : ui_(ui), image_(image), keyer_(keyer), config_(config) {}
+
+void MainWindow::setUp() {
+  ui_.setChecked(id::kBank1, true);
+  ui_.setChecked(id::kBank2, false);
+  activeBank_ = 1;
+  ui_.setChecked(id::kUser1, true);
+  ui_.setChecked(id::kUser2, false);
+  activeUser_ = 1;
+  ShowMessageBank(ui_, 1);
+  showPort();
+  StartupLock();
+  FillModeLists(ui_);
+}
+
+void MainWindow::LockControls() {
+  for (int control : {id::kTestDp, id::kWriteDp, id::kReadDp, id::kBank1, id::kBank2, id::kUser1,
+                      id::kUser2, id::kSetComPort, id::kFwUpdate, id::kRtty}) {
+    ui_.setEnabled(control, false);
+  }
+  ui_.setEnabled(id::kReadConfigFile, true);
+  ui_.setEnabled(id::kWriteConfigFile, true);
+}
+
+void MainWindow::UnlockControls() {
+  for (int control :
+       {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
+    ui_.setEnabled(control, true);
+  }
+  if (keyer_.FirmwareVersion >= 30 || keyer_.IcVariant == kVariantNoFirmware) {
+    ui_.setEnabled(id::kFwUpdate, true);
+  }
+  if (keyer_.FirmwareVersion > 30) {
+    for (int control :
+         {id::kWriteDp, id::kReadDp, id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
+      ui_.setEnabled(control, true);
+    }
+  }
+}
+
+void MainWindow::StartupLock() {
+  for (int control : {id::kWriteDp, id::kReadDp, id::kFwUpdate, id::kReadConfigFile,
+                      id::kWriteConfigFile, id::kRtty}) {
+    ui_.setEnabled(control, false);
+  }
+}
+
+bool MainWindow::beginKeyerCommand(Link& link) {
+  LockControls();
+  if (busy_) {
+    UnlockControls();
+    return false;
+  }
+  busy_ = true;
+  if (link.PortOpenFlag()) link.CommClose();
+  return true;
+}
+
+void MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
+                                 KeyerInfo& keyer, SettingsImage& image, int user) {
+  switch (command) {
+    case KeyerCommand::Test:
+      TestCommand(ui, link, keyer);
+      break;
+    case KeyerCommand::Read:
+      if (ReadCommand(ui, link, keyer, image)) {
+        ShowUserSettings(ui, image, user);
+        ShowMessages(ui, image);
+      }
+      break;
+    case KeyerCommand::Write:
+      WriteCommand(ui, link, keyer, image, user);
+      break;
+  }
+}
+
+void MainWindow::endKeyerCommand() {
+  statusCountdown_ = kStatusTicks;
+  busy_ = false;
+  UnlockControls();
+}
+
+void MainWindow::keyerCommand(KeyerCommand command, Link& link) {
+  if (!beginKeyerCommand(link)) return;
+  runKeyerCommand(command, ui_, link, keyer_, image_, activeUser_);
+  endKeyerCommand();
+}
+
+void MainWindow::onTimer() {
+  ui_.setText(id::kBytesLeft,
+              "Msg Bytes Left: " + std::to_string(kMessageBudget - CountMessageBytes(ui_)));
+  if (statusCountdown_ > 0) {
+    if (statusCountdown_ == 1) ui_.setText(id::kOperationStatus, "");
+    --statusCountdown_;
+  }
+}
+
+void MainWindow::onCheckBox(int id) {
+  if (std::find(kModeCheckBoxIds.begin(), kModeCheckBoxIds.end(), id) == kModeCheckBoxIds.end()) {
+    return;
+  }
+  ui_.setChecked(id, ToggleModeBit(image_, activeUser_, id));
+}
+
+void MainWindow::onListSelection(int id) {
+  const int entry = ui_.selectedEntry(id);
+  if (entry < 0) return;
+  switch (id) {
+    case id::kKeyerMode:
+      SelectKeyerMode(image_, activeUser_, entry);
+      break;
+    case id::kOutputSelection:
+      SelectOutput(image_, activeUser_, entry);
+      break;
+    case id::kPaddleHang:
+      SelectPaddleHang(image_, activeUser_, entry);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::onBank(int bank) {
+  activeBank_ = bank == 2 ? 2 : 1;
+  ui_.setChecked(id::kBank1, activeBank_ == 1);
+  ui_.setChecked(id::kBank2, activeBank_ == 2);
+  ShowMessageBank(ui_, activeBank_);
+  MarkMessageBank(image_, activeBank_);
+}
+
+void MainWindow::showUserRadios() {
+  ui_.setChecked(id::kUser1, activeUser_ == 1);
+  ui_.setChecked(id::kUser2, activeUser_ == 2);
+}
+
+bool MainWindow::onUser(int user) {
+  LockControls();
+  const bool stored = StoreUserSettings(ui_, image_, activeUser_);
+  if (stored) {
+    activeUser_ = user == 2 ? 2 : 1;
+    showUserRadios();
+    ShowUserSettings(ui_, image_, activeUser_);
+    MarkActiveUser(image_, activeUser_);
+  } else {
+    showUserRadios();  // the click may have moved the radio; the user stays
+  }
+  UnlockControls();
+  return stored;
+}
+
+void MainWindow::onResetDefaults() {
+  LockControls();
+  ResetSettingsImage(image_);
+  ShowUserSettings(ui_, image_, activeUser_);
+  UnlockControls();
+}
+
+bool MainWindow::onReadConfigFile(const std::filesystem::path& path) {
+  const bool loaded = LoadSettingsFile(ui_, image_, path);
+  ShowUserSettings(ui_, image_, activeUser_);
+  ShowMessages(ui_, image_);
+  return loaded;
+}
+
+bool MainWindow::prepareWriteConfigFile() {
+  if (!StoreUserSettings(ui_, image_, activeUser_)) return false;
+  return StoreMessages(ui_, image_);
+}
+
+bool MainWindow::onWriteConfigFile(const std::filesystem::path& path) {
+  return SaveSettingsFile(ui_, image_, path);
+}
+
+void MainWindow::showPort() { ui_.setText(id::kComPortLabel, portLabelText(config_)); }
+
+void MainWindow::onExit(Link& link) {
+  LockControls();
+  link.CommClose();
+}
+
+}  // namespace dp3

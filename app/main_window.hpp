@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+
+#include "app/control_ids.hpp"
+#include "app/control_surface.hpp"
+#include "app/program_config.hpp"
+#include "link/interface_test.hpp"
+#include "link/link.hpp"
+#include "settings/settings_image.hpp"
+
+namespace dp3 {
+
+inline constexpr const char* kMainCaption = "Ditpulse 3 Tools Utility 5.3";
+inline constexpr int kTimerPeriodMs = 250;
+inline constexpr int kStatusTicks = 12;  // the operation status stays about 3 s
+
+enum class KeyerCommand { Test, Read, Write };
+
+// The fourteen text boxes of the message editor, in page order.
+inline constexpr std::array<int, 14> kMessageBoxIds = {
+    id::kMsg1,     id::kMsg1 + 1, id::kMsg1 + 2, id::kMsg1 + 3, id::kMsg1 + 4,
+    id::kMsg1 + 5, id::kMsg7,     id::kMsg7 + 1, id::kMsg7 + 2, id::kMsg7 + 3,
+    id::kMsg7 + 4, id::kMsg7 + 5, id::kCallsignUser1, id::kCallsignUser2};
+
+// The mode check boxes; each flips one bit of the current user's bytes.
+inline constexpr std::array<int, 12> kModeCheckBoxIds = {
+    id::kSwap,        id::kAutoSpace, id::kCtSpace,    id::kCut0,
+    id::kCut9,        id::kPdlToneOnly, id::kPdlWdOff, id::kPaddleMute,
+    id::kFastCmd,     id::kTune50,    id::kSo2r,       id::kFaveWpmOff};
+
+// The main window's behaviour over its control surface: set-up, locking,
+// users and banks, mode controls, the status tick and the keyer commands.
+// The front end calls one of these per operator action.
+class MainWindow {
+ public:
+  MainWindow(ControlSurface& ui, SettingsImage& image, KeyerInfo& keyer, ProgramConfig& config);
+
+  int ActiveUser() const { return activeUser_; }  // 1 or 2
+  int ActiveBank() const { return activeBank_; }  // 1 or 2
+  bool BusyFlag() const { return busy_; }
+  int StatusCountdown() const { return statusCountdown_; }
+
+  // Radios, bank shown, port label, the start-up lock and the three lists.
+  void setUp();
+
+  void LockControls();
+  void UnlockControls();
+  void StartupLock();
+
+  // A keyer command in three steps, so the front end can run the middle one
+  // off the window thread. begin locks the buttons and closes the port; it is
+  // false (and unlocks again) while another command runs.
+  bool beginKeyerCommand(Link& link);
+  // Test, Read or Write against ui, touching only what it is given.
+  static void runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
+                              KeyerInfo& keyer, SettingsImage& image, int user);
+  void endKeyerCommand();
+  // All three steps on the calling thread.
+  void keyerCommand(KeyerCommand command, Link& link);
+
+  // Every 250 ms: the bytes left for messages and the status clear.
+  void onTimer();
+
+  void onCheckBox(int id);
+  void onListSelection(int id);
+  void onBank(int bank);
+  // False when the form refused a value; the current user then stays.
+  bool onUser(int user);
+  void onResetDefaults();
+
+  // After the open dialog: load, then show the image again.
+  bool onReadConfigFile(const std::filesystem::path& path);
+  // Before the save dialog: form and messages into the image; false after
+  // the form's message (no dialog then).
+  bool prepareWriteConfigFile();
+  // After the save dialog.
+  bool onWriteConfigFile(const std::filesystem::path& path);
+
+  void showPort();
+  void onExit(Link& link);
+
+ private:
+  void showUserRadios();
+
+  ControlSurface& ui_;
+  SettingsImage& image_;
+  KeyerInfo& keyer_;
+  ProgramConfig& config_;
+  int activeUser_ = 1;
+  int activeBank_ = 1;
+  bool busy_ = false;
+  int statusCountdown_ = 0;
+};
+
+}  // namespace dp3

@@ -1,0 +1,26 @@
+#include "ui/about_dialog.hpp"
+
+#include <QPushButton>
+
+#include "app/control_ids.hpp"
+#include "ui/resources.hpp"
+#include "ui_about_window.h"
+
+namespace dp3::ui {
+
+AboutDialog::AboutDialog(AboutState& state, QWidget* parent)
+    : QDialog(parent), form_(std::make_unique<Ui::AboutWindow>()), state_(state) {
+  initResources();
+  form_->setupUi(this);
+  setWindowTitle(kAboutCaption);
+  surface_ = std::make_unique<WidgetSurface>(this);
+  OpenAboutWindow(*surface_, state_);
+  connect(form_->ok, &QPushButton::clicked, this, [this] {
+    AcceptAboutWindow(*surface_, state_);
+    done(1);
+  });
+}
+
+AboutDialog::~AboutDialog() = default;
+
+}  // namespace dp3::ui

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace dp3::ui {
+
+// The file choosers the windows use; an empty name means the operator
+// cancelled. Tests replace them to answer without a dialog.
+struct FileDialogs {
+  std::function<QString(QWidget* parent)> openSettingsFile;
+  std::function<QString(QWidget* parent)> saveSettingsFile;
+  std::function<QString(QWidget* parent)> openFirmwareFile;
+};
+
+// The process's choosers, the standard dialogs until replaced.
+FileDialogs& fileDialogs();
+
+}  // namespace dp3::ui

@@ -1,0 +1,82 @@
+// dp3tools: the DP3tools window.
+//   dp3tools [--port PORT] [--simulate]
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <memory>
+
+#include "app/map_surface.hpp"
+#include "link/posix/serial_link.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/pty_keyer.hpp"
+#include "ui/main_dialog.hpp"
+#include "ui/resources.hpp"
+#include "ui/screenshots.hpp"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("dp3tools");
+  QApplication::setApplicationVersion(DP3_VERSION);
+  dp3::ui::initResources();
+  QApplication::setWindowIcon(QIcon(":/icons/dp3tools.png"));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Configure Ditpulse 3 keyers: settings, messages, firmware.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption portOption(
+      "port", "Keyer device for this run (default: the one chosen in Set Com Port).", "PORT");
+  const QCommandLineOption simulateOption(
+      "simulate", "Start a simulated keyer inside the program and connect to it.");
+  QCommandLineOption screenshotOption("screenshots", "Write a picture of each window to DIR.",
+                                      "DIR");
+  screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(portOption);
+  parser.addOption(simulateOption);
+  parser.addOption(screenshotOption);
+  parser.process(app);
+
+  dp3::ProgramConfig config;
+  config.ConfigFilePath = dp3::defaultConfigFilePath(dp3::executablePath());
+  {
+    dp3::MapSurface startup;
+    dp3::LoadProgramConfig(config, startup);
+    for (const auto& message : startup.messages) {
+      QMessageBox::warning(nullptr, QString::fromStdString(message.caption),
+                           QString::fromStdString(message.text));
+    }
+  }
+  if (parser.isSet(portOption)) config.portPath = parser.value(portOption).toStdString();
+
+  // The simulated keyer answers on a pseudo-terminal at the line's own pace,
+  // so the window meets it exactly as it would meet a keyer on a USB adapter.
+  std::unique_ptr<dp3::KeyerModel> model;
+  std::unique_ptr<dp3::PtyKeyer> simulated;
+  if (parser.isSet(simulateOption)) {
+    model = std::make_unique<dp3::KeyerModel>(dp3::SimConfig{});
+    simulated = std::make_unique<dp3::PtyKeyer>(*model, /*realtime=*/true);
+    std::string error;
+    if (!simulated->open(error)) {
+      QMessageBox::warning(nullptr, "Error",
+                           QString::fromStdString("Simulated keyer: " + error));
+      return 1;
+    }
+    simulated->start();
+    config.portPath = simulated->path();
+  }
+
+  dp3::ui::MainDialog window(config, [](const dp3::ProgramConfig& chosen) {
+    return std::make_unique<dp3::SerialLink>(chosen.portPath);
+  });
+  if (simulated) window.setExtraPorts({{simulated->path(), "Simulated keyer"}});
+
+  if (parser.isSet(screenshotOption)) {
+    window.show();
+    return dp3::ui::writeScreenshots(window, QDir(parser.value(screenshotOption)));
+  }
+  const int result = window.exec();
+  if (simulated) simulated->stop();
+  return result;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/about_window.hpp"
+#include "app/main_window.hpp"
+#include "link/port_list.hpp"
+#include "ui/input_hold.hpp"
+#include "ui/threaded_surface.hpp"
+#include "ui/widget_surface.hpp"
+
+class QThread;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace dp3::ui {
+
+// What the window talks to the keyer through: a link for the configured port,
+// made afresh when the operator chooses another port.
+using LinkFactory = std::function<std::unique_ptr<Link>(const ProgramConfig& config)>;
+
+// Dialog 1001, the program's window: wires each control to the main window
+// logic and runs the keyer commands on a worker thread while the window holds
+// off input and keeps painting.
+class MainDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* parent = nullptr);
+  ~MainDialog() override;
+
+  // Devices the port window offers besides those present (the simulated keyer).
+  void setExtraPorts(std::vector<SerialDevice> ports) { extraPorts_ = std::move(ports); }
+
+  WidgetSurface& surface() { return *surface_; }
+  MainWindow& logic() { return *logic_; }
+  SettingsImage& image() { return image_; }
+  KeyerInfo& keyer() { return keyer_; }
+  AboutState& about() { return about_; }
+  Link& link() { return *link_; }
+  ProgramConfig& config() { return config_; }
+  // The devices the port window lists: those present, then the extra ones.
+  std::vector<SerialDevice> portDevices() const;
+  bool keyerCommandRunning() const { return worker_ != nullptr; }
+
+  // Test, Read or Write as if its button had been pressed.
+  void startKeyerCommand(KeyerCommand command);
+
+ signals:
+  void keyerCommandFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* target, QEvent* event) override;
+
+ private:
+  void wireControls();
+  void onButton(int id);
+  void readConfigFile();
+  void writeConfigFile();
+  void setComPort();
+  void firmwareUpdate();
+  void keepUpperCase(QWidget* box);
+
+  std::unique_ptr<Ui::MainWindow> form_;
+  std::unique_ptr<WidgetSurface> surface_;
+  std::unique_ptr<ThreadedSurface> threaded_;
+  ProgramConfig& config_;
+  LinkFactory makeLink_;
+  std::unique_ptr<Link> link_;
+  SettingsImage image_{};
+  KeyerInfo keyer_;
+  AboutState about_;
+  std::unique_ptr<MainWindow> logic_;
+  InputHold hold_;
+  QTimer timer_;
+  QThread* worker_ = nullptr;
+  std::vector<SerialDevice> extraPorts_;
+};
+
+}  // namespace dp3::ui

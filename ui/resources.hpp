@@ -1,0 +1,9 @@
+#pragma once
+
+namespace dp3::ui {
+
+// Registers the icons and pictures built into the program; the window code
+// lives in a static library, whose resources the linker would otherwise drop.
+void initResources();
+
+}  // namespace dp3::ui

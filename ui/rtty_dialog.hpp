@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "settings/settings_image.hpp"
+#include "ui/widget_surface.hpp"
+
+namespace Ui {
+class RttyWindow;
+}
+
+namespace dp3::ui {
+
+// Dialog 1005 over the current user's two RTTY bytes. Ok stores them; Cancel,
+// Enter and the close box leave the image as it was.
+class RttyDialog : public QDialog {
+ public:
+  RttyDialog(SettingsImage& image, int user, QWidget* parent);
+  ~RttyDialog() override;
+
+  WidgetSurface& surface() { return *surface_; }
+
+ private:
+  std::unique_ptr<Ui::RttyWindow> form_;
+  std::unique_ptr<WidgetSurface> surface_;
+};
+
+}  // namespace dp3::ui
