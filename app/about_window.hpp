@@ -10,8 +10,7 @@ inline constexpr const char* kProgramVersion = "5.3";
 inline constexpr const char* kBuildDate = "Apr 29 2019";
 inline constexpr const char* kBuildTime = "12:08:37";
 inline constexpr const char* kAboutCaption = "DP3tools 5.3  About";
-inline constexpr const char* kGuideAddress =
-    "Operating guide: README.md in the DP3tools sources";
+inline constexpr const char* kGuideAddress = "Operating guide: README.md in the DP3tools sources";
 
 // Process-wide: the uploader logs every block while set. Not saved between runs.
 struct AboutState {

@@ -187,7 +187,9 @@ bool MainWindow::onWriteConfigFile(const std::filesystem::path& path) {
   return SaveSettingsFile(ui_, image_, path);
 }
 
-void MainWindow::showPort() { ui_.setText(id::kComPortLabel, portLabelText(config_)); }
+void MainWindow::showPort() {
+  ui_.setText(id::kComPortLabel, portLabelText(config_));
+}
 
 void MainWindow::onExit(Link& link) {
   LockControls();

@@ -14,6 +14,8 @@ namespace dp3::ui {
 
 // Dialog 1004. OK takes the verbose box into state; the close box leaves it.
 class AboutDialog : public QDialog {
+  Q_OBJECT
+
  public:
   AboutDialog(AboutState& state, QWidget* parent);
   ~AboutDialog() override;

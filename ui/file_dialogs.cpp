@@ -30,8 +30,8 @@ QString runSettingsDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
   dialog.setNameFilters(filterList(kSettingsFileFilters));
-  dialog.setDefaultSuffix(QString::fromUtf8(kSettingsFileExtension.data(),
-                                            qsizetype(kSettingsFileExtension.size())));
+  dialog.setDefaultSuffix(
+      QString::fromUtf8(kSettingsFileExtension.data(), qsizetype(kSettingsFileExtension.size())));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
@@ -43,8 +43,8 @@ QString runFirmwareDialog(QWidget* parent) {
   const QStringList filters = filterList(kFirmwareFileFilters);
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.value(kFirmwareFilterPreselected));
-  dialog.setDefaultSuffix(QString::fromUtf8(kFirmwareFileExtension.data(),
-                                            qsizetype(kFirmwareFileExtension.size())));
+  dialog.setDefaultSuffix(
+      QString::fromUtf8(kFirmwareFileExtension.data(), qsizetype(kFirmwareFileExtension.size())));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
     simulated = std::make_unique<dp3::PtyKeyer>(*model, /*realtime=*/true);
     std::string error;
     if (!simulated->open(error)) {
-      QMessageBox::warning(nullptr, "Error",
-                           QString::fromStdString("Simulated keyer: " + error));
+      QMessageBox::warning(nullptr, "Error", QString::fromStdString("Simulated keyer: " + error));
       return 1;
     }
     simulated->start();

@@ -17,6 +17,8 @@ namespace dp3::ui {
 // Dialog 1002: the serial devices present; OK makes the chosen one the keyer
 // port and saves it, Exit and the close box change nothing.
 class PortDialog : public QDialog {
+  Q_OBJECT
+
  public:
   PortDialog(ProgramConfig& config, std::vector<SerialDevice> devices, QWidget* parent);
   ~PortDialog() override;

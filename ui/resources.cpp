@@ -2,7 +2,9 @@
 
 #include <QtGlobal>
 
-static void registerDp3Resources() { Q_INIT_RESOURCE(dp3tools); }
+static void registerDp3Resources() {
+  Q_INIT_RESOURCE(dp3tools);
+}
 
 namespace dp3::ui {
 

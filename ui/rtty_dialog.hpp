@@ -15,6 +15,8 @@ namespace dp3::ui {
 // Dialog 1005 over the current user's two RTTY bytes. Ok stores them; Cancel,
 // Enter and the close box leave the image as it was.
 class RttyDialog : public QDialog {
+  Q_OBJECT
+
  public:
   RttyDialog(SettingsImage& image, int user, QWidget* parent);
   ~RttyDialog() override;

@@ -51,7 +51,9 @@ void UploaderDialog::tick() {
   showRunning();
 }
 
-void UploaderDialog::showRunning() { form_->exit->setEnabled(!logic_->uploadRunning()); }
+void UploaderDialog::showRunning() {
+  form_->exit->setEnabled(!logic_->uploadRunning());
+}
 
 void UploaderDialog::closeEvent(QCloseEvent* event) {
   if (logic_->uploadRunning()) {

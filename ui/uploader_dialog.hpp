@@ -18,6 +18,8 @@ namespace dp3::ui {
 // Dialog 1003: Load, Program, the progress bar and the log, driven by a 100 ms
 // timer while an upload runs. Exit and the close box wait for the upload.
 class UploaderDialog : public QDialog {
+  Q_OBJECT
+
  public:
   UploaderDialog(Link& link, KeyerInfo& keyer, bool verbose, QWidget* parent);
   ~UploaderDialog() override;

@@ -39,7 +39,9 @@ std::string fromEditor(QString text) {
 
 }  // namespace
 
-void setMessageSink(MessageSink sink) { messageSink() = std::move(sink); }
+void setMessageSink(MessageSink sink) {
+  messageSink() = std::move(sink);
+}
 
 int controlIdOf(const QWidget* widget) {
   bool ok = false;

@@ -1,0 +1,61 @@
+#include "gui_support.hpp"
+
+#include <QAbstractButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace dp3::gui_test {
+
+namespace {
+QTemporaryDir& scratchDir() {
+  static QTemporaryDir dir;
+  return dir;
+}
+}  // namespace
+
+Window::Window(SimConfig simConfig) : model(simConfig) {
+  config.ConfigFilePath = (scratchDir().path() + "/dp3tools.cfg").toStdString();
+  config.ComPort = 1;
+  dialog = std::make_unique<ui::MainDialog>(
+      config, [this](const ProgramConfig&) { return std::make_unique<SimLink>(model); });
+  ui::setMessageSink(
+      [this](const QString& text, const QString& caption) { messages << caption + ": " + text; });
+  dialog->show();
+}
+
+Window::~Window() {
+  if (dialog->keyerCommandRunning()) {
+    QSignalSpy done(dialog.get(), &ui::MainDialog::keyerCommandFinished);
+    done.wait(10000);
+  }
+  ui::setMessageSink({});
+}
+
+void Window::click(int id) {
+  auto* button = qobject_cast<QAbstractButton*>(widget(id));
+  QVERIFY2(button, "not a button");
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+}
+
+void Window::runCommand(int buttonId) {
+  QSignalSpy done(dialog.get(), &ui::MainDialog::keyerCommandFinished);
+  click(buttonId);
+  if (dialog->keyerCommandRunning()) QVERIFY(done.wait(10000));
+}
+
+void onNextModal(std::function<void(QWidget*)> action) {
+  auto* poll = new QTimer;
+  poll->setInterval(10);
+  QObject::connect(poll, &QTimer::timeout, [poll, action] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) return;
+    poll->stop();
+    poll->deleteLater();
+    action(modal);
+  });
+  poll->start();
+}
+
+}  // namespace dp3::gui_test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QApplication>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+#include "ui/main_dialog.hpp"
+
+namespace dp3::gui_test {
+
+// The main window against the in-process simulated keyer, with message boxes
+// captured instead of shown and the program configuration in a scratch folder.
+struct Window {
+  explicit Window(SimConfig config = {});
+  ~Window();
+
+  SimLink& simLink() { return static_cast<SimLink&>(dialog->link()); }
+  ui::WidgetSurface& surface() { return dialog->surface(); }
+  QWidget* widget(int id) { return dialog->surface().widget(id); }
+
+  // Clicks the control with the mouse, as the operator would.
+  void click(int id);
+  // Clicks a command button and waits until its keyer work is done.
+  void runCommand(int buttonId);
+  bool enabled(int id) { return widget(id)->isEnabled(); }
+  bool shown(int id) { return !widget(id)->isHidden(); }
+  std::string text(int id) { return surface().text(id); }
+
+  KeyerModel model;
+  ProgramConfig config;
+  std::unique_ptr<ui::MainDialog> dialog;
+  QStringList messages;  // "caption: text" of every message box
+};
+
+// Runs action on the next modal dialog once it is up (from inside exec()).
+void onNextModal(std::function<void(QWidget*)> action);
+
+}  // namespace dp3::gui_test
