@@ -17,4 +17,11 @@ struct FileDialogs {
 // The process's choosers, the standard dialogs until replaced.
 FileDialogs& fileDialogs();
 
+// The standard open dialog for a firmware image.
+QString chooseFirmwareFile(QWidget* parent);
+
+// "Bin Files (*.bin)": Qt reads the pattern from the parentheses, so they are
+// added when the name lacks them.
+QString nameFilter(const QString& name, const QString& pattern);
+
 }  // namespace dp3::ui

@@ -11,13 +11,15 @@
 namespace dp3::ui {
 
 UploaderDialog::UploaderDialog(Link& link, KeyerInfo& keyer, bool verbose, QWidget* parent)
-    : QDialog(parent), form_(std::make_unique<Ui::UploaderWindow>()) {
+    : QDialog(parent), form_(std::make_unique<Ui::UploaderWindow>()), hold_(this) {
   form_->setupUi(this);
-  surface_ = std::make_unique<WidgetSurface>(this);
+  setWindowTitle(kUploaderCaption);
   form_->log->setVisible(verbose);
-  logic_ = std::make_unique<UploaderWindow>(*surface_, link, keyer, verbose);
+  surface_ = std::make_unique<WidgetSurface>(this);
+  threaded_ = std::make_unique<ThreadedSurface>(*surface_, this);
+  logic_ = std::make_unique<UploaderWindow>(*threaded_, link, keyer, verbose);
   logic_->onOpen();
-  timer_.setInterval(100);
+  timer_.setInterval(kUploadTimerMs);
   connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
   connect(form_->loadBin, &QPushButton::clicked, this, [this] { load(); });
   connect(form_->program, &QPushButton::clicked, this, [this] { program(); });
@@ -25,38 +27,43 @@ UploaderDialog::UploaderDialog(Link& link, KeyerInfo& keyer, bool verbose, QWidg
 }
 
 UploaderDialog::~UploaderDialog() {
-  // A dialog torn down mid-upload (the program ending) lets the upload finish
-  // first: it still holds the link and the image.
-  while (logic_->uploadRunning()) {
-    logic_->onTimer();
-    QThread::msleep(20);
-  }
+  if (starter_) starter_->wait();
+  // The logic joins a running upload: it holds the link and the image.
 }
 
 void UploaderDialog::load() {
+  if (busy()) return;
   const QString path = fileDialogs().openFirmwareFile(this);
   if (path.isEmpty()) return;
   logic_->onLoad(path.toStdString());
 }
 
+// The checks before an upload talk to the keyer (its interface test); they run
+// on a worker so the window keeps painting, with its input held off.
 void UploaderDialog::program() {
-  logic_->onProgram();
-  if (logic_->timerActive()) timer_.start();
-  showRunning();
+  if (busy()) return;
+  hold_.hold();
+  starter_ = QThread::create([this] { logic_->onProgram(); });
+  connect(starter_, &QThread::finished, this, [this] {
+    starter_->wait();
+    delete starter_;
+    starter_ = nullptr;
+    hold_.release();
+    if (logic_->timerActive()) timer_.start();
+    emit programStarted();
+  });
+  starter_->start();
 }
 
 void UploaderDialog::tick() {
   logic_->onTimer();
-  if (!logic_->timerActive()) timer_.stop();
-  showRunning();
-}
-
-void UploaderDialog::showRunning() {
-  form_->exit->setEnabled(!logic_->uploadRunning());
+  if (logic_->timerActive()) return;
+  timer_.stop();
+  emit uploadFinished();
 }
 
 void UploaderDialog::closeEvent(QCloseEvent* event) {
-  if (logic_->uploadRunning()) {
+  if (busy()) {
     event->ignore();
     return;
   }
@@ -64,7 +71,7 @@ void UploaderDialog::closeEvent(QCloseEvent* event) {
 }
 
 void UploaderDialog::reject() {
-  if (logic_->uploadRunning()) return;
+  if (busy()) return;
   QDialog::reject();
 }
 

@@ -7,7 +7,11 @@
 #include "firmware/uploader_window.hpp"
 #include "link/interface_test.hpp"
 #include "link/link.hpp"
+#include "ui/input_hold.hpp"
+#include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
+
+class QThread;
 
 namespace Ui {
 class UploaderWindow;
@@ -16,7 +20,8 @@ class UploaderWindow;
 namespace dp3::ui {
 
 // Dialog 1003: Load, Program, the progress bar and the log, driven by a 100 ms
-// timer while an upload runs. Exit and the close box wait for the upload.
+// timer while an upload runs. Program's keyer test runs off the window thread;
+// Exit and the close box wait for the upload.
 class UploaderDialog : public QDialog {
   Q_OBJECT
 
@@ -26,6 +31,14 @@ class UploaderDialog : public QDialog {
 
   WidgetSurface& surface() { return *surface_; }
   UploaderWindow& logic() { return *logic_; }
+  // Program's checks are still running (before the upload itself starts).
+  bool programStarting() const { return starter_ != nullptr; }
+
+ signals:
+  // The upload has ended and its result is shown.
+  void uploadFinished();
+  // Program's checks have ended, with or without starting an upload.
+  void programStarted();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -35,12 +48,15 @@ class UploaderDialog : public QDialog {
   void load();
   void program();
   void tick();
-  void showRunning();
+  bool busy() const { return starter_ || logic_->uploadRunning(); }
 
   std::unique_ptr<Ui::UploaderWindow> form_;
   std::unique_ptr<WidgetSurface> surface_;
+  std::unique_ptr<ThreadedSurface> threaded_;
   std::unique_ptr<UploaderWindow> logic_;
+  InputHold hold_;
   QTimer timer_;
+  QThread* starter_ = nullptr;
 };
 
 }  // namespace dp3::ui

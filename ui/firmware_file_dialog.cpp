@@ -1,0 +1,27 @@
+#include <QFileDialog>
+#include <QStringList>
+
+#include "firmware/uploader_window.hpp"
+#include "ui/file_dialogs.hpp"
+
+namespace dp3::ui {
+
+QString nameFilter(const QString& name, const QString& pattern) {
+  return name.contains('(') ? name : name + " (" + pattern + ")";
+}
+
+QString chooseFirmwareFile(QWidget* parent) {
+  QFileDialog dialog(parent, kFirmwareDialogTitle);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const auto& filter : kFirmwareFileFilters)
+    filters << nameFilter(filter.name, filter.pattern);
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.value(kFirmwareFilterSelected));
+  dialog.setDefaultSuffix(kFirmwareDefaultExtension);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+}  // namespace dp3::ui
