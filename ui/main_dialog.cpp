@@ -136,7 +136,7 @@ void MainDialog::startKeyerCommand(KeyerCommand command) {
     worker_ = nullptr;
     hold_.release();
     logic_->endKeyerCommand();
-    emit keyerCommandFinished();
+    Q_EMIT keyerCommandFinished();
   });
   worker_->start();
 }

@@ -52,7 +52,7 @@ class MainDialog : public QDialog {
   // Test, Read or Write as if its button had been pressed.
   void startKeyerCommand(KeyerCommand command);
 
- signals:
+ Q_SIGNALS:
   void keyerCommandFinished();
 
  protected:

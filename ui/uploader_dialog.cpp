@@ -50,7 +50,7 @@ void UploaderDialog::program() {
     starter_ = nullptr;
     hold_.release();
     if (logic_->timerActive()) timer_.start();
-    emit programStarted();
+    Q_EMIT programStarted();
   });
   starter_->start();
 }
@@ -59,7 +59,7 @@ void UploaderDialog::tick() {
   logic_->onTimer();
   if (logic_->timerActive()) return;
   timer_.stop();
-  emit uploadFinished();
+  Q_EMIT uploadFinished();
 }
 
 void UploaderDialog::closeEvent(QCloseEvent* event) {

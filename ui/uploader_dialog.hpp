@@ -33,8 +33,10 @@ class UploaderDialog : public QDialog {
   UploaderWindow& logic() { return *logic_; }
   // Program's checks are still running (before the upload itself starts).
   bool programStarting() const { return starter_ != nullptr; }
+  // Exit: held off while Program's checks or the upload run.
+  void reject() override;
 
- signals:
+ Q_SIGNALS:
   // The upload has ended and its result is shown.
   void uploadFinished();
   // Program's checks have ended, with or without starting an upload.
@@ -42,7 +44,6 @@ class UploaderDialog : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void reject() override;
 
  private:
   void load();

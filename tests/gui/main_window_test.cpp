@@ -47,7 +47,7 @@ QString selected(Window& w, int id) {
 void choose(Window& w, int id, int entry) {
   auto* list = qobject_cast<QComboBox*>(w.widget(id));
   list->setCurrentIndex(entry);
-  emit list->activated(entry);
+  Q_EMIT list->activated(entry);
 }
 
 void typeInto(Window& w, int id, const QString& keys) {
@@ -67,7 +67,7 @@ void readKeyer(Window& w) {
 class MainWindowTest : public QObject {
   Q_OBJECT
 
- private slots:
+ private Q_SLOTS:
   void startUpState() {
     Window w;
     QCOMPARE(w.dialog->windowTitle(), QString("Ditpulse 3 Tools Utility 5.3"));
