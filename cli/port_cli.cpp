@@ -23,7 +23,9 @@ int listPorts(Context& context) {
   }
   if (devices.empty()) std::cout << "No serial devices found.\n";
   if (!configured.empty() && !configuredListed) {
-    std::cout << "* " << configured << "  (configured, not present)\n";
+    std::error_code error;
+    const bool present = std::filesystem::exists(configured, error);
+    std::cout << "* " << configured << (present ? "  (configured)\n" : "  (configured, not present)\n");
   }
   return kExitDone;
 }

@@ -52,9 +52,9 @@ std::string reasonFor(int error) {
   }
 }
 
-// Milliseconds left until deadline, never negative.
+// Milliseconds left until deadline, rounded up so a call never ends early; never negative.
 int msLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
