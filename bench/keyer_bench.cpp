@@ -15,9 +15,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Bytes on the line, both directions, at 1200 baud (10 bits a byte).
-double wireSeconds(std::size_t bytes) { return static_cast<double>(bytes) * 10.0 / 1200.0; }
+double wireSeconds(std::size_t bytes) {
+  return static_cast<double>(bytes) * 10.0 / 1200.0;
+}
 
-constexpr double kSettleSeconds = 0.1;  // the wait before the purge at every open
+constexpr double kSettleSeconds = 0.1;              // the wait before the purge at every open
 constexpr std::size_t kInterfaceTestBytes = 9 + 4;  // four frames, four replies
 
 template <class Operation>

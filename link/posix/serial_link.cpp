@@ -1,13 +1,14 @@
 #include "link/posix/serial_link.hpp"
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <utility>
 
 namespace dp3 {
@@ -63,7 +64,9 @@ int msLeft(Clock::time_point deadline) {
 SerialLink::SerialLink(std::string devicePath, TermiosCalls calls)
     : path_(std::move(devicePath)), calls_(calls) {}
 
-SerialLink::~SerialLink() { CommClose(); }
+SerialLink::~SerialLink() {
+  CommClose();
+}
 
 int SerialLink::CommOpen() {
   CommClose();
