@@ -88,7 +88,9 @@ int SerialLink::CommOpen() {
     return kCommOpenFailed;
   }
   locked_ = true;
-  ::ioctl(fd_, TIOCEXCL);  // not every device supports it; the lock above is what counts
+  // Not every device supports it; the lock above is what counts. A pseudo-terminal
+  // (the simulated keyer) is left shareable so a crashed program cannot bar it.
+  if (path_.rfind("/dev/pts/", 0) != 0) ::ioctl(fd_, TIOCEXCL);
   portOpen_ = true;
 
   if (calls_.getAttr(fd_, &settings_) != 0) {
