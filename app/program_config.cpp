@@ -54,7 +54,8 @@ int LoadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
   std::vector<char> bytes;
   char chunk[512];
   std::size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {

@@ -41,7 +41,8 @@ TEST_F(Dp3Cli, TestPrintsTheWindowsTextsInOrder) {
     std::string out;
   } cases[] = {
       {{}, "DP F/W revision 31.12\nDP IC: LARK\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts\n"},
-      {{"--variant", "PIKA"}, "DP F/W revision 31.12\nDP IC: PIKA\n>DP OK\nPotValue: 14\n5.04 Volts\n"},
+      {{"--variant", "PIKA"},
+       "DP F/W revision 31.12\nDP IC: PIKA\n>DP OK\nPotValue: 14\n5.04 Volts\n"},
       {{"--variant", "ORCA", "--version", "30", "--revision", "3"},
        "DP F/W ver 30.03\nDP IC: ORCA\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts\n"},
       {{"--variant", "NONE"}, "DP Fail:No O/S\n>DP NOS\n"},

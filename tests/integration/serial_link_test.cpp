@@ -1,14 +1,15 @@
-#include <gtest/gtest.h>
+#include "link/posix/serial_link.hpp"
 
-#include <cerrno>
-#include <chrono>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+
 #include "app/keyer_commands.hpp"
 #include "app/map_surface.hpp"
-#include "link/posix/serial_link.hpp"
 #include "sim/pty_keyer.hpp"
 
 namespace dp3 {
@@ -30,7 +31,8 @@ struct PtyFixture {
   PtyKeyer keyer;
 };
 
-const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09, 0x00, 0x17, 0x00, 0x18};
+const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09,
+                                               0x00, 0x17, 0x00, 0x18};
 
 TEST(SerialLink, TestSendsExactlyItsFramesAndShowsTheKeyer) {
   PtyFixture sim;

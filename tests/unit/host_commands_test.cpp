@@ -1,8 +1,9 @@
+#include "link/host_commands.hpp"
+
 #include <gtest/gtest.h>
 
 #include <span>
 
-#include "link/host_commands.hpp"
 #include "sim_fixture.hpp"
 
 namespace dp3 {
@@ -68,7 +69,8 @@ TEST(HostCommands, BlockReadsSucceedOnlyWhenEveryByteArrives) {
   const struct {
     FaultKind fault;
     bool complete;
-  } cases[] = {{FaultKind::None, true}, {FaultKind::ShortDump, false}, {FaultKind::Disconnect, false}};
+  } cases[] = {
+      {FaultKind::None, true}, {FaultKind::ShortDump, false}, {FaultKind::Disconnect, false}};
   for (const auto& c : cases) {
     SimConfig config;
     config.fault.kind = c.fault;

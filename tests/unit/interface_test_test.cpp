@@ -1,6 +1,7 @@
+#include "link/interface_test.hpp"
+
 #include <gtest/gtest.h>
 
-#include "link/interface_test.hpp"
 #include "sim_fixture.hpp"
 
 namespace dp3 {
@@ -94,10 +95,8 @@ TEST(TestInterface, OpenFailuresShowTheirTextAndSendNothing) {
     const char* status;
     bool portOpen;
   } cases[] = {
-      {-4, "DP Fail:comm open", false},
-      {-5, "DP Fail:get comm state", true},
-      {-6, "DP Fail:set comm state", true},
-      {-10, "DP Fail:comm purge", true},
+      {-4, "DP Fail:comm open", false},      {-5, "DP Fail:get comm state", true},
+      {-6, "DP Fail:set comm state", true},  {-10, "DP Fail:comm purge", true},
       {-7, "Comm Fail:unknown error", true},
   };
   for (const auto& c : cases) {

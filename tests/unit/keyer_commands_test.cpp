@@ -1,6 +1,7 @@
+#include "app/keyer_commands.hpp"
+
 #include <gtest/gtest.h>
 
-#include "app/keyer_commands.hpp"
 #include "sim_fixture.hpp"
 
 namespace dp3 {

@@ -1,3 +1,5 @@
+#include "app/program_config.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -6,7 +8,6 @@
 #include <iterator>
 
 #include "app/map_surface.hpp"
-#include "app/program_config.hpp"
 
 namespace dp3 {
 namespace {

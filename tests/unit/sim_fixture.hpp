@@ -23,7 +23,9 @@ struct SimKeyer {
   KeyerInfo keyer;
 };
 
-inline std::vector<std::uint8_t> bytes(std::initializer_list<std::uint8_t> list) { return list; }
+inline std::vector<std::uint8_t> bytes(std::initializer_list<std::uint8_t> list) {
+  return list;
+}
 
 // The frames of a passing interface test on a keyer that is asked its IC type.
 inline const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09,

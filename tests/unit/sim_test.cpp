@@ -17,12 +17,12 @@ TEST(KeyerModel, IgnoresBytesOutsideFramesAndUnknownCommands) {
 
 TEST(KeyerModel, PresetMemoryHoldsDefaultsAndPackedMessages) {
   const SettingsImage memory = KeyerModel::presetMemory();
-  EXPECT_EQ(memory[3], 50);                  // Weight default
-  EXPECT_EQ(memory[32 + 1], 15);             // message 1 starts the text area
-  EXPECT_EQ(memory[47], morseCode('C'));     // "CQ ..."
+  EXPECT_EQ(memory[3], 50);               // Weight default
+  EXPECT_EQ(memory[32 + 1], 15);          // message 1 starts the text area
+  EXPECT_EQ(memory[47], morseCode('C'));  // "CQ ..."
   const std::uint8_t free = memory[32];
   EXPECT_EQ(memory[32 + free - 1] & kEndMark, kEndMark);  // last text ends marked
-  EXPECT_EQ(memory[32 + 13], free - 6);      // the User 1 callsign comes last
+  EXPECT_EQ(memory[32 + 13], free - 6);                   // the User 1 callsign comes last
 }
 
 TEST(SimConfig, ParsesNamesOnTheCommandLine) {
