@@ -1,0 +1,194 @@
+// The window's own goals: first paint soon after start, and an event loop that
+// never stalls while the keyer is read, written or programmed at line rate.
+//   window_bench [--benchmark_filter=...]   (offscreen unless QT_QPA_PLATFORM is set)
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+
+#include "app/control_ids.hpp"
+#include "link/posix/serial_link.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/pty_keyer.hpp"
+#include "ui/file_dialogs.hpp"
+#include "ui/main_dialog.hpp"
+#include "ui/uploader_dialog.hpp"
+#include "ui/widget_surface.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+Clock::time_point gProgramStart;
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Records the moment a widget first paints.
+class PaintWatch : public QObject {
+ public:
+  bool painted = false;
+  Clock::time_point when;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !painted) {
+      painted = true;
+      when = Clock::now();
+    }
+    return false;
+  }
+};
+
+// The longest gap between turns of the event loop, less the 1 ms the probe asks for.
+class StallProbe {
+ public:
+  StallProbe() {
+    timer_.setInterval(1);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      const auto now = Clock::now();
+      const double gap = std::chrono::duration<double, std::milli>(now - last_).count() - 1.0;
+      if (gap > longest_) longest_ = gap;
+      last_ = now;
+    });
+  }
+  void start() {
+    longest_ = 0;
+    last_ = Clock::now();
+    timer_.start();
+  }
+  double stop() {
+    timer_.stop();
+    return longest_;
+  }
+
+ private:
+  QTimer timer_;
+  Clock::time_point last_;
+  double longest_ = 0;
+};
+
+// The window on the simulated keyer at line rate, through a pseudo-terminal
+// and the serial link, as dp3tools --simulate runs it.
+struct RealtimeWindow {
+  RealtimeWindow() : pty(model, /*realtime=*/true) {
+    std::string error;
+    if (!pty.open(error)) throw std::runtime_error(error);
+    pty.start();
+    config.portPath = pty.path();
+    dialog = std::make_unique<dp3::ui::MainDialog>(config, [](const dp3::ProgramConfig& c) {
+      return std::make_unique<dp3::SerialLink>(c.portPath);
+    });
+    dialog->show();
+    QApplication::processEvents();
+  }
+  ~RealtimeWindow() {
+    dialog.reset();
+    pty.stop();
+  }
+  // Runs a keyer command and returns the longest stall while it ran.
+  double command(dp3::KeyerCommand which) {
+    QSignalSpy done(dialog.get(), &dp3::ui::MainDialog::keyerCommandFinished);
+    StallProbe probe;
+    probe.start();
+    dialog->startKeyerCommand(which);
+    done.wait(60000);
+    return probe.stop();
+  }
+
+  dp3::KeyerModel model;
+  dp3::PtyKeyer pty;
+  dp3::ProgramConfig config;
+  std::unique_ptr<dp3::ui::MainDialog> dialog;
+};
+
+void BM_StartToFirstPaint(benchmark::State& state) {
+  bool first = true;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    dp3::ProgramConfig config;
+    dp3::ui::MainDialog dialog(
+        config, [](const dp3::ProgramConfig&) { return std::make_unique<dp3::SerialLink>(""); });
+    PaintWatch watch;
+    dialog.installEventFilter(&watch);
+    dialog.show();
+    while (!watch.painted) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double ms = std::chrono::duration<double, std::milli>(watch.when - start).count();
+    state.SetIterationTime(ms / 1000.0);
+    if (first) {
+      // The first window also pays for starting the program and Qt.
+      state.counters["from_program_start_ms"] =
+          std::chrono::duration<double, std::milli>(watch.when - gProgramStart).count();
+      first = false;
+    }
+  }
+}
+BENCHMARK(BM_StartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_StallDuringRead(benchmark::State& state) {
+  RealtimeWindow w;
+  w.command(dp3::KeyerCommand::Test);
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    state.counters["longest_stall_ms"] = w.command(dp3::KeyerCommand::Read);
+    state.SetIterationTime(msSince(start) / 1000.0);
+  }
+}
+BENCHMARK(BM_StallDuringRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_StallDuringWrite(benchmark::State& state) {
+  RealtimeWindow w;
+  w.command(dp3::KeyerCommand::Test);
+  w.command(dp3::KeyerCommand::Read);
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    state.counters["longest_stall_ms"] = w.command(dp3::KeyerCommand::Write);
+    state.SetIterationTime(msSince(start) / 1000.0);
+  }
+}
+BENCHMARK(BM_StallDuringWrite)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_StallDuringUpload(benchmark::State& state) {
+  RealtimeWindow w;
+  w.command(dp3::KeyerCommand::Test);
+  dp3::ui::fileDialogs().openFirmwareFile = [](QWidget*) {
+    return QString(DP3_TEST_DATA "/lark_full.hex");
+  };
+  for (auto _ : state) {
+    dp3::ui::UploaderDialog uploader(w.dialog->link(), w.dialog->keyer(), false, w.dialog.get());
+    uploader.show();
+    QApplication::processEvents();
+    uploader.logic().onLoad(DP3_TEST_DATA "/lark_full.hex");
+    QSignalSpy finished(&uploader, &dp3::ui::UploaderDialog::uploadFinished);
+    StallProbe probe;
+    const auto start = Clock::now();
+    probe.start();
+    uploader.surface().widget(dp3::id::kProgram)->setEnabled(true);
+    QMetaObject::invokeMethod(uploader.surface().widget(dp3::id::kProgram), "click");
+    finished.wait(120000);
+    state.counters["longest_stall_ms"] = probe.stop();
+    state.SetIterationTime(msSince(start) / 1000.0);
+    state.SetLabel(uploader.surface().text(dp3::id::kUploadStatus));
+  }
+}
+BENCHMARK(BM_StallDuringUpload)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  gProgramStart = Clock::now();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  dp3::ui::setMessageSink([](const QString& text, const QString&) {
+    std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+  });
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
