@@ -67,8 +67,9 @@ bool WriteCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImag
   if (!StoreUserSettings(ui, image, user) || !StoreMessages(ui, image)) return false;
   ui.setText(id::kOperationStatus, kStatusWriting);
   const bool sent =
-      WriteExtensionBlock(link, std::span<const std::uint8_t>(image).subspan<kExtensionOffset,
-                                                                             kExtensionBlockSize>()) &&
+      WriteExtensionBlock(
+          link,
+          std::span<const std::uint8_t>(image).subspan<kExtensionOffset, kExtensionBlockSize>()) &&
       WriteSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
   if (!sent) {
     ui.setText(id::kOperationStatus, kStatusWriteFailed);

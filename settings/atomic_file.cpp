@@ -1,17 +1,17 @@
 #include "settings/atomic_file.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace dp3 {
 
 std::string writeFileAtomically(const std::filesystem::path& path,
-                                std::span<const std::uint8_t> bytes,
-                                AtomicWriteStep* failedStep) {
+                                std::span<const std::uint8_t> bytes, AtomicWriteStep* failedStep) {
   AtomicWriteStep ignored;
   AtomicWriteStep& step = failedStep ? *failedStep : ignored;
   step = AtomicWriteStep::Create;

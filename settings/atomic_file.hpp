@@ -11,8 +11,8 @@ namespace dp3 {
 // the complete new one: a temporary file beside it, flushed, then renamed.
 enum class AtomicWriteStep {
   None,
-  Create,   // the temporary file could not be made, or could not replace path
-  Write,    // the bytes could not be written or flushed
+  Create,  // the temporary file could not be made, or could not replace path
+  Write,   // the bytes could not be written or flushed
 };
 // Returns "" on success, else why it failed (and, in failedStep, where).
 std::string writeFileAtomically(const std::filesystem::path& path,

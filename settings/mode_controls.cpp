@@ -54,8 +54,9 @@ void FillModeLists(ControlSurface& ui) {
 }
 
 bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId) {
-  const auto bit = std::find_if(kModeBits.begin(), kModeBits.end(),
-                                [checkBoxId](const BitField& b) { return b.control == checkBoxId; });
+  const auto bit =
+      std::find_if(kModeBits.begin(), kModeBits.end(),
+                   [checkBoxId](const BitField& b) { return b.control == checkBoxId; });
   if (bit == kModeBits.end()) return false;
   std::uint8_t& byte = image[fieldOffset(bit->area, bit->offset, user)];
   byte ^= bit->mask;

@@ -7,15 +7,21 @@ namespace dp3 {
 
 namespace {
 
-inline constexpr std::uint8_t kBaudMask = 0x03;      // RttyReg bits 1-0
-inline constexpr std::uint8_t kStopBitsBit = 0x08;   // RttyReg2 bit 3
-inline constexpr std::uint8_t kDiddleIsBit = 0x04;   // RttyReg2 bit 2
-inline constexpr std::uint8_t kUsosMask = 0x03;      // RttyReg2 bits 1-0, shown as Off/On
+inline constexpr std::uint8_t kBaudMask = 0x03;     // RttyReg bits 1-0
+inline constexpr std::uint8_t kStopBitsBit = 0x08;  // RttyReg2 bit 3
+inline constexpr std::uint8_t kDiddleIsBit = 0x04;  // RttyReg2 bit 2
+inline constexpr std::uint8_t kUsosMask = 0x03;     // RttyReg2 bits 1-0, shown as Off/On
 
-std::size_t rttyReg(int user) { return userExtensionOffset(user) + extension_field::RttyReg; }
-std::size_t rttyReg2(int user) { return userExtensionOffset(user) + extension_field::RttyReg2; }
+std::size_t rttyReg(int user) {
+  return userExtensionOffset(user) + extension_field::RttyReg;
+}
+std::size_t rttyReg2(int user) {
+  return userExtensionOffset(user) + extension_field::RttyReg2;
+}
 
-bool notFirst(const ControlSurface& ui, int list) { return ui.selectedEntry(list) != 0; }
+bool notFirst(const ControlSurface& ui, int list) {
+  return ui.selectedEntry(list) != 0;
+}
 
 }  // namespace
 

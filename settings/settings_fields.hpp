@@ -24,12 +24,12 @@ constexpr std::size_t fieldOffset(Area area, std::size_t offset, int user) {
 
 // How a number box maps onto its bytes.
 enum class NumberKind {
-  Byte,           // one byte as it is
-  LowBits,        // bits 4-0 of the byte; the other bits are kept
-  SidetoneFreq,   // the box holds 62500 / byte (Hz); a byte of 0 leaves the box alone
-  SerialNumber,   // two bytes big-endian, shown plus one
-  PotMax,         // MinWpm + WpmRange; checked together with PotMin
-  PotMin,         // MinWpm; stored by the PotMax check
+  Byte,          // one byte as it is
+  LowBits,       // bits 4-0 of the byte; the other bits are kept
+  SidetoneFreq,  // the box holds 62500 / byte (Hz); a byte of 0 leaves the box alone
+  SerialNumber,  // two bytes big-endian, shown plus one
+  PotMax,        // MinWpm + WpmRange; checked together with PotMin
+  PotMin,        // MinWpm; stored by the PotMax check
 };
 
 struct NumberField {
@@ -54,11 +54,10 @@ inline constexpr std::array<NumberField, 16> kNumberFields = {{
      "Lead In must be 250 or less.", "Lead In must be 250 or less."},
     {"PTT Tail", id::kTail, Area::User, user_field::Tail, NumberKind::Byte, 0, 250, false,
      "Tail must be 250 or less.", "Tail must be 250 or less."},
-    {"ST Freq", id::kStFreq, Area::User, user_field::SidetoneDivisor, NumberKind::SidetoneFreq,
-     500, 4000, false, "Freq must be 500 or greater.", "Freq must be between 500 and 4000."},
-    {"1stExtension", id::kFirstExtension, Area::User, user_field::FirstExtension,
-     NumberKind::Byte, 0, 250, false, "1st Extend must be 250 or less.",
-     "Extend must be 250 or less."},
+    {"ST Freq", id::kStFreq, Area::User, user_field::SidetoneDivisor, NumberKind::SidetoneFreq, 500,
+     4000, false, "Freq must be 500 or greater.", "Freq must be between 500 and 4000."},
+    {"1stExtension", id::kFirstExtension, Area::User, user_field::FirstExtension, NumberKind::Byte,
+     0, 250, false, "1st Extend must be 250 or less.", "Extend must be 250 or less."},
     {"KeyComp", id::kKeyComp, Area::User, user_field::KeyComp, NumberKind::Byte, 0, 250, false,
      "Key Comp must be 250 or less.", "Key Comp must be 250 or less."},
     {"FarnsWpm", id::kFarnsWpm, Area::User, user_field::FarnsWpm, NumberKind::Byte, 10, 90, true,
@@ -70,8 +69,8 @@ inline constexpr std::array<NumberField, 16> kNumberFields = {{
      "Command WPM must be between 5 and 99", "CMDWPM must be between 5 and 99"},
     {"CurWpm", id::kCurWpm, Area::User, user_field::FavoriteWpm, NumberKind::Byte, 5, 99, false,
      "Favorite WPM must be between 5 and 99", "Favorite WPM must be between 5 and 99"},
-    {"ST Volume", id::kStVolume, Area::Extension, extension_field::SidetoneVolume,
-     NumberKind::Byte, 1, 4, false, "Sidetone volume must be between 1 and 4",
+    {"ST Volume", id::kStVolume, Area::Extension, extension_field::SidetoneVolume, NumberKind::Byte,
+     1, 4, false, "Sidetone volume must be between 1 and 4",
      "Sidetone volume must be between 1 and 4"},
     {"S/N", id::kSerialNumber, Area::Extension, extension_field::SerialNumber,
      NumberKind::SerialNumber, 1, 9999, false, "Serial number must be between 1 and 9999",

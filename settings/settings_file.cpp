@@ -17,7 +17,9 @@ inline constexpr std::string_view kErrorCaption = "Error";
 inline constexpr std::size_t kLegacyFirstExtension = user_field::FirstExtension;  // held ModeReg2
 inline constexpr std::uint8_t kLegacySidetoneVolume = 4;
 
-bool validSize(std::size_t size) { return size == kImageSize || size == kSettingsBlockSize; }
+bool validSize(std::size_t size) {
+  return size == kImageSize || size == kSettingsBlockSize;
+}
 
 // The legacy layout kept ModeReg2 where FirstExtension is now and had no
 // extension block: move it and give the extension its defaults.
