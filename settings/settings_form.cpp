@@ -12,6 +12,11 @@ inline constexpr unsigned kSidetoneClock = 62500;
 inline constexpr std::string_view kErrorCaption = "Error";
 
 bool accepted(const NumberField& field, unsigned value) {
+  if (field.kind == NumberKind::SidetoneFreq &&
+      value == kSidetoneClock / (kSidetoneClock / field.max)) {
+    // 4000 Hz stores divisor 15, which shows as 4166: the form takes back what it shows.
+    return true;
+  }
   return (value >= field.min && value <= field.max) || (field.zeroAllowed && value == 0);
 }
 
