@@ -301,16 +301,15 @@ int runDiff(const std::string& nameA, const std::string& nameB) {
   SettingsImage b{};
   if (!loadFile(settingsPath(nameA), a) || !loadFile(settingsPath(nameB), b)) return kExitFile;
   bool differs = false;
-  for (int user : {1, 2}) {
-    const std::vector<Value> va = windowValues(a, user);
-    const std::vector<Value> vb = windowValues(b, user);
+  // Each user's fields, then the shared message page once.
+  for (int user : {1, 2, 0}) {
+    const std::vector<Value> va = windowValues(a, user == 0 ? 1 : user);
+    const std::vector<Value> vb = windowValues(b, user == 0 ? 1 : user);
     for (std::size_t i = 0; i < va.size(); ++i) {
-      // The message page is shared: compare it once.
-      if (!va[i].perUser && user == 2) continue;
-      if (va[i].text == vb[i].text) continue;
+      if (va[i].perUser != (user != 0) || va[i].text == vb[i].text) continue;
       differs = true;
-      std::cout << (va[i].perUser ? "User " + std::to_string(user) + " " : "") << va[i].label
-                << ": " << quoted(va[i]) << " -> " << quoted(vb[i]) << '\n';
+      std::cout << (user != 0 ? "User " + std::to_string(user) + " " : "") << va[i].label << ": "
+                << quoted(va[i]) << " -> " << quoted(vb[i]) << '\n';
     }
   }
   if (!differs && a != b) {
