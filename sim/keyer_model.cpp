@@ -34,7 +34,8 @@ SettingsImage KeyerModel::presetMemory() {
   std::size_t next = page::FirstTextAddress;
   for (const auto& [pointer, text] : texts) {
     image[kMessagePageOffset + pointer] = static_cast<std::uint8_t>(next);
-    for (char c : text) image[kMessagePageOffset + next++] = morseCode(static_cast<unsigned char>(c));
+    for (char c : text)
+      image[kMessagePageOffset + next++] = morseCode(static_cast<unsigned char>(c));
     image[kMessagePageOffset + next - 1] |= kEndMark;
   }
   image[kMessagePageOffset + page::FreePointer] = static_cast<std::uint8_t>(next);

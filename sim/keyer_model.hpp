@@ -56,7 +56,7 @@ class KeyerModel {
   bool hungUp_ = false;
   std::deque<std::uint8_t> output_;
   std::vector<std::uint8_t> received_;
-  std::vector<std::uint8_t> frame_;  // the host frame being received
+  std::vector<std::uint8_t> frame_;      // the host frame being received
   std::vector<std::uint8_t> bootFrame_;  // the bootloader request being received
 };
 

@@ -1,11 +1,12 @@
 #include "sim/pty_keyer.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace dp3 {

@@ -16,7 +16,9 @@ int SimLink::CommOpen() {
   return kCommOpenOk;
 }
 
-void SimLink::CommClose() { open_ = false; }
+void SimLink::CommClose() {
+  open_ = false;
+}
 
 std::string SimLink::openFailureReason() const {
   return openCode_ == kCommOpenOk ? std::string() : "simulated failure";
