@@ -111,23 +111,6 @@ TEST(ModeControls, UserAndBankMarksLiveInUserOnesSpacingReg) {
   EXPECT_EQ(image[30], 0x00);
 }
 
-TEST(ModeControls, ListsAreFilledInOrderWithoutSelection) {
-  MapSurface ui;
-  ui.addListEntry(id::kKeyerMode, "stale");
-  FillModeLists(ui);
-  EXPECT_EQ(ui.control(id::kKeyerMode).entries,
-            (std::vector<std::string>{"Iambic A", "Iambic B", "Ultimatic", "UltimDit", "UltimDah",
-                                      "VibroBug"}));
-  EXPECT_EQ(ui.control(id::kOutputSelection).entries,
-            (std::vector<std::string>{"Port1", "Port1, ST", "Port1, PTT", "Port1, ST, PTT", "Port2",
-                                      "Port2, ST", "Port2, PTT", "Port2, ST, PTT"}));
-  EXPECT_EQ(ui.control(id::kPaddleHang).entries,
-            (std::vector<std::string>{"1.0 Word", "1.3 Word", "1.6 Word", "2.0 Word"}));
-  for (int list : {id::kKeyerMode, id::kOutputSelection, id::kPaddleHang}) {
-    EXPECT_EQ(ui.selectedEntry(list), -1);
-  }
-}
-
 // The RTTY window: what Ok makes of the controls, and what Open shows.
 TEST(Rtty, OkRebuildsBothBytesFromTheControls) {
   struct Case {
@@ -167,26 +150,6 @@ TEST(Rtty, OkRebuildsBothBytesFromTheControls) {
       }
     }
   }
-}
-
-TEST(Rtty, OpenShowsTheUsersBits) {
-  SettingsImage image = defaults();
-  image[295] = 0xA6;  // enable, FSK map, reverse, 75 baud
-  image[296] = 0x0E;  // 1.5 stop bits, Ltrs, USOS bits 1-0 = 2
-  MapSurface rtty;
-  OpenRttyWindow(rtty, image, 2);
-  EXPECT_TRUE(rtty.isChecked(id::kRttyEnable));
-  EXPECT_FALSE(rtty.isChecked(id::kRttyDiddle));
-  EXPECT_TRUE(rtty.isChecked(id::kRttyFskMap));
-  EXPECT_FALSE(rtty.isChecked(id::kRttyAutoCrLf));
-  EXPECT_TRUE(rtty.isChecked(id::kRttyReverse));
-  EXPECT_EQ(rtty.selectedEntry(id::kRttyBaudRate), 2);
-  EXPECT_EQ(rtty.selectedEntry(id::kRttyDiddleIs), 1);
-  EXPECT_EQ(rtty.selectedEntry(id::kRttyStopBits), 1);
-  EXPECT_EQ(rtty.selectedEntry(id::kRttyUsos), -1);
-  EXPECT_EQ(rtty.control(id::kRttyBaudRate).entries,
-            (std::vector<std::string>{"45.45", "50", "75", "100"}));
-  EXPECT_EQ(rtty.control(id::kRttyUsos).entries, (std::vector<std::string>{"Off", "On"}));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "app/control_ids.hpp"
 #include "app/keyer_commands.hpp"
 #include "app/map_surface.hpp"
-#include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/settings_form.hpp"
 #include "sim/keyer_model.hpp"
@@ -14,116 +13,76 @@
 namespace dp3 {
 namespace {
 
-// A line that drops one write: the keyer never takes those bytes.
+// A line that drops its Nth write (0: none): the keyer never takes those bytes.
 class DroppingLink : public SimLink {
  public:
   DroppingLink(KeyerModel& model, int failingWrite) : SimLink(model), failingWrite_(failingWrite) {}
   bool CommWrite(std::span<const std::uint8_t> bytes) override {
-    if (++writes_ == failingWrite_) return false;
-    return SimLink::CommWrite(bytes);
+    return ++writes_ != failingWrite_ && SimLink::CommWrite(bytes);
   }
-  int writes() const { return writes_; }
+  int writes_ = 0;
 
  private:
   int failingWrite_;
-  int writes_ = 0;
 };
 
-// The bytes the interface test leaves on the wire.
-std::vector<std::uint8_t> interfaceTestBytes() {
-  KeyerModel model;
-  SimLink link(model);
-  MapSurface ui;
-  KeyerInfo keyer;
-  TestInterface(ui, link, keyer);
-  return model.received();
-}
+TEST(WriteCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
+  // The interface test's writes and bytes, which come first every time.
+  KeyerModel probe;
+  DroppingLink probeLink(probe, 0);
+  MapSurface probeUi;
+  KeyerInfo probeKeyer;
+  TestInterface(probeUi, probeLink, probeKeyer);
+  const int t = probeLink.writes_;
 
-struct Window {
-  MapSurface ui;
-  SettingsImage image{};
-  Window() {
-    ResetSettingsImage(image);
-    FillModeLists(ui);
-    ShowUserSettings(ui, image, 1);
-  }
-};
-
-TEST(WriteCommand, SendsExtensionThenSettingsBlockAfterTheTest) {
-  KeyerModel model;
-  SimLink link(model);
-  KeyerInfo keyer;
-  Window w;
-  w.ui.setText(id::kMsg1, "CQ");
-  w.ui.setText(id::kMsg1 + 1, "TEST");
-  w.ui.setText(id::kWeight, "55");
-  ASSERT_TRUE(WriteCommand(w.ui, link, keyer, w.image, 1));
-  EXPECT_EQ(w.ui.text(id::kOperationStatus), "Done");
-  EXPECT_EQ(w.image[3], 55);
-  EXPECT_EQ(w.image[32], 21);
-
-  std::vector<std::uint8_t> expected = interfaceTestBytes();
-  expected.insert(expected.end(), {0x00, 0x1B});
-  expected.insert(expected.end(), w.image.begin() + 288, w.image.end());
-  expected.insert(expected.end(), {0x00, 0x0D});
-  expected.insert(expected.end(), w.image.begin(), w.image.begin() + 288);
-  EXPECT_EQ(model.received(), expected);
-  EXPECT_EQ(model.memory(), w.image);
-  EXPECT_GE(link.elapsed(), std::chrono::milliseconds(3000)) << "the keyer gets 3 s to store";
-}
-
-TEST(WriteCommand, RefusedValuesSendNothing) {
   struct Case {
+    int failingWrite;  // after the interface test: 1 extension frame, 2 its block, 3, 4 settings
     int control;
     const char* text;
+    bool sent;
+    const char* status;
     const char* message;
   };
-  for (const Case& c :
-       {Case{id::kWeight, "5", "Weight must be between 10 and 90"},
-        Case{id::kMsg7, "#",
-             "Msg 7 holds \"#\", which has no Morse code. Remove it before storing."}}) {
+  const std::vector<Case> cases = {
+      {0, id::kMsg1, "CQ", true, "Done", ""},
+      {0, id::kWeight, "5", false, ">DP OK", "Weight must be between 10 and 90"},
+      {0, id::kMsg7, "#", false, ">DP OK",
+       "Msg 7 holds \"#\", which has no Morse code. Remove it before storing."},
+      {1, id::kMsg1, "CQ", false, ">Write Failed", ""},
+      {2, id::kMsg1, "CQ", false, ">Write Failed", ""},
+      {3, id::kMsg1, "CQ", false, ">Write Failed", ""},
+      {4, id::kMsg1, "CQ", false, ">Write Failed", ""},
+  };
+  for (const Case& c : cases) {
     KeyerModel model;
-    SimLink link(model);
+    DroppingLink link(model, c.failingWrite ? t + c.failingWrite : 0);
     KeyerInfo keyer;
-    Window w;
-    w.ui.setText(c.control, c.text);
-    EXPECT_FALSE(WriteCommand(w.ui, link, keyer, w.image, 1));
-    ASSERT_EQ(w.ui.messages.size(), 1u);
-    EXPECT_EQ(w.ui.messages[0].text, c.message);
-    EXPECT_EQ(model.received(), interfaceTestBytes()) << "only the interface test went out";
-    EXPECT_EQ(model.memory(), KeyerModel::presetMemory());
-  }
-}
-
-TEST(WriteCommand, AWriteTheKeyerDidNotTakeIsReported) {
-  const int testWrites = [] {
-    KeyerModel model;
-    DroppingLink link(model, 0);
     MapSurface ui;
-    KeyerInfo keyer;
-    TestInterface(ui, link, keyer);
-    return link.writes();
-  }();
-  // The extension frame, its block, the settings frame, its block.
-  for (int failing = testWrites + 1; failing <= testWrites + 4; ++failing) {
-    KeyerModel model;
-    DroppingLink link(model, failing);
-    KeyerInfo keyer;
-    Window w;
-    EXPECT_FALSE(WriteCommand(w.ui, link, keyer, w.image, 1)) << failing;
-    EXPECT_EQ(w.ui.text(id::kOperationStatus), ">Write Failed") << failing;
-    EXPECT_EQ(link.writes(), failing) << "nothing is sent after a failed write";
+    SettingsImage image{};
+    ResetSettingsImage(image);
+    ShowUserSettings(ui, image, 1);
+    ui.setText(id::kOperationStatus, ">DP OK");
+    ui.setText(c.control, c.text);
+    EXPECT_EQ(WriteCommand(ui, link, keyer, image, 1), c.sent) << c.failingWrite << c.text;
+    EXPECT_EQ(ui.text(id::kOperationStatus), c.status) << c.failingWrite << c.text;
+    EXPECT_EQ(ui.messages.empty() ? "" : ui.messages[0].text, std::string(c.message));
+    if (c.failingWrite) {
+      EXPECT_EQ(link.writes_, t + c.failingWrite) << "nothing after a lost write";
+    }
+    if (*c.message) {
+      EXPECT_EQ(model.received(), probe.received()) << "only the interface test";
+    }
+    if (c.sent) {
+      std::vector<std::uint8_t> wire = probe.received();
+      wire.insert(wire.end(), {0x00, 0x1B});
+      wire.insert(wire.end(), image.begin() + 288, image.end());
+      wire.insert(wire.end(), {0x00, 0x0D});
+      wire.insert(wire.end(), image.begin(), image.begin() + 288);
+      EXPECT_EQ(model.received(), wire);
+      EXPECT_EQ(image[32], 17) << "messages packed";
+      EXPECT_GE(link.elapsed(), std::chrono::milliseconds(3000)) << "the keyer gets 3 s to store";
+    }
   }
-}
-
-TEST(WriteCommand, NoKeyerNoWrite) {
-  KeyerModel model(SimConfig{.fault = {FaultKind::Silence}});
-  SimLink link(model);
-  KeyerInfo keyer;
-  Window w;
-  EXPECT_FALSE(WriteCommand(w.ui, link, keyer, w.image, 1));
-  EXPECT_EQ(w.ui.text(id::kOperationStatus), ">DP ERR");
-  EXPECT_TRUE(w.ui.messages.empty());
 }
 
 }  // namespace
