@@ -371,14 +371,16 @@ class MainWindowTest : public QObject {
 
   void keyFilterSwallowsCharactersWithoutMorse_data() {
     QTest::addColumn<int>("box");
-    for (int box : {int(id::kMsg1), int(id::kMsg1 + 5), int(id::kCallsignUser1)}) {
-      QTest::newRow(qPrintable(QString::number(box))) << box;
-    }
+    for (int box : kMessageBoxIds) QTest::newRow(qPrintable(QString::number(box))) << box;
   }
 
   void keyFilterSwallowsCharactersWithoutMorse() {
     QFETCH(int, box);
     Window w;
+    w.click(id::kResetDefaults);
+    if (box >= id::kMsg7 && box < id::kMsg7 + 6) w.click(id::kBank2);
+    if (box == id::kCallsignUser2) w.click(id::kUser2);
+    QVERIFY(w.shown(box));
     typeInto(w, box, "#%&^_`{}~");
     QCOMPARE(w.text(box), std::string(""));
     typeInto(w, box, "cq de n0call?");
@@ -496,6 +498,16 @@ class MainWindowTest : public QObject {
       QVERIFY(rtty->surface().isChecked(id::kRttyEnable));
       rtty->surface().setChecked(id::kRttyDiddle, true);
       QTest::mouseClick(rtty->surface().widget(id::kRttyCancel), Qt::LeftButton);
+    });
+    w.click(id::kRtty);
+    QCOMPARE(int(w.dialog->image()[289]), 0x82);
+
+    // Enter closes it as Cancel does.
+    gui_test::onNextModal([](QWidget* modal) {
+      auto* rtty = qobject_cast<ui::RttyDialog*>(modal);
+      QVERIFY(rtty);
+      rtty->surface().setChecked(id::kRttyEnable, false);
+      QTest::keyClick(rtty, Qt::Key_Return);
     });
     w.click(id::kRtty);
     QCOMPARE(int(w.dialog->image()[289]), 0x82);
