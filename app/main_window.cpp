@@ -105,7 +105,8 @@ void MainWindow::keyerCommand(KeyerCommand command, Link& link) {
 void MainWindow::onTimer() {
   ui_.setText(id::kBytesLeft,
               "Msg Bytes Left: " + std::to_string(kMessageBudget - CountMessageBytes(ui_)));
-  if (statusCountdown_ > 0) {
+  // A running command owns the status line; its own countdown starts when it ends.
+  if (statusCountdown_ > 0 && !busy_) {
     if (statusCountdown_ == 1) ui_.setText(id::kOperationStatus, "");
     --statusCountdown_;
   }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -49,11 +50,10 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
 }
 
 MainDialog::~MainDialog() {
-  if (worker_) {
-    // Only reached when the program is torn down mid-command; the command's
-    // calls into the window can no longer be answered, so it is left to end.
-    worker_->wait();
-  }
+  // Torn down mid-command (the program ending): the command still waits on
+  // the window for each of its calls, so keep answering them until it ends.
+  while (worker_ && !worker_->wait(10)) QCoreApplication::processEvents();
+  delete worker_;
 }
 
 void MainDialog::wireControls() {

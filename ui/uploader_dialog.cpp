@@ -1,6 +1,7 @@
 #include "ui/uploader_dialog.hpp"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QThread>
 
@@ -27,7 +28,9 @@ UploaderDialog::UploaderDialog(Link& link, KeyerInfo& keyer, bool verbose, QWidg
 }
 
 UploaderDialog::~UploaderDialog() {
-  if (starter_) starter_->wait();
+  // Program's checks wait on the window for each call; answer them until they end.
+  while (starter_ && !starter_->wait(10)) QCoreApplication::processEvents();
+  delete starter_;
   // The logic joins a running upload: it holds the link and the image.
 }
 

@@ -141,6 +141,22 @@ TEST(MainWindowTest, TimerShowsBytesLeftAndClearsTheStatusOnTheTwelfthTick) {
   EXPECT_EQ(ui.text(id::kOperationStatus), "later");
 }
 
+TEST(MainWindowTest, StatusIsNotClearedWhileACommandRuns) {
+  test::SimKeyer sim;
+  SettingsImage image{};
+  ProgramConfig config;
+  MainWindow window(sim.ui, image, sim.keyer, config);
+  window.setUp();
+  window.keyerCommand(KeyerCommand::Test, sim.link);
+  for (int tick = 1; tick < kStatusTicks; ++tick) window.onTimer();
+  ASSERT_TRUE(window.beginKeyerCommand(sim.link));
+  sim.ui.setText(id::kOperationStatus, ">Reading");
+  for (int tick = 0; tick < 2 * kStatusTicks; ++tick) window.onTimer();
+  EXPECT_EQ(sim.ui.text(id::kOperationStatus), ">Reading");
+  window.endKeyerCommand();
+  EXPECT_EQ(window.StatusCountdown(), kStatusTicks);
+}
+
 TEST(MainWindowTest, ResetShowsDefaultsAndKeepsTheRadios) {
   MapSurface ui;
   SettingsImage image{};
