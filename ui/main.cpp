@@ -4,7 +4,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMessageBox>
-#include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "app/map_surface.hpp"
@@ -15,27 +15,63 @@
 #include "ui/resources.hpp"
 #include "ui/screenshots.hpp"
 
+namespace {
+
+struct Options {
+  QCommandLineParser parser;
+  QCommandLineOption port{
+      "port", "Keyer device for this run (default: the one chosen in Set Com Port).", "PORT"};
+  QCommandLineOption simulate{"simulate",
+                              "Start a simulated keyer inside the program and connect to it."};
+  QCommandLineOption screenshots{"screenshots", "Write a picture of each window to DIR.", "DIR"};
+
+  Options() {
+    parser.setApplicationDescription(
+        "DP3tools: configure Ditpulse 3 keyers: settings, messages, firmware.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(port);
+    parser.addOption(simulate);
+    parser.addOption(screenshots);
+  }
+};
+
+// --help and --version answer without a display.
+bool answeredWithoutWindow(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QString arg = QString::fromLocal8Bit(argv[i]);
+    if (arg == "--help" || arg == "-h" || arg == "--help-all") {
+      QCoreApplication::setApplicationName("dp3tools");
+      Options options;
+      QString help = options.parser.helpText();
+      help.replace("<executable_name>", "dp3tools");  // no application object yet
+      std::fputs(help.toLocal8Bit().constData(), stdout);
+      return true;
+    }
+    if (arg == "--version" || arg == "-v") {
+      std::printf("dp3tools %s\n", DP3_VERSION);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (answeredWithoutWindow(argc, argv)) return 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName("dp3tools");
   QApplication::setApplicationVersion(DP3_VERSION);
   dp3::ui::initResources();
   QApplication::setWindowIcon(QIcon(":/icons/dp3tools.png"));
 
-  QCommandLineParser parser;
-  parser.setApplicationDescription("Configure Ditpulse 3 keyers: settings, messages, firmware.");
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption portOption(
-      "port", "Keyer device for this run (default: the one chosen in Set Com Port).", "PORT");
-  const QCommandLineOption simulateOption(
-      "simulate", "Start a simulated keyer inside the program and connect to it.");
-  QCommandLineOption screenshotOption("screenshots", "Write a picture of each window to DIR.",
-                                      "DIR");
-  screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(portOption);
-  parser.addOption(simulateOption);
-  parser.addOption(screenshotOption);
+  Options options;
+  QCommandLineParser& parser = options.parser;
+  const QCommandLineOption& portOption = options.port;
+  const QCommandLineOption& simulateOption = options.simulate;
+  const QCommandLineOption& screenshotOption = options.screenshots;
   parser.process(app);
 
   dp3::ProgramConfig config;
