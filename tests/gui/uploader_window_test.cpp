@@ -121,6 +121,7 @@ class UploaderWindowTest : public QObject {
     Window w;
     w.runCommand(id::kTestDp);
     inUploader(w, [&](ui::UploaderDialog& uploader) {
+      QVERIFY(uploader.surface().widget(id::kUploadLog)->isHidden());  // not verbose
       if (!file.isEmpty()) load(uploader, file);
       if (expected != "File Error") {
         QSignalSpy started(&uploader, &ui::UploaderDialog::programStarted);
