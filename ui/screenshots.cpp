@@ -1,6 +1,7 @@
 #include "ui/screenshots.hpp"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QTimer>
@@ -19,7 +20,10 @@ namespace {
 bool save(QWidget& window, const QDir& dir, const char* name) {
   window.show();
   window.raise();
-  QApplication::processEvents();
+  // Let the window settle: layout requests and the first paint come as events.
+  QElapsedTimer settling;
+  settling.start();
+  while (settling.elapsed() < 200) QApplication::processEvents(QEventLoop::AllEvents, 20);
   const QString path = dir.filePath(name);
   const bool written = window.grab().save(path, "PNG");
   std::fprintf(stderr, "%s %s\n", written ? "wrote" : "could not write",
