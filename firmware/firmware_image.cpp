@@ -199,7 +199,8 @@ int loadFirmwareFile(ControlSurface& ui, FirmwareImage& image, const std::string
   blankFirmwareImage(image);
   if (path.empty()) return fail(detail, kLoadNoPath, 0, "no file name given");
   std::ifstream in(path);
-  if (!in.is_open()) return fail(detail, kLoadCannotOpen, 0, std::strerror(errno));
+  if (!in.is_open())
+    return fail(detail, kLoadCannotOpen, 0, std::string("cannot open: ") + std::strerror(errno));
   return loadFirmwareStream(ui, image, in, detail);
 }
 

@@ -1,11 +1,12 @@
 #include "sim/pty_keyer.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace dp3 {
@@ -79,13 +80,15 @@ void PtyKeyer::serve(const std::atomic<bool>& stop) {
   std::vector<std::uint8_t> in(512);
   std::vector<std::uint8_t> out;
   while (!stop && master_ >= 0) {
-    // The program's speed setting on the line is the keyer's too.
+    pollfd p{master_, POLLIN, 0};
+    const bool input = ::poll(&p, 1, 20) > 0 && (p.revents & POLLIN);
+    // The program's speed setting on the line is the keyer's too. Read after
+    // the wait: a program that changes speed and then writes at once must
+    // have its bytes heard at the new speed.
     termios line{};
     int baud = 1200;
     if (::tcgetattr(master_, &line) == 0) baud = baudOf(::cfgetospeed(&line));
-
-    pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+    if (input) {
       const ssize_t n = ::read(master_, in.data(), in.size());
       for (ssize_t i = 0; i < n; ++i) {
         pace(baud);
