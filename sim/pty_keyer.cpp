@@ -71,8 +71,12 @@ bool PtyKeyer::open(std::string& error) {
 
 void PtyKeyer::pace(int baud) {
   if (!realtime_) return;
-  const auto byteTime = std::chrono::microseconds(10'000'000 / baud);
-  lineFree_ = std::max(lineFree_, std::chrono::steady_clock::now()) + byteTime;
+  const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / baud);
+  // Bytes in a burst follow each other on the line's own schedule: a sleep
+  // that wakes a little late must not push every later byte back with it.
+  const auto now = std::chrono::steady_clock::now();
+  if (now > lineFree_ + byteTime / 4) lineFree_ = now;
+  lineFree_ += byteTime;
   std::this_thread::sleep_until(lineFree_);
 }
 
