@@ -60,6 +60,7 @@ void UploaderWindow::idleButtons() {
 }
 
 void UploaderWindow::onOpen() {
+  if (uploadRunning()) return;
   if (!image_) image_ = std::make_unique<FirmwareImage>();
   blankFirmwareImage(*image_);
   ui_.setText(id::kUploadLog, "");
@@ -69,6 +70,8 @@ void UploaderWindow::onOpen() {
 }
 
 void UploaderWindow::onLoad(const std::string& path) {
+  // The worker reads the image until it is done.
+  if (uploadRunning()) return;
   if (!image_) image_ = std::make_unique<FirmwareImage>();
   ui_.setText(id::kUploadStatus, "Opening File");
   ui_.setText(id::kUploadPath, path);

@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -102,15 +103,14 @@ TEST(FirmwareUpload, AssemblerImageLandsInTheKeyersFlash) {
 }
 
 TEST(FirmwareCommands, FirmwareShowsTheImageOrWhereTheFileIsBroken) {
-  const std::string broken = testing::TempDir() + "dp3_broken.hex";
-  std::FILE* file = std::fopen(broken.c_str(), "w");
-  ASSERT_NE(file, nullptr);
-  std::fputs(":00000001FF\n", file);
-  std::fclose(file);
-  const std::string badSum = testing::TempDir() + "dp3_bad_sum.hex";
-  file = std::fopen(badSum.c_str(), "w");
-  std::fputs(":020000040000FA\n:0400100001020304E3\n:00000001FF\n", file);
-  std::fclose(file);
+  auto writeFile = [](const std::string& name, const char* text) {
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+  };
+  const std::string broken = writeFile("dp3_broken.hex", ":00000001FF\n");
+  const std::string badSum =
+      writeFile("dp3_bad_sum.hex", ":020000040000FA\n:0400100001020304E3\n:00000001FF\n");
 
   struct Case {
     std::string arguments;
@@ -138,8 +138,6 @@ TEST(FirmwareCommands, FirmwareShowsTheImageOrWhereTheFileIsBroken) {
 TEST(FirmwareCommands, UploadReportsTheResult) {
   SimConfig refuse;
   refuse.fault = {FaultKind::Refuse, 0x81, 10};
-  SimConfig appEcho;
-  appEcho.fault = {FaultKind::AppEcho};
   struct Case {
     std::string name;
     SimConfig keyer;
@@ -166,12 +164,6 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
        2,
        {"DP LARK Version: 31.04 Loaded, 964 Records", "Programming DPUSB....",
         "Error: Checksum !"}},
-      {"firmware keeps running",
-       appEcho,
-       "lark_full.hex",
-       2,
-       {"DP LARK Version: 31.04 Loaded, 964 Records", "Programming DPUSB....",
-        "Error: Restart failed !"}},
   };
   for (const Case& c : cases) {
     PtyBench bench(c.keyer);
@@ -190,31 +182,16 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
   }
 }
 
-TEST(FirmwareCommands, UploadWithoutAKeyer) {
-  const Output result = runDp3("--port /nonexistent/tty upload " + kData + "/lark_full.hex");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.out, "DP LARK Version: 31.04 Loaded, 964 Records\n");
-}
-
 TEST(FirmwareCommands, VerboseUploadPrintsEveryFrame) {
   PtyBench bench;
   ASSERT_TRUE(bench.opened);
   const Output result =
       runDp3("--port " + bench.keyer.path() + " upload --verbose " + kData + "/lark_full.hex");
   EXPECT_EQ(result.exitCode, 0);
+  // The high block first: slot 1012, word 0x1FA0, accepted.
   EXPECT_NE(result.out.find("\n1fa0 - 631d 6a1d 711d 781d 7f1d 861d 8d1d 941d 3c\n"),
             std::string::npos);
-  std::size_t frames = 0;
-  for (std::size_t at = 0; (at = result.out.find(" 3c\n", at)) != std::string::npos; ++at) {
-    ++frames;
-  }
-  EXPECT_EQ(frames, 964u);
-}
-
-TEST(FirmwareCommands, SimTakesTheUploadFaults) {
-  for (const std::string bad : {"refuse:0x81", "no-reply@0", "refuse:0x181@3"}) {
-    EXPECT_EQ(runDp3("sim --fault " + bad).exitCode, 1) << bad;
-  }
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '-'), 964);
 }
 
 }  // namespace

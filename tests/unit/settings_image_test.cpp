@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "settings/settings_image.hpp"
+
+#include <gtest/gtest.h>
 
 namespace dp3 {
 namespace {
