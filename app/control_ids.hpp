@@ -12,8 +12,8 @@ inline constexpr int kAboutDialog = 1004;
 inline constexpr int kRttyDialog = 1005;
 
 // Main window (1001): message editor.
-inline constexpr int kMsg1 = 4001;  // 4001-4006: messages 1-6 (bank 1)
-inline constexpr int kMsg7 = 4080;  // 4080-4085: messages 7-12 (bank 2)
+inline constexpr int kMsg1 = 4001;       // 4001-4006: messages 1-6 (bank 1)
+inline constexpr int kMsg7 = 4080;       // 4080-4085: messages 7-12 (bank 2)
 inline constexpr int kMsgLabel1 = 4062;  // 4062-4067: "Msg 1".."Msg 6"
 inline constexpr int kMsgLabel7 = 4086;  // 4086-4091: "Msg 7".."Msg 12"
 inline constexpr int kCallsignUser1 = 4071;

@@ -7,7 +7,9 @@
 
 namespace dp3 {
 
-void setNumber(ControlSurface& ui, int id, unsigned value) { ui.setText(id, std::to_string(value)); }
+void setNumber(ControlSurface& ui, int id, unsigned value) {
+  ui.setText(id, std::to_string(value));
+}
 
 unsigned readNumber(const ControlSurface& ui, int id) {
   const std::string text = ui.text(id);
@@ -21,11 +23,21 @@ unsigned readNumber(const ControlSurface& ui, int id) {
   return value;
 }
 
-void MapSurface::setText(int id, std::string_view text) { controls_[id].text = text; }
-std::string MapSurface::text(int id) const { return control(id).text; }
-void MapSurface::appendText(int id, std::string_view text) { controls_[id].text += text; }
-void MapSurface::setChecked(int id, bool checked) { controls_[id].checked = checked; }
-bool MapSurface::isChecked(int id) const { return control(id).checked; }
+void MapSurface::setText(int id, std::string_view text) {
+  controls_[id].text = text;
+}
+std::string MapSurface::text(int id) const {
+  return control(id).text;
+}
+void MapSurface::appendText(int id, std::string_view text) {
+  controls_[id].text += text;
+}
+void MapSurface::setChecked(int id, bool checked) {
+  controls_[id].checked = checked;
+}
+bool MapSurface::isChecked(int id) const {
+  return control(id).checked;
+}
 
 void MapSurface::clearList(int id) {
   controls_[id].entries.clear();
@@ -41,10 +53,18 @@ void MapSurface::selectEntry(int id, int index) {
   c.selection = (index >= 0 && index < static_cast<int>(c.entries.size())) ? index : -1;
 }
 
-int MapSurface::selectedEntry(int id) const { return control(id).selection; }
-void MapSurface::setEnabled(int id, bool enabled) { controls_[id].enabled = enabled; }
-void MapSurface::setVisible(int id, bool visible) { controls_[id].visible = visible; }
-void MapSurface::setProgress(int id, int percent) { controls_[id].progress = percent; }
+int MapSurface::selectedEntry(int id) const {
+  return control(id).selection;
+}
+void MapSurface::setEnabled(int id, bool enabled) {
+  controls_[id].enabled = enabled;
+}
+void MapSurface::setVisible(int id, bool visible) {
+  controls_[id].visible = visible;
+}
+void MapSurface::setProgress(int id, int percent) {
+  controls_[id].progress = percent;
+}
 
 void MapSurface::showMessage(std::string_view text, std::string_view caption) {
   messages.push_back({std::string(text), std::string(caption)});

@@ -1,8 +1,8 @@
 #include "app/program_config.hpp"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -44,15 +44,21 @@ std::int32_t portNumberOf(const std::string& devicePath) {
 }
 
 int LoadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
-  std::ifstream file(config.ConfigFilePath, std::ios::binary);
+  std::FILE* file = std::fopen(config.ConfigFilePath.c_str(), "rb");
   if (!file) {
     config.ComPort = 1;
     config.portPath.clear();
     SaveProgramConfig(config, ui);
     return 1;
   }
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) {
+  std::vector<char> bytes;
+  char chunk[512];
+  std::size_t n = 0;
+  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
     ui.showMessage("Read file failed.", "Error");
     return 0;
   }

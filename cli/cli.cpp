@@ -22,9 +22,13 @@ ProgramConfig& Context::config() {
   return config_;
 }
 
-std::string Context::portPath() { return portOption.empty() ? config().portPath : portOption; }
+std::string Context::portPath() {
+  return portOption.empty() ? config().portPath : portOption;
+}
 
-std::unique_ptr<Link> Context::openLink() { return std::make_unique<SerialLink>(portPath()); }
+std::unique_ptr<Link> Context::openLink() {
+  return std::make_unique<SerialLink>(portPath());
+}
 
 void printKeyerStatus(const MapSurface& ui) {
   std::cout << ui.text(id::kInterfaceStatus) << '\n';

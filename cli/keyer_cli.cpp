@@ -48,7 +48,8 @@ int runRead(Context& context, const std::string& file) {
 }  // namespace
 
 void addKeyerCommands(CLI::App& app, Context& context) {
-  auto* test = app.add_subcommand("test", "Test the keyer: identify the IC and firmware, show the readings");
+  auto* test =
+      app.add_subcommand("test", "Test the keyer: identify the IC and firmware, show the readings");
   test->callback([&context] { context.exitCode = runTest(context); });
 
   auto* read = app.add_subcommand("read", "Read the keyer's settings into a settings file (.eep)");

@@ -23,7 +23,10 @@ int listPorts(Context& context) {
   }
   if (devices.empty()) std::cout << "No serial devices found.\n";
   if (!configured.empty() && !configuredListed) {
-    std::cout << "* " << configured << "  (configured, not present)\n";
+    std::error_code error;
+    const bool present = std::filesystem::exists(configured, error);
+    std::cout << "* " << configured
+              << (present ? "  (configured)\n" : "  (configured, not present)\n");
   }
   return kExitDone;
 }
@@ -45,7 +48,8 @@ int choosePort(Context& context, const std::string& port) {
 }  // namespace
 
 void addPortCommands(CLI::App& app, Context& context) {
-  auto* ports = app.add_subcommand("ports", "List the serial devices present (* marks the keyer port)");
+  auto* ports =
+      app.add_subcommand("ports", "List the serial devices present (* marks the keyer port)");
   ports->callback([&context] { context.exitCode = listPorts(context); });
 
   auto* port = app.add_subcommand("port", "Choose the keyer's serial device for later calls");

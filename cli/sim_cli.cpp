@@ -16,7 +16,9 @@ namespace {
 
 std::atomic<bool> gStop{false};
 
-extern "C" void onStopSignal(int) { gStop = true; }
+extern "C" void onStopSignal(int) {
+  gStop = true;
+}
 
 struct SimOptions {
   std::string variant = "LARK";

@@ -6,7 +6,9 @@ namespace dp3 {
 
 namespace {
 
-const HostCommand& command(std::uint8_t code) { return *findHostCommand(code); }
+const HostCommand& command(std::uint8_t code) {
+  return *findHostCommand(code);
+}
 
 std::uint8_t replyOrZero(Link& link, std::uint8_t code) {
   return queryByte(link, code).value_or(0);
@@ -32,10 +34,18 @@ std::optional<std::uint8_t> queryByte(Link& link, std::uint8_t code) {
   return reply;
 }
 
-std::uint8_t GetPushButtons(Link& link) { return replyOrZero(link, host::GetPushButtons); }
-std::uint8_t GetPotValue(Link& link) { return replyOrZero(link, host::GetPotValue); }
-std::uint8_t GetIcType(Link& link) { return replyOrZero(link, host::GetIcType); }
-std::uint8_t GetSupplyVoltage(Link& link) { return replyOrZero(link, host::GetSupplyVoltage); }
+std::uint8_t GetPushButtons(Link& link) {
+  return replyOrZero(link, host::GetPushButtons);
+}
+std::uint8_t GetPotValue(Link& link) {
+  return replyOrZero(link, host::GetPotValue);
+}
+std::uint8_t GetIcType(Link& link) {
+  return replyOrZero(link, host::GetIcType);
+}
+std::uint8_t GetSupplyVoltage(Link& link) {
+  return replyOrZero(link, host::GetSupplyVoltage);
+}
 
 bool ReadSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block) {
   sendFrame(link, command(host::ReadSettingsBlock));
@@ -57,6 +67,8 @@ bool WriteExtensionBlock(Link& link, std::span<const std::uint8_t, kExtensionBlo
   return link.CommWrite(block);
 }
 
-bool EnterBootloader(Link& link) { return sendFrame(link, command(host::EnterBootloader)); }
+bool EnterBootloader(Link& link) {
+  return sendFrame(link, command(host::EnterBootloader));
+}
 
 }  // namespace dp3

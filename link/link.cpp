@@ -4,6 +4,8 @@
 
 namespace dp3 {
 
-void Link::pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+void Link::pause(std::chrono::milliseconds duration) {
+  std::this_thread::sleep_for(duration);
+}
 
 }  // namespace dp3

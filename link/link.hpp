@@ -9,10 +9,10 @@ namespace dp3 {
 
 // Results of opening the keyer's port.
 inline constexpr int kCommOpenOk = 0;
-inline constexpr int kCommOpenFailed = -4;     // the device could not be opened
-inline constexpr int kCommGetStateFailed = -5; // its line settings could not be read
-inline constexpr int kCommSetStateFailed = -6; // its line settings could not be applied
-inline constexpr int kCommPurgeFailed = -10;   // stale input could not be discarded
+inline constexpr int kCommOpenFailed = -4;      // the device could not be opened
+inline constexpr int kCommGetStateFailed = -5;  // its line settings could not be read
+inline constexpr int kCommSetStateFailed = -6;  // its line settings could not be applied
+inline constexpr int kCommPurgeFailed = -10;    // stale input could not be discarded
 
 inline constexpr int kHostBaudRate = 1200;
 inline constexpr int kBootloaderBaudRate = 9600;

@@ -1,13 +1,14 @@
 #include "link/port_list.hpp"
 
-#include <algorithm>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#include <system_error>
 #include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 
 namespace dp3 {
 

@@ -49,8 +49,12 @@ inline constexpr std::size_t SerialNumber = 4;  // big-endian, serial number min
 }  // namespace extension_field
 
 // user is 1 or 2.
-constexpr std::size_t userSettingsOffset(int user) { return user == 2 ? 16 : 0; }
-constexpr std::size_t userExtensionOffset(int user) { return user == 2 ? 294 : 288; }
+constexpr std::size_t userSettingsOffset(int user) {
+  return user == 2 ? 16 : 0;
+}
+constexpr std::size_t userExtensionOffset(int user) {
+  return user == 2 ? 294 : 288;
+}
 
 // Message page: page address A lies at image offset 32 + A.
 namespace page {

@@ -1,13 +1,14 @@
 #include "link/posix/serial_link.hpp"
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <utility>
 
 namespace dp3 {
@@ -52,9 +53,9 @@ std::string reasonFor(int error) {
   }
 }
 
-// Milliseconds left until deadline, never negative.
+// Milliseconds left until deadline, rounded up so a call never ends early; never negative.
 int msLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -63,7 +64,9 @@ int msLeft(Clock::time_point deadline) {
 SerialLink::SerialLink(std::string devicePath, TermiosCalls calls)
     : path_(std::move(devicePath)), calls_(calls) {}
 
-SerialLink::~SerialLink() { CommClose(); }
+SerialLink::~SerialLink() {
+  CommClose();
+}
 
 int SerialLink::CommOpen() {
   CommClose();
@@ -85,7 +88,9 @@ int SerialLink::CommOpen() {
     return kCommOpenFailed;
   }
   locked_ = true;
-  ::ioctl(fd_, TIOCEXCL);  // not every device supports it; the lock above is what counts
+  // Not every device supports it; the lock above is what counts. A pseudo-terminal
+  // (the simulated keyer) is left shareable so a crashed program cannot bar it.
+  if (path_.rfind("/dev/pts/", 0) != 0) ::ioctl(fd_, TIOCEXCL);
   portOpen_ = true;
 
   if (calls_.getAttr(fd_, &settings_) != 0) {

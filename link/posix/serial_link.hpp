@@ -1,7 +1,8 @@
 #pragma once
 
-#include <string>
 #include <termios.h>
+
+#include <string>
 
 #include "link/link.hpp"
 

@@ -1,1 +1,207 @@
+#include "link/posix/serial_link.hpp"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "app/keyer_commands.hpp"
+#include "app/map_surface.hpp"
+#include "sim/pty_keyer.hpp"
+
+namespace dp3 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The simulated keyer serving a pseudo-terminal from a thread of this process.
+struct PtyFixture {
+  explicit PtyFixture(SimConfig config = {}) : model(config), keyer(model) {
+    std::string error;
+    EXPECT_TRUE(keyer.open(error)) << error;
+    keyer.start();
+  }
+  std::vector<std::uint8_t> wire() {
+    return keyer.inspect([](KeyerModel& m) { return m.received(); });
+  }
+  KeyerModel model;
+  PtyKeyer keyer;
+};
+
+const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09,
+                                               0x00, 0x17, 0x00, 0x18};
+
+TEST(SerialLink, TestSendsExactlyItsFramesAndShowsTheKeyer) {
+  PtyFixture sim;
+  SerialLink link(sim.keyer.path());
+  MapSurface ui;
+  KeyerInfo keyer;
+  EXPECT_EQ(TestCommand(ui, link, keyer), 31);
+  EXPECT_EQ(ui.text(4061), "DP F/W revision 31.12");
+  EXPECT_EQ(ui.text(4079), "DP IC: LARK");
+  EXPECT_EQ(ui.text(4059), ">DP OK");
+  EXPECT_EQ(ui.text(4060), "PotValue: 14");
+  EXPECT_EQ(ui.text(4075), "PB:0");
+  EXPECT_EQ(ui.text(4070), "5.04 Volts");
+  auto frames = kTestFrames;
+  frames.insert(frames.end(), {0x00, 0x06, 0x00, 0x05, 0x00, 0x15});
+  EXPECT_EQ(sim.wire(), frames);
+}
+
+TEST(SerialLink, ReadBringsTheKeyersMemoryByteForByte) {
+  PtyFixture sim;
+  SerialLink link(sim.keyer.path());
+  MapSurface ui;
+  KeyerInfo keyer;
+  SettingsImage image{};
+  ASSERT_TRUE(ReadCommand(ui, link, keyer, image));
+  EXPECT_EQ(image, KeyerModel::presetMemory());
+  auto frames = kTestFrames;
+  frames.insert(frames.end(), {0x00, 0x0C, 0x00, 0x1A});
+  EXPECT_EQ(sim.wire(), frames);
+}
+
+TEST(SerialLink, ReadFailuresKeepTheImage) {
+  const struct {
+    FaultKind fault;
+    const char* status;
+  } cases[] = {{FaultKind::ShortDump, ">Read Failed"}, {FaultKind::Disconnect, ">Read Failed"}};
+  for (const auto& c : cases) {
+    SimConfig config;
+    config.fault.kind = c.fault;
+    PtyFixture sim(config);
+    SerialLink link(sim.keyer.path());
+    MapSurface ui;
+    KeyerInfo keyer;
+    SettingsImage image;
+    image.fill(0x77);
+    EXPECT_FALSE(ReadCommand(ui, link, keyer, image));
+    EXPECT_EQ(ui.text(4059), c.status);
+    for (std::uint8_t b : image) ASSERT_EQ(b, 0x77);
+  }
+}
+
+TEST(SerialLink, AKeyerThatNeverAnswersTimesOutAfterFourSeconds) {
+  SimConfig config;
+  config.fault.kind = FaultKind::Silence;
+  PtyFixture sim(config);
+  SerialLink link(sim.keyer.path());
+  MapSurface ui;
+  KeyerInfo keyer;
+  const auto start = Clock::now();
+  EXPECT_EQ(TestInterface(ui, link, keyer), -1);
+  const auto waited = Clock::now() - start;
+  EXPECT_EQ(ui.text(4061), "DP Fail:no response");
+  EXPECT_GE(waited, std::chrono::milliseconds(4000));
+  EXPECT_LT(waited, std::chrono::milliseconds(5000));
+}
+
+TEST(SerialLink, OpenFailureCodes) {
+  SerialLink missing("/dev/dp3-no-such-device");
+  EXPECT_EQ(missing.CommOpen(), -4);
+  EXPECT_FALSE(missing.PortOpenFlag());
+  EXPECT_EQ(missing.openFailureReason(), "no such device");
+
+  SerialLink notATerminal("/dev/null");
+  EXPECT_EQ(notATerminal.CommOpen(), -5);
+  EXPECT_TRUE(notATerminal.PortOpenFlag());
+  notATerminal.CommClose();
+  EXPECT_FALSE(notATerminal.PortOpenFlag());
+  notATerminal.CommClose();  // closing twice is harmless
+
+  PtyFixture sim;
+  TermiosCalls failSet;
+  failSet.setAttr = [](int, int, const termios*) { return -1; };
+  SerialLink setFails(sim.keyer.path(), failSet);
+  EXPECT_EQ(setFails.CommOpen(), -6);
+  EXPECT_TRUE(setFails.PortOpenFlag());
+  setFails.CommClose();
+
+  TermiosCalls failFlush;
+  failFlush.flush = [](int, int) { return -1; };
+  SerialLink flushFails(sim.keyer.path(), failFlush);
+  EXPECT_EQ(flushFails.CommOpen(), -10);
+  EXPECT_TRUE(flushFails.PortOpenFlag());
+}
+
+TEST(SerialLink, APortInUseIsRefusedWithTheReason) {
+  PtyFixture sim;
+  SerialLink first(sim.keyer.path());
+  SerialLink second(sim.keyer.path());
+  ASSERT_EQ(first.CommOpen(), 0);
+  EXPECT_EQ(second.CommOpen(), -4);
+  EXPECT_EQ(second.openFailureReason(), "in use by another program");
+  first.CommClose();
+  EXPECT_EQ(second.CommOpen(), 0);
+}
+
+// A bare pseudo-terminal whose far end the test drives byte by byte.
+struct RawPty {
+  RawPty() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ::grantpt(master);
+    ::unlockpt(master);
+    path = ::ptsname(master);
+    keepOpen = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    ::tcgetattr(keepOpen, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(keepOpen, TCSANOW, &raw);
+  }
+  ~RawPty() {
+    ::close(keepOpen);
+    ::close(master);
+  }
+  int master = -1;
+  int keepOpen = -1;
+  std::string path;
+};
+
+TEST(SerialLink, BytesSentBeforeTheOpenAreDiscarded) {
+  RawPty pty;
+  ASSERT_EQ(::write(pty.master, "stale", 5), 5);
+  SerialLink link(pty.path);
+  ASSERT_EQ(link.CommOpen(), 0);
+  ASSERT_EQ(::write(pty.master, "\x42", 1), 1);
+  std::uint8_t byte = 0;
+  ASSERT_TRUE(link.CommRead(std::span(&byte, 1)));
+  EXPECT_EQ(byte, 0x42);
+}
+
+TEST(SerialLink, AShortReplyIsAFailure) {
+  RawPty pty;
+  SerialLink link(pty.path);
+  ASSERT_EQ(link.CommOpen(), 0);
+  ASSERT_EQ(::write(pty.master, "abc", 3), 3);
+  std::array<std::uint8_t, 4> buffer{};
+  const auto start = Clock::now();
+  EXPECT_FALSE(link.CommRead(buffer));
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(4000));
+}
+
+TEST(SerialLink, WritesAndBaudChangesReachTheLine) {
+  RawPty pty;
+  SerialLink link(pty.path);
+  ASSERT_EQ(link.CommOpen(), 0);
+  const std::uint8_t frame[] = {0x00, 0x0D, 0xFF};
+  ASSERT_TRUE(link.CommWrite(frame));
+  std::uint8_t got[3] = {};
+  ASSERT_EQ(::read(pty.master, got, 3), 3);
+  EXPECT_EQ(std::vector<std::uint8_t>(got, got + 3), std::vector<std::uint8_t>(frame, frame + 3));
+
+  termios line{};
+  ::tcgetattr(pty.master, &line);
+  EXPECT_EQ(::cfgetospeed(&line), B1200);
+  ASSERT_TRUE(link.setBaudRate(9600));
+  ::tcgetattr(pty.master, &line);
+  EXPECT_EQ(::cfgetospeed(&line), B9600);
+  EXPECT_FALSE(link.setBaudRate(1234));
+  link.CommClose();
+  EXPECT_FALSE(link.CommWrite(frame));
+}
+
+}  // namespace
+}  // namespace dp3

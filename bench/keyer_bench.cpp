@@ -1,0 +1,75 @@
+// Test DP and Read DP against the simulated keyer paced at the line rate, as a
+// ratio to the time the bytes need on the line plus the fixed waits (goal: 1.05).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "app/keyer_commands.hpp"
+#include "app/map_surface.hpp"
+#include "link/posix/serial_link.hpp"
+#include "sim/pty_keyer.hpp"
+
+namespace dp3 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bytes on the line, both directions, at 1200 baud (10 bits a byte).
+double wireSeconds(std::size_t bytes) {
+  return static_cast<double>(bytes) * 10.0 / 1200.0;
+}
+
+constexpr double kSettleSeconds = 0.1;              // the wait before the purge at every open
+constexpr std::size_t kInterfaceTestBytes = 9 + 4;  // four frames, four replies
+
+template <class Operation>
+void runAgainstRealtimeKeyer(benchmark::State& state, std::size_t lineBytes, Operation operation) {
+  KeyerModel model;
+  PtyKeyer keyer(model, /*realtime=*/true);
+  std::string error;
+  if (!keyer.open(error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  keyer.start();
+  const double ideal = wireSeconds(lineBytes) + kSettleSeconds;
+  double worst = 0;
+  for (auto _ : state) {
+    SerialLink link(keyer.path());
+    MapSurface ui;
+    KeyerInfo info;
+    const auto start = Clock::now();
+    const bool ok = operation(ui, link, info);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!ok) state.SkipWithError("the keyer operation failed");
+    state.SetIterationTime(seconds);
+    worst = std::max(worst, seconds / ideal);
+  }
+  state.counters["ideal_s"] = ideal;
+  state.counters["worst_ratio"] = worst;
+}
+
+void BM_TestDp(benchmark::State& state) {
+  // Interface test, then pot (2+1), buttons (2+1), supply (2+1).
+  runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 9,
+                          [](MapSurface& ui, SerialLink& link, KeyerInfo& info) {
+                            return TestCommand(ui, link, info) > 0;
+                          });
+}
+
+void BM_ReadDp(benchmark::State& state) {
+  // Interface test, then 00 0C + 288 bytes and 00 1A + 12 bytes.
+  runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 2 + 288 + 2 + 12,
+                          [](MapSurface& ui, SerialLink& link, KeyerInfo& info) {
+                            SettingsImage image{};
+                            return ReadCommand(ui, link, info, image);
+                          });
+}
+
+BENCHMARK(BM_TestDp)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadDp)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace dp3
+
+BENCHMARK_MAIN();

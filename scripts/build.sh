@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Configures and builds DP3tools: scripts/build.sh [release|sanitize]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+kind=${1:-release}
+case "$kind" in
+  release)
+    dir=build
+    args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    ;;
+  sanitize)
+    dir=build-sanitize
+    args=(-DCMAKE_BUILD_TYPE=Debug -DDP3_SANITIZE=ON -DDP3_GUI=OFF -DDP3_BENCH=OFF)
+    ;;
+  *)
+    echo "usage: scripts/build.sh [release|sanitize]" >&2
+    exit 1
+    ;;
+esac
+
+cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
+cmake --build "$dir" -j "$(nproc)"

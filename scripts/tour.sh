@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# A tour of the dp3 command line against the simulated keyer.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+dp3=build/cli/dp3
+work=$(mktemp -d)
+export XDG_CONFIG_HOME="$work/config"
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
+
+step() {
+  echo
+  echo "\$ dp3 ${*}"
+  "$dp3" "$@"
+  echo "(exit $?)"
+}
+
+"$dp3" sim >"$work/sim.out" 2>/dev/null &
+sim=$!
+for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+port=$(head -n1 "$work/sim.out")
+echo "Simulated keyer (LARK, firmware 31.12) on $port"
+
+step --version
+step port "$port"
+step test
+step read "$work/keyer.eep"
+echo "($(stat -c %s "$work/keyer.eep") bytes saved)"
+step ports

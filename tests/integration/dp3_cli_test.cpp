@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "process.hpp"
+#include "sim/keyer_model.hpp"
+
+namespace dp3 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runDp3;
+using test::SimProcess;
+
+class Dp3Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("dp3-cli-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Dp3Cli, TestPrintsTheWindowsTextsInOrder) {
+  const struct {
+    std::vector<std::string> simArgs;
+    std::string out;
+  } cases[] = {
+      {{}, "DP F/W revision 31.12\nDP IC: LARK\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts\n"},
+      {{"--variant", "PIKA"},
+       "DP F/W revision 31.12\nDP IC: PIKA\n>DP OK\nPotValue: 14\n5.04 Volts\n"},
+      {{"--variant", "ORCA", "--version", "30", "--revision", "3"},
+       "DP F/W ver 30.03\nDP IC: ORCA\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts\n"},
+      {{"--variant", "NONE"}, "DP Fail:No O/S\n>DP NOS\n"},
+  };
+  for (const auto& c : cases) {
+    SimProcess sim(c.simArgs);
+    ASSERT_FALSE(sim.path().empty());
+    const auto result = runDp3({"--port", sim.path(), "test"});
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+  }
+}
+
+TEST_F(Dp3Cli, TestOfAMissingPortExitsTwoWithAHint) {
+  const auto result = runDp3({"--port", "/dev/dp3-missing", "test"});
+  EXPECT_EQ(result.out, "DP Fail:comm open\n>DP ERR\n");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("/dev/dp3-missing: no such device"), std::string::npos) << result.err;
+}
+
+TEST_F(Dp3Cli, ReadSavesTheKeyersMemory) {
+  SimProcess sim;
+  const fs::path file = dir_ / "x.eep";
+  const auto result = runDp3({"--port", sim.path(), "read", file.string()});
+  EXPECT_EQ(result.out, "DP F/W revision 31.12\nDP IC: LARK\n>Done\n");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  const SettingsImage memory = KeyerModel::presetMemory();
+  EXPECT_EQ(fileBytes(file), std::string(memory.begin(), memory.end()));
+}
+
+TEST_F(Dp3Cli, AFailedReadLeavesTheFileUntouched) {
+  SimProcess sim({"--fault", "short-dump"});
+  const fs::path file = dir_ / "keep.eep";
+  std::ofstream(file) << "operator's file";
+  const auto result = runDp3({"--port", sim.path(), "read", file.string()});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.out, "DP F/W revision 31.12\nDP IC: LARK\n>Read Failed\n");
+  EXPECT_EQ(fileBytes(file), "operator's file");
+}
+
+TEST_F(Dp3Cli, ChosenPortIsKeptAndUsed) {
+  SimProcess sim;
+  auto result = runDp3({"port", sim.path()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  const std::string cfg = fileBytes(dir_ / "dp3tools" / "dp3tools.cfg");
+  ASSERT_GE(cfg.size(), 4u);
+  EXPECT_EQ(cfg.substr(4), sim.path());
+
+  result = runDp3({"test"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find(">DP OK"), std::string::npos);
+
+  result = runDp3({"ports"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("* " + sim.path()), std::string::npos) << result.out;
+}
+
+TEST_F(Dp3Cli, UsageAndVersion) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+  } cases[] = {
+      {{"--version"}, 0, "DP3tools 5.3\n"},
+      {{}, 1, ""},
+      {{"frobnicate"}, 1, ""},
+      {{"read"}, 1, ""},
+      {{"sim", "--variant", "OWL"}, 1, ""},
+      {{"sim", "--fault", "boom"}, 1, ""},
+  };
+  for (const auto& c : cases) {
+    const auto result = runDp3(c.args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << (c.args.empty() ? "" : c.args[0]);
+    EXPECT_EQ(result.out, c.out);
+  }
+}
+
+}  // namespace
+}  // namespace dp3

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace dp3::test {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the dp3 program with args and waits for it; stdout and stderr are kept apart.
+inline RunResult runDp3(const std::vector<std::string>& args) {
+  const std::string errFile = "/tmp/dp3-test-stderr-" + std::to_string(::getpid());
+  std::string command = DP3_EXECUTABLE;
+  for (const std::string& a : args) command += " '" + a + "'";
+  command += " 2>" + errFile;
+  RunResult result;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  if (FILE* err = std::fopen(errFile.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, err)) > 0) result.err.append(buffer, n);
+    std::fclose(err);
+  }
+  std::remove(errFile.c_str());
+  return result;
+}
+
+// `dp3 sim ARGS` in the background for the life of this object; path() is the
+// device it printed on its first line.
+class SimProcess {
+ public:
+  explicit SimProcess(const std::vector<std::string>& args = {}) {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(fds[1], STDOUT_FILENO);
+      ::close(fds[0]);
+      ::close(fds[1]);
+      std::vector<std::string> all = {DP3_EXECUTABLE, "sim"};
+      all.insert(all.end(), args.begin(), args.end());
+      std::vector<char*> argv;
+      for (auto& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') path_ += c;
+    ::close(fds[0]);
+  }
+  ~SimProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_;
+};
+
+}  // namespace dp3::test

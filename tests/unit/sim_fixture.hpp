@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/map_surface.hpp"
+#include "link/interface_test.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+
+namespace dp3::test {
+
+// A window surface, the in-process simulated keyer and the line to it.
+struct SimKeyer {
+  explicit SimKeyer(SimConfig config = {}) : model(config), link(model) {
+    ui.setText(4079, "DP IC: ?");
+  }
+  std::vector<std::uint8_t> wire() const { return model.received(); }
+
+  MapSurface ui;
+  KeyerModel model;
+  SimLink link;
+  KeyerInfo keyer;
+};
+
+inline std::vector<std::uint8_t> bytes(std::initializer_list<std::uint8_t> list) {
+  return list;
+}
+
+// The frames of a passing interface test on a keyer that is asked its IC type.
+inline const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09,
+                                                      0x00, 0x17, 0x00, 0x18};
+
+}  // namespace dp3::test
