@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "app/map_surface.hpp"
 #include "firmware/uploader_window.hpp"
 #include "link/posix/serial_link.hpp"
+#include "process.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
 
@@ -36,23 +36,8 @@ struct PtyBench {
   bool opened = false;
 };
 
-struct Output {
-  int exitCode;
-  std::string out;
-};
-
-// Runs dp3 with arguments; standard output captured, standard error dropped.
-Output runDp3(const std::string& arguments) {
-  const std::string command = std::string(DP3_EXECUTABLE) + " " + arguments + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return {-1, {}};
-  std::string out;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using test::runDp3;
+using test::SimProcess;
 
 TEST(FirmwareUpload, AssemblerImageLandsInTheKeyersFlash) {
   struct Case {
@@ -113,80 +98,69 @@ TEST(FirmwareCommands, FirmwareShowsTheImageOrWhereTheFileIsBroken) {
       writeFile("dp3_bad_sum.hex", ":020000040000FA\n:0400100001020304E3\n:00000001FF\n");
 
   struct Case {
-    std::string arguments;
+    std::string file;
     int exitCode;
     std::string out;
   };
   const std::vector<Case> cases = {
-      {"firmware " + kData + "/lark_full.hex", 0, "DP LARK Version: 31.04 Loaded, 964 Records\n"},
-      {"firmware " + kData + "/orca_small.hex", 0, "DP ORCA Version: 31.04 Loaded, 5 Records\n"},
-      {"firmware " + badSum, 4,
+      {kData + "/lark_full.hex", 0, "DP LARK Version: 31.04 Loaded, 964 Records\n"},
+      {kData + "/orca_small.hex", 0, "DP ORCA Version: 31.04 Loaded, 5 Records\n"},
+      {badSum, 4,
        "File Error\n" + badSum + ": line 2: checksum mismatch: stored 0xE3, computed 0xE2\n"},
-      {"firmware " + broken, 4,
-       "File Error\n" + broken + ": no data records for the program memory\n"},
-      {"firmware /nonexistent.hex", 4,
+      {broken, 4, "File Error\n" + broken + ": no data records for the program memory\n"},
+      {"/nonexistent.hex", 4,
        "File Error\n/nonexistent.hex: cannot open: No such file or directory\n"},
-      {"firmware", 1, ""},
   };
   for (const Case& c : cases) {
-    const Output result = runDp3(c.arguments);
-    EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments;
-    EXPECT_EQ(result.out, c.out) << c.arguments;
+    const auto result = runDp3({"firmware", c.file});
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.file;
+    EXPECT_EQ(result.out, c.out) << c.file;
   }
 }
 
 TEST(FirmwareCommands, UploadReportsTheResult) {
-  SimConfig refuse;
-  refuse.fault = {FaultKind::Refuse, 0x81, 10};
   struct Case {
-    std::string name;
-    SimConfig keyer;
+    std::vector<std::string> sim;
     std::string file;
     int exitCode;
     std::vector<std::string> lines;  // the lines that are not progress
   };
+  const std::string lark = "DP LARK Version: 31.04 Loaded, 964 Records";
   const std::vector<Case> cases = {
-      {"completed",
-       {},
-       "lark_full.hex",
-       0,
-       {"DP LARK Version: 31.04 Loaded, 964 Records", "Programming DPUSB....",
-        "Upload Completed Successfully"}},
-      {"wrong image",
-       {},
+      {{}, "lark_full.hex", 0, {lark, "Programming DPUSB....", "Upload Completed Successfully"}},
+      {{},
        "orca_small.hex",
        2,
        {"DP ORCA Version: 31.04 Loaded, 5 Records",
         "Error: Attempting to program a LARK DP with an ORCA image !"}},
-      {"refused frame",
-       refuse,
+      {{"--fault", "refuse:0x81@10"},
        "lark_full.hex",
        2,
-       {"DP LARK Version: 31.04 Loaded, 964 Records", "Programming DPUSB....",
-        "Error: Checksum !"}},
+       {lark, "Programming DPUSB....", "Error: Checksum !"}},
+      {{"--variant", "NONE"},
+       "orca_small.hex",
+       0,
+       {"DP ORCA Version: 31.04 Loaded, 5 Records", "Programming DPUSB in Recovery mode....",
+        "Upload Completed Successfully"}},
   };
   for (const Case& c : cases) {
-    PtyBench bench(c.keyer);
-    ASSERT_TRUE(bench.opened);
-    const Output result =
-        runDp3("--port " + bench.keyer.path() + " upload " + kData + "/" + c.file);
-    EXPECT_EQ(result.exitCode, c.exitCode) << c.name;
+    SimProcess sim(c.sim);
+    ASSERT_FALSE(sim.path().empty());
+    const auto result = runDp3({"--port", sim.path(), "upload", kData + "/" + c.file});
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.file;
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = result.out.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-      const std::string line = result.out.substr(start, end - start);
-      if (!line.empty() && line.back() != '%') lines.push_back(line);
+    std::istringstream out(result.out);
+    for (std::string line; std::getline(out, line);) {
+      if (line.empty() || line.back() != '%') lines.push_back(line);
     }
-    EXPECT_EQ(lines, c.lines) << c.name << "\n" << result.out;
+    EXPECT_EQ(lines, c.lines) << result.out;
   }
 }
 
 TEST(FirmwareCommands, VerboseUploadPrintsEveryFrame) {
-  PtyBench bench;
-  ASSERT_TRUE(bench.opened);
-  const Output result =
-      runDp3("--port " + bench.keyer.path() + " upload --verbose " + kData + "/lark_full.hex");
+  SimProcess sim;
+  const auto result =
+      runDp3({"--port", sim.path(), "upload", "--verbose", kData + "/lark_full.hex"});
   EXPECT_EQ(result.exitCode, 0);
   // The high block first: slot 1012, word 0x1FA0, accepted.
   EXPECT_NE(result.out.find("\n1fa0 - 631d 6a1d 711d 781d 7f1d 861d 8d1d 941d 3c\n"),
