@@ -5,6 +5,8 @@
 
 #include "app/control_ids.hpp"
 #include "link/host_commands.hpp"
+#include "settings/messages.hpp"
+#include "settings/settings_form.hpp"
 
 namespace dp3 {
 
@@ -53,6 +55,28 @@ bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage
   }
   image = scratch;
   ui.setText(id::kOperationStatus, kStatusReadDone);
+  return true;
+}
+
+bool WriteCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
+                  int user) {
+  if (TestInterface(ui, link, keyer) < 0) {
+    ui.setText(id::kOperationStatus, kStatusError);
+    return false;
+  }
+  if (!StoreUserSettings(ui, image, user) || !StoreMessages(ui, image)) return false;
+  ui.setText(id::kOperationStatus, kStatusWriting);
+  const bool sent =
+      WriteExtensionBlock(
+          link,
+          std::span<const std::uint8_t>(image).subspan<kExtensionOffset, kExtensionBlockSize>()) &&
+      WriteSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
+  if (!sent) {
+    ui.setText(id::kOperationStatus, kStatusWriteFailed);
+    return false;
+  }
+  link.pause(kWriteSettleTime);
+  ui.setText(id::kOperationStatus, kStatusWriteDone);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,12 @@ inline constexpr const char* kStatusError = ">DP ERR";
 inline constexpr const char* kStatusReading = ">Reading";
 inline constexpr const char* kStatusReadDone = ">Done";
 inline constexpr const char* kStatusReadFailed = ">Read Failed";
+inline constexpr const char* kStatusWriting = "Writing";
+inline constexpr const char* kStatusWriteDone = "Done";
+inline constexpr const char* kStatusWriteFailed = ">Write Failed";
+
+// The keyer's time to store a written image before it answers again.
+inline constexpr std::chrono::milliseconds kWriteSettleTime{3000};
 
 // "%.2f Volts" of the supply reading B (26214.4 / B / 100); a reading of 0
 // has no voltage to show.
@@ -30,5 +37,12 @@ int TestCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
 // replaced only when all 300 bytes arrived; otherwise it stays as it was and
 // ">Read Failed" is shown. Returns true when the image was replaced.
 bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image);
+
+// Write DP: the interface test, then the user's form and the messages are
+// stored and checked (a refusal shows its message and sends nothing), then the
+// 12 extension bytes and the 288-byte block go to the keyer, which gets 3 s to
+// store them before "Done". A write the keyer did not take shows ">Write Failed".
+// Returns true when the keyer took both blocks.
+bool WriteCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image, int user);
 
 }  // namespace dp3

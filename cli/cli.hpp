@@ -52,6 +52,7 @@ void printOpenHint(const Link& link, const std::string& port);
 void addKeyerCommands(CLI::App& app, Context& context);
 void addPortCommands(CLI::App& app, Context& context);
 void addSimCommand(CLI::App& app, Context& context);
+void addSettingsCommands(CLI::App& app, Context& context);
 void addFirmwareCommands(CLI::App& app, Context& context);
 
 }  // namespace dp3::cli

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   addKeyerCommands(app, context);
   addPortCommands(app, context);
   addSimCommand(app, context);
+  addSettingsCommands(app, context);
   addFirmwareCommands(app, context);
 
   try {

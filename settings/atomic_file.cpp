@@ -11,11 +11,15 @@
 namespace dp3 {
 
 std::string writeFileAtomically(const std::filesystem::path& path,
-                                std::span<const std::uint8_t> bytes) {
+                                std::span<const std::uint8_t> bytes, AtomicWriteStep* failedStep) {
+  AtomicWriteStep ignored;
+  AtomicWriteStep& step = failedStep ? *failedStep : ignored;
+  step = AtomicWriteStep::Create;
   const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
   std::string temp = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return std::strerror(errno);
+  step = AtomicWriteStep::Write;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -32,11 +36,15 @@ std::string writeFileAtomically(const std::filesystem::path& path,
     ::fchmod(fd, 0666 & ~mask);
   }
   if (::close(fd) != 0 && !error) error = errno;
-  if (!error && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (!error && std::rename(temp.c_str(), path.c_str()) != 0) {
+    error = errno;
+    step = AtomicWriteStep::Create;
+  }
   if (error) {
     ::unlink(temp.c_str());
     return std::strerror(error);
   }
+  step = AtomicWriteStep::None;
   return {};
 }
 

@@ -1,0 +1,116 @@
+#include "settings/mode_controls.hpp"
+
+#include <algorithm>
+
+#include "settings/settings_fields.hpp"
+
+namespace dp3 {
+
+namespace {
+
+inline constexpr std::uint8_t kModeMask = 0x30;      // ModeReg bits 5-4
+inline constexpr std::uint8_t kPriorityMask = 0xC0;  // PinConfig bits 7-6
+inline constexpr std::uint8_t kHangMask = 0x30;      // PinConfig bits 5-4
+inline constexpr std::uint8_t kOutputMask = 0x0F;    // PinConfig bits 3-0
+inline constexpr std::uint8_t kActiveUserBit = 0x80;
+inline constexpr std::uint8_t kBankBit = 0x40;
+
+// Keyer Mode entries: ModeReg bits 5-4 and, for the ultimatic ones, PinConfig bits 7-6.
+struct KeyerModeCode {
+  std::uint8_t mode;
+  bool setsPriority;
+  std::uint8_t priority;
+};
+inline constexpr std::array<KeyerModeCode, 6> kKeyerModeCodes = {{
+    {0x10, false, 0},    // Iambic A
+    {0x00, false, 0},    // Iambic B
+    {0x20, true, 0x00},  // Ultimatic
+    {0x20, true, 0x80},  // UltimDit
+    {0x20, true, 0x40},  // UltimDah
+    {0x30, false, 0},    // VibroBug
+}};
+
+std::uint8_t& modeReg(SettingsImage& image, int user) {
+  return image[userSettingsOffset(user) + user_field::ModeReg];
+}
+std::uint8_t& pinConfig(SettingsImage& image, int user) {
+  return image[userSettingsOffset(user) + user_field::PinConfig];
+}
+std::uint8_t& user1Spacing(SettingsImage& image) {
+  return image[userSettingsOffset(1) + user_field::SpacingReg];
+}
+
+void setBits(std::uint8_t& byte, std::uint8_t mask, std::uint8_t value) {
+  byte = static_cast<std::uint8_t>((byte & ~mask) | (value & mask));
+}
+
+}  // namespace
+
+void FillModeLists(ControlSurface& ui) {
+  for (const ListField& list : kModeLists) {
+    ui.clearList(list.control);
+    for (std::string_view entry : list.entries) ui.addListEntry(list.control, entry);
+  }
+}
+
+bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId) {
+  const auto bit =
+      std::find_if(kModeBits.begin(), kModeBits.end(),
+                   [checkBoxId](const BitField& b) { return b.control == checkBoxId; });
+  if (bit == kModeBits.end()) return false;
+  std::uint8_t& byte = image[fieldOffset(bit->area, bit->offset, user)];
+  byte ^= bit->mask;
+  return (byte & bit->mask) != 0;
+}
+
+void SelectKeyerMode(SettingsImage& image, int user, int entry) {
+  if (entry < 0 || entry >= static_cast<int>(kKeyerModeCodes.size())) return;
+  const KeyerModeCode& code = kKeyerModeCodes[static_cast<std::size_t>(entry)];
+  setBits(modeReg(image, user), kModeMask, code.mode);
+  if (code.setsPriority) setBits(pinConfig(image, user), kPriorityMask, code.priority);
+}
+
+void SelectOutput(SettingsImage& image, int user, int entry) {
+  if (entry < 0 || entry >= static_cast<int>(kOutputValues.size())) return;
+  setBits(pinConfig(image, user), kOutputMask, kOutputValues[static_cast<std::size_t>(entry)]);
+}
+
+void SelectPaddleHang(SettingsImage& image, int user, int entry) {
+  if (entry < 0 || entry >= static_cast<int>(kPaddleHangEntries.size())) return;
+  setBits(pinConfig(image, user), kHangMask, static_cast<std::uint8_t>(entry << 4));
+}
+
+int keyerModeEntry(const SettingsImage& image, int user) {
+  const std::uint8_t mode = image[userSettingsOffset(user) + user_field::ModeReg] & kModeMask;
+  const std::uint8_t pins = image[userSettingsOffset(user) + user_field::PinConfig];
+  switch (mode) {
+    case 0x10:
+      return 0;
+    case 0x00:
+      return 1;
+    case 0x30:
+      return 5;
+    default:
+      return (pins & 0x80) ? 3 : (pins & 0x40) ? 4 : 2;
+  }
+}
+
+int outputEntry(const SettingsImage& image, int user) {
+  const std::uint8_t nibble = image[userSettingsOffset(user) + user_field::PinConfig] & kOutputMask;
+  const auto it = std::find(kOutputValues.begin(), kOutputValues.end(), nibble);
+  return it == kOutputValues.end() ? 0 : static_cast<int>(it - kOutputValues.begin());
+}
+
+int paddleHangEntry(const SettingsImage& image, int user) {
+  return (image[userSettingsOffset(user) + user_field::PinConfig] & kHangMask) >> 4;
+}
+
+void MarkActiveUser(SettingsImage& image, int user) {
+  setBits(user1Spacing(image), kActiveUserBit, user == 2 ? kActiveUserBit : 0);
+}
+
+void MarkMessageBank(SettingsImage& image, int bank) {
+  setBits(user1Spacing(image), kBankBit, bank == 2 ? kBankBit : 0);
+}
+
+}  // namespace dp3

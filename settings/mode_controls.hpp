@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/control_surface.hpp"
+#include "settings/settings_image.hpp"
+
+namespace dp3 {
+
+// The main window's mode check boxes, its three lists and the user and bank
+// selectors change the image at once; these are those changes (user 1 or 2).
+
+// Fills "Keyer Mode", "Output Selection" and "Paddle Hang" in their order,
+// with no selection.
+void FillModeLists(ControlSurface& ui);
+
+// A click on a mode check box: flips its bit for the user; returns the new bit.
+// An id that is no mode check box changes nothing and returns false.
+bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId);
+
+// A new selection in one of the lists (entry -1, no selection, changes nothing).
+void SelectKeyerMode(SettingsImage& image, int user, int entry);
+void SelectOutput(SettingsImage& image, int user, int entry);
+void SelectPaddleHang(SettingsImage& image, int user, int entry);
+
+// The list entries that show the user's bytes.
+int keyerModeEntry(const SettingsImage& image, int user);
+int outputEntry(const SettingsImage& image, int user);  // 0 for a nibble outside 4-11
+int paddleHangEntry(const SettingsImage& image, int user);
+
+// User 1's SpacingReg remembers the selected user (bit 7 set for User 2) and
+// the message bank shown (bit 6 set for bank 2).
+void MarkActiveUser(SettingsImage& image, int user);
+void MarkMessageBank(SettingsImage& image, int bank);
+
+}  // namespace dp3

@@ -1,0 +1,188 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "app/control_ids.hpp"
+#include "settings/settings_image.hpp"
+
+namespace dp3 {
+
+// Every setting the windows edit, described once: the form, the mode controls,
+// the RTTY window and the command line's show/set/diff all read these tables.
+
+// Which of the user's two blocks a byte lives in.
+enum class Area { User, Extension };
+
+// Image offset of a field's byte for user 1 or 2.
+constexpr std::size_t fieldOffset(Area area, std::size_t offset, int user) {
+  return (area == Area::User ? userSettingsOffset(user) : userExtensionOffset(user)) + offset;
+}
+
+// How a number box maps onto its bytes.
+enum class NumberKind {
+  Byte,          // one byte as it is
+  LowBits,       // bits 4-0 of the byte; the other bits are kept
+  SidetoneFreq,  // the box holds 62500 / byte (Hz); a byte of 0 leaves the box alone
+  SerialNumber,  // two bytes big-endian, shown plus one
+  PotMax,        // MinWpm + WpmRange; checked together with PotMin
+  PotMin,        // MinWpm; stored by the PotMax check
+};
+
+struct NumberField {
+  std::string_view label;  // the window's label, also the command line's name
+  int control;
+  Area area;
+  std::size_t offset;
+  NumberKind kind;
+  unsigned min;
+  unsigned max;
+  bool zeroAllowed;  // 0 is accepted beside min..max
+  std::string_view messageUser1;
+  std::string_view messageUser2;
+};
+
+// The number boxes in the order the form checks them; the first refusal stops
+// the store and everything before it stays stored.
+inline constexpr std::array<NumberField, 16> kNumberFields = {{
+    {"Weight", id::kWeight, Area::User, user_field::Weight, NumberKind::Byte, 10, 90, false,
+     "Weight must be between 10 and 90", "Weight must be between 10 and 90"},
+    {"PTT LeadIn", id::kLeadIn, Area::User, user_field::LeadIn, NumberKind::Byte, 0, 250, false,
+     "Lead In must be 250 or less.", "Lead In must be 250 or less."},
+    {"PTT Tail", id::kTail, Area::User, user_field::Tail, NumberKind::Byte, 0, 250, false,
+     "Tail must be 250 or less.", "Tail must be 250 or less."},
+    {"ST Freq", id::kStFreq, Area::User, user_field::SidetoneDivisor, NumberKind::SidetoneFreq, 500,
+     4000, false, "Freq must be 500 or greater.", "Freq must be between 500 and 4000."},
+    {"1stExtension", id::kFirstExtension, Area::User, user_field::FirstExtension, NumberKind::Byte,
+     0, 250, false, "1st Extend must be 250 or less.", "Extend must be 250 or less."},
+    {"KeyComp", id::kKeyComp, Area::User, user_field::KeyComp, NumberKind::Byte, 0, 250, false,
+     "Key Comp must be 250 or less.", "Key Comp must be 250 or less."},
+    {"FarnsWpm", id::kFarnsWpm, Area::User, user_field::FarnsWpm, NumberKind::Byte, 10, 90, true,
+     "Farns must be 0 or between 10 and 90", "Farnsworth WPM must be 0 or between 10 and 90"},
+    {"PdlSample", id::kPdlSample, Area::User, user_field::PaddleSample, NumberKind::Byte, 10, 90,
+     true, "Paddle Sample must be 0 or between 10 and 90",
+     "Paddle Sample must be between 10 and 90"},
+    {"CmdWpm", id::kCmdWpm, Area::User, user_field::CmdWpm, NumberKind::Byte, 5, 99, false,
+     "Command WPM must be between 5 and 99", "CMDWPM must be between 5 and 99"},
+    {"CurWpm", id::kCurWpm, Area::User, user_field::FavoriteWpm, NumberKind::Byte, 5, 99, false,
+     "Favorite WPM must be between 5 and 99", "Favorite WPM must be between 5 and 99"},
+    {"ST Volume", id::kStVolume, Area::Extension, extension_field::SidetoneVolume, NumberKind::Byte,
+     1, 4, false, "Sidetone volume must be between 1 and 4",
+     "Sidetone volume must be between 1 and 4"},
+    {"S/N", id::kSerialNumber, Area::Extension, extension_field::SerialNumber,
+     NumberKind::SerialNumber, 1, 9999, false, "Serial number must be between 1 and 9999",
+     "Serial number must be between 1 and 9999"},
+    {"Ratio", id::kRatio, Area::User, user_field::Ratio, NumberKind::Byte, 33, 66, false,
+     "Ratio must be between 33 and 66", "Ratio must be between 33 and 66"},
+    {"MaxWpm", id::kMaxWpm, Area::User, user_field::WpmRange, NumberKind::PotMax, 5, 99, false,
+     "Pot Max must be between 5 and 99", "Pot Max must be between 5 and 99"},
+    {"MinWpm", id::kMinWpm, Area::User, user_field::MinWpm, NumberKind::PotMin, 5, 99, false,
+     "Pot Min must be between 5 and 99", "Pot Min must be between 5 and 99"},
+    {"LtrSpace", id::kLtrSpace, Area::User, user_field::SpacingReg, NumberKind::LowBits, 0, 31,
+     false, "Letterspace Adjustment can't be greater than 31",
+     "Letterspace Adjustment can't be greater than 31"},
+}};
+
+// The first step of the MaxWpm/MinWpm check, before either range.
+inline constexpr std::string_view kPotOrderMessage = "Pot Max must be greater than Pot Min";
+
+// One check box over one bit.
+struct BitField {
+  std::string_view label;
+  int control;
+  Area area;
+  std::size_t offset;
+  std::uint8_t mask;
+};
+
+// The main window's mode check boxes.
+inline constexpr std::array<BitField, 12> kModeBits = {{
+    {"Swap", id::kSwap, Area::User, user_field::ModeReg, 0x08},
+    {"AutoSpace", id::kAutoSpace, Area::User, user_field::ModeReg, 0x02},
+    {"CTspace", id::kCtSpace, Area::User, user_field::ModeReg, 0x01},
+    {"Cut 0", id::kCut0, Area::Extension, extension_field::ModeReg2, 0x10},
+    {"Cut 9", id::kCut9, Area::Extension, extension_field::ModeReg2, 0x20},
+    {"PdlToneOnly", id::kPdlToneOnly, Area::Extension, extension_field::ModeReg2, 0x08},
+    {"PdlWDoff", id::kPdlWdOff, Area::User, user_field::ModeReg, 0x80},
+    {"PaddleMute", id::kPaddleMute, Area::Extension, extension_field::ModeReg2, 0x02},
+    {"FastCmd", id::kFastCmd, Area::Extension, extension_field::ModeReg2, 0x40},
+    {"Tune50%", id::kTune50, Area::User, user_field::SpacingReg, 0x20},
+    {"SO2R", id::kSo2r, Area::Extension, extension_field::ModeReg2, 0x04},
+    {"FaveWpmOff", id::kFaveWpmOff, Area::Extension, extension_field::ModeReg2, 0x01},
+}};
+
+inline constexpr std::array<std::string_view, 6> kKeyerModeEntries = {
+    "Iambic A", "Iambic B", "Ultimatic", "UltimDit", "UltimDah", "VibroBug"};
+inline constexpr std::array<std::string_view, 8> kOutputEntries = {
+    "Port1", "Port1, ST", "Port1, PTT", "Port1, ST, PTT",
+    "Port2", "Port2, ST", "Port2, PTT", "Port2, ST, PTT"};
+// PinConfig bits 3-0 of each output entry.
+inline constexpr std::array<std::uint8_t, 8> kOutputValues = {4, 6, 5, 7, 8, 10, 9, 11};
+inline constexpr std::array<std::string_view, 4> kPaddleHangEntries = {"1.0 Word", "1.3 Word",
+                                                                       "1.6 Word", "2.0 Word"};
+
+// A list and its entries, in the order they are added.
+struct ListField {
+  std::string_view label;
+  int control;
+  std::span<const std::string_view> entries;
+};
+
+inline constexpr std::array<ListField, 3> kModeLists = {{
+    {"Keyer Mode", id::kKeyerMode, kKeyerModeEntries},
+    {"Output Selection", id::kOutputSelection, kOutputEntries},
+    {"Paddle Hang", id::kPaddleHang, kPaddleHangEntries},
+}};
+
+// The RTTY window: check boxes over RttyReg, lists over both bytes.
+inline constexpr std::array<BitField, 5> kRttyBits = {{
+    {"RTTY Enable", id::kRttyEnable, Area::Extension, extension_field::RttyReg, 0x80},
+    {"Diddle", id::kRttyDiddle, Area::Extension, extension_field::RttyReg, 0x40},
+    {"FSK Map", id::kRttyFskMap, Area::Extension, extension_field::RttyReg, 0x20},
+    {"AutoCRLF", id::kRttyAutoCrLf, Area::Extension, extension_field::RttyReg, 0x10},
+    {"Reverse", id::kRttyReverse, Area::Extension, extension_field::RttyReg, 0x04},
+}};
+
+inline constexpr std::array<std::string_view, 4> kBaudRateEntries = {"45.45", "50", "75", "100"};
+inline constexpr std::array<std::string_view, 2> kDiddleIsEntries = {"Blank", "Ltrs"};
+inline constexpr std::array<std::string_view, 2> kStopBitsEntries = {"2.0", "1.5"};
+inline constexpr std::array<std::string_view, 2> kUsosEntries = {"Off", "On"};
+
+inline constexpr std::array<ListField, 4> kRttyLists = {{
+    {"Baud Rate", id::kRttyBaudRate, kBaudRateEntries},
+    {"Diddle is", id::kRttyDiddleIs, kDiddleIsEntries},
+    {"Stop Bits", id::kRttyStopBits, kStopBitsEntries},
+    {"USOS", id::kRttyUsos, kUsosEntries},
+}};
+
+// The fourteen text boxes of the message page in page order: messages 1-12,
+// then the two users' callsigns. Pointer i+1 of the page belongs to text i.
+struct TextField {
+  std::string_view label;
+  int control;
+};
+
+inline constexpr std::array<TextField, 14> kTextFields = {{
+    {"Msg 1", id::kMsg1},
+    {"Msg 2", id::kMsg1 + 1},
+    {"Msg 3", id::kMsg1 + 2},
+    {"Msg 4", id::kMsg1 + 3},
+    {"Msg 5", id::kMsg1 + 4},
+    {"Msg 6", id::kMsg1 + 5},
+    {"Msg 7", id::kMsg7},
+    {"Msg 8", id::kMsg7 + 1},
+    {"Msg 9", id::kMsg7 + 2},
+    {"Msg 10", id::kMsg7 + 3},
+    {"Msg 11", id::kMsg7 + 4},
+    {"Msg 12", id::kMsg7 + 5},
+    {"User 1 Callsign /M", id::kCallsignUser1},
+    {"User 2 Callsign /M", id::kCallsignUser2},
+}};
+
+// The window's own label of the callsign box, the same for both users.
+inline constexpr std::string_view kCallsignLabel = "User Callsign /M";
+
+}  // namespace dp3

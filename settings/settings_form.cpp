@@ -1,0 +1,124 @@
+#include "settings/settings_form.hpp"
+
+#include "app/control_ids.hpp"
+#include "settings/mode_controls.hpp"
+#include "settings/settings_fields.hpp"
+
+namespace dp3 {
+
+namespace {
+
+inline constexpr unsigned kSidetoneClock = 62500;
+inline constexpr std::string_view kErrorCaption = "Error";
+
+bool accepted(const NumberField& field, unsigned value) {
+  if (field.kind == NumberKind::SidetoneFreq &&
+      value == kSidetoneClock / (kSidetoneClock / field.max)) {
+    // 4000 Hz stores divisor 15, which shows as 4166: the form takes back what it shows.
+    return true;
+  }
+  return (value >= field.min && value <= field.max) || (field.zeroAllowed && value == 0);
+}
+
+std::string_view message(const NumberField& field, int user) {
+  return user == 2 ? field.messageUser2 : field.messageUser1;
+}
+
+const NumberField& numberField(NumberKind kind) {
+  for (const NumberField& field : kNumberFields) {
+    if (field.kind == kind) return field;
+  }
+  return kNumberFields.front();
+}
+
+bool refuse(ControlSurface& ui, std::string_view text) {
+  ui.showMessage(text, kErrorCaption);
+  return false;
+}
+
+// MaxWpm and MinWpm are read together; both bytes are stored only when all
+// three steps pass.
+bool storePotRange(ControlSurface& ui, SettingsImage& image, int user, const NumberField& max) {
+  const NumberField& min = numberField(NumberKind::PotMin);
+  const unsigned u = readNumber(ui, max.control);
+  const unsigned v = readNumber(ui, min.control);
+  if (v >= u) return refuse(ui, kPotOrderMessage);
+  if (!accepted(min, v)) return refuse(ui, message(min, user));
+  if (!accepted(max, u)) return refuse(ui, message(max, user));
+  const std::size_t base = userSettingsOffset(user);
+  image[base + user_field::MinWpm] = static_cast<std::uint8_t>(v);
+  image[base + user_field::WpmRange] = static_cast<std::uint8_t>(u - v);
+  return true;
+}
+
+}  // namespace
+
+void ShowUserSettings(ControlSurface& ui, const SettingsImage& image, int user) {
+  const std::size_t base = userSettingsOffset(user);
+  for (const NumberField& field : kNumberFields) {
+    const std::size_t at = fieldOffset(field.area, field.offset, user);
+    switch (field.kind) {
+      case NumberKind::Byte:
+        setNumber(ui, field.control, image[at]);
+        break;
+      case NumberKind::LowBits:
+        setNumber(ui, field.control, image[at] & 0x1Fu);
+        break;
+      case NumberKind::SidetoneFreq:
+        if (image[at] != 0) setNumber(ui, field.control, kSidetoneClock / image[at]);
+        break;
+      case NumberKind::SerialNumber:
+        setNumber(ui, field.control, image[at] * 256u + image[at + 1] + 1u);
+        break;
+      case NumberKind::PotMax:
+        setNumber(ui, field.control,
+                  unsigned{image[base + user_field::MinWpm]} + image[base + user_field::WpmRange]);
+        break;
+      case NumberKind::PotMin:
+        setNumber(ui, field.control, image[at]);
+        break;
+    }
+  }
+  ui.selectEntry(id::kKeyerMode, keyerModeEntry(image, user));
+  ui.selectEntry(id::kPaddleHang, paddleHangEntry(image, user));
+  ui.selectEntry(id::kOutputSelection, outputEntry(image, user));
+  for (const BitField& bit : kModeBits) {
+    ui.setChecked(bit.control, (image[fieldOffset(bit.area, bit.offset, user)] & bit.mask) != 0);
+  }
+  ui.setVisible(id::kCallsignUser1, user != 2);
+  ui.setVisible(id::kCallsignUser2, user == 2);
+}
+
+bool StoreUserSettings(ControlSurface& ui, SettingsImage& image, int user) {
+  for (const NumberField& field : kNumberFields) {
+    const std::size_t at = fieldOffset(field.area, field.offset, user);
+    if (field.kind == NumberKind::PotMin) continue;  // stored with PotMax
+    if (field.kind == NumberKind::PotMax) {
+      if (!storePotRange(ui, image, user, field)) return false;
+      continue;
+    }
+    const unsigned value = readNumber(ui, field.control);
+    if (!accepted(field, value)) return refuse(ui, message(field, user));
+    switch (field.kind) {
+      case NumberKind::Byte:
+        image[at] = static_cast<std::uint8_t>(value);
+        break;
+      case NumberKind::LowBits:
+        image[at] = static_cast<std::uint8_t>((image[at] & ~0x1Fu) | value);
+        break;
+      case NumberKind::SidetoneFreq:
+        image[at] = static_cast<std::uint8_t>(kSidetoneClock / value);
+        break;
+      case NumberKind::SerialNumber:
+        image[at] = static_cast<std::uint8_t>((value - 1) / 256);
+        image[at + 1] = static_cast<std::uint8_t>((value - 1) % 256);
+        break;
+      case NumberKind::PotMax:
+      case NumberKind::PotMin:
+        break;
+    }
+  }
+  return true;
+}
+
+}  // namespace dp3

@@ -1,0 +1,42 @@
+// Arbitrary message pages: every text shown stays within its box, holds only
+// characters the keyer can send, and reads back the same once the editor has
+// packed it again.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/map_surface.hpp"
+#include "settings/messages.hpp"
+#include "settings/morse_code.hpp"
+#include "settings/settings_fields.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace dp3;
+  SettingsImage image{};
+  std::copy_n(data, std::min(size, kMessagePageSize), image.begin() + kMessagePageOffset);
+
+  MapSurface ui;
+  ShowMessages(ui, image);
+  for (const TextField& field : kTextFields) {
+    const std::string text = ui.text(field.control);
+    if (text.size() > kTextBoxLimit) std::abort();
+    for (char c : text) {
+      if (morseCode(static_cast<unsigned char>(c)) == kNoMorseCode) std::abort();
+    }
+  }
+
+  SettingsImage packed = image;
+  if (!StoreMessages(ui, packed)) {
+    if (packed != image) std::abort();  // a refusal changes nothing
+    if (CountMessageBytes(ui) <= kMessageBudget) std::abort();
+    return 0;
+  }
+  MapSurface again;
+  ShowMessages(again, packed);
+  for (const TextField& field : kTextFields) {
+    if (again.text(field.control) != ui.text(field.control)) std::abort();
+  }
+  return 0;
+}

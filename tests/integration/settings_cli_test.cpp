@@ -1,0 +1,217 @@
+// dp3 show / set / diff / write end to end: the dp3 program against settings
+// files and the simulated keyer on a pseudo-terminal.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/map_surface.hpp"
+#include "link/interface_test.hpp"
+#include "process.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/pty_keyer.hpp"
+#include "sim/sim_link.hpp"
+
+namespace dp3 {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+class SettingsCli : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(dir_); }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  fs::path dir_ =
+      fs::temp_directory_path() / ("dp3_settings_cli_" + std::to_string(::getpid()) + "_" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+// From the defaults (no file yet): the bytes an edit leaves, or its refusal.
+TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;
+    std::vector<std::pair<std::size_t, std::uint8_t>> bytes;
+  };
+  const std::vector<Case> cases = {
+      {{"Weight=5"}, 3, "Weight must be between 10 and 90\n", {}},
+      {{"--user", "2", "ST Freq=4001"}, 3, "Freq must be between 500 and 4000.\n", {}},
+      {{"Msg 3=50% OFF"},
+       3,
+       "Msg 3 holds \"%\", which has no Morse code. Remove it before storing.\n",
+       {}},
+      {{"Weight=abc"}, 3, "Weight: \"abc\" is not a number\n", {}},
+      {{"Keyer Mode=Iambic C"},
+       3,
+       "Keyer Mode: \"Iambic C\" is none of \"Iambic A\", \"Iambic B\", \"Ultimatic\", "
+       "\"UltimDit\", \"UltimDah\", \"VibroBug\"\n",
+       {}},
+      {{"Wieght=55"}, 1, "", {}},
+      {{"Weight=55", "ST Freq=700"}, 0, "", {{3, 55}, {2, 89}}},
+      {{"--user", "2", "Weight=11", "S/N=257"}, 0, "", {{19, 11}, {3, 50}, {298, 1}, {299, 0}}},
+      {{"Keyer Mode=UltimDit", "Output Selection=Port2, PTT", "Paddle Hang=2.0 Word"},
+       0,
+       "",
+       {{0, 0x20}, {13, 0xB9}}},
+      {{"Swap=on", "Cut 9=on", "Tune50%=on", "LtrSpace=3"},
+       0,
+       "",
+       {{0, 8}, {288, 0x20}, {14, 0x23}}},
+      {{"RTTY Enable=on", "FSK Map=on", "Baud Rate=75", "Stop Bits=1.5", "Diddle is=Ltrs",
+        "USOS=On"},
+       0,
+       "",
+       {{289, 0xA2}, {290, 0x0D}}},
+      {{"Msg 1=CQ", "Msg 2=TEST"}, 0, "", {{32, 21}, {33, 15}, {34, 17}, {48, 0x9B}, {52, 0x83}}},
+      {{"--user", "2", "User Callsign /M=n0call"}, 0, "", {{46, 15}, {45, 0}, {52, 0x92}}},
+  };
+  for (const Case& c : cases) {
+    const std::string file = path("edit.eep");
+    fs::remove(file);
+    std::vector<std::string> args = {"set", file};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const test::RunResult run = test::runDp3(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back() << ": " << run.err;
+    if (c.exitCode != 0) {
+      if (!c.err.empty()) {
+        EXPECT_EQ(run.err, c.err);
+      }
+      EXPECT_FALSE(fs::exists(file)) << c.args.back();
+      continue;
+    }
+    const Bytes bytes = bytesOf(file);
+    ASSERT_EQ(bytes.size(), 300u);
+    for (const auto& [offset, value] : c.bytes) EXPECT_EQ(bytes[offset], value) << offset;
+  }
+
+  // A refusal leaves an existing file as it was.
+  ASSERT_EQ(test::runDp3({"set", path("old.eep"), "Weight=55"}).exitCode, 0);
+  const Bytes before = bytesOf(path("old.eep"));
+  EXPECT_EQ(test::runDp3({"set", path("old.eep"), "Msg 1=CQ", "Ratio=99"}).exitCode, 3);
+  EXPECT_EQ(bytesOf(path("old.eep")), before);
+}
+
+TEST_F(SettingsCli, DiffNamesWhatDiffers) {
+  ASSERT_EQ(test::runDp3({"set", path("a.eep"), "Msg 1=CQ"}).exitCode, 0);
+  fs::copy_file(path("a.eep"), path("b.eep"));
+  test::RunResult run = test::runDp3({"diff", path("a.eep"), path("b.eep")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "");
+
+  ASSERT_EQ(
+      test::runDp3({"set", path("b.eep"), "Weight=55", "Msg 1=QRZ?", "--user", "2", "Swap=on"})
+          .exitCode,
+      0);
+  run = test::runDp3({"diff", path("a.eep"), path("b.eep")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out,
+            "User 2 Weight: 50 -> 55\nUser 2 Swap: off -> on\nMsg 1: \"CQ\" -> \"QRZ?\"\n");
+
+  Bytes c = bytesOf(path("a.eep"));
+  c[0] ^= 0x40;  // ModeReg bit 6: carried, shown by no field
+  writeBytes(path("c.eep"), c);
+  run = test::runDp3({"diff", path("a.eep"), path("c.eep")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "Bytes no field shows differ at image offsets: 0\n");
+  EXPECT_EQ(test::runDp3({"diff", path("a.eep"), path("missing.eep")}).exitCode, 4);
+}
+
+class KeyerCli : public SettingsCli {
+ protected:
+  void SetUp() override {
+    SettingsCli::SetUp();
+    std::string error;
+    ASSERT_TRUE(pty_.open(error)) << error;
+    pty_.start();
+  }
+  Bytes received() {
+    return pty_.inspect([](KeyerModel& m) { return m.received(); });
+  }
+
+  KeyerModel model_;
+  PtyKeyer pty_{model_};
+};
+
+TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
+  const std::string file = path("contest.eep");
+  ASSERT_EQ(test::runDp3({"set", file, "Weight=60", "ST Freq=4000", "Msg 1=CQ TEST", "Msg 2=TU",
+                          "User Callsign /M=N0CALL", "RTTY Enable=on", "Cut 0=on"})
+                .exitCode,
+            0);
+  ASSERT_EQ(test::runDp3({"set", file, "--user", "2", "Weight=20", "S/N=300"}).exitCode, 0);
+  const Bytes image = bytesOf(file);
+
+  const test::RunResult run = test::runDp3({"--port", pty_.path(), "write", file});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "DP F/W revision 31.12\nDP IC: LARK\nWriting\nDone\n");
+
+  // After the interface test's frames: 00 1B and the 12 extension bytes, then
+  // 00 0D and the 288-byte block.
+  KeyerModel reference;
+  SimLink link(reference);
+  MapSurface ui;
+  KeyerInfo keyer;
+  TestInterface(ui, link, keyer);
+  Bytes expected = reference.received();
+  expected.insert(expected.end(), {0x00, 0x1B});
+  expected.insert(expected.end(), image.begin() + 288, image.end());
+  expected.insert(expected.end(), {0x00, 0x0D});
+  expected.insert(expected.end(), image.begin(), image.begin() + 288);
+  EXPECT_EQ(received(), expected);
+}
+
+TEST_F(KeyerCli, WriteRefusesEitherUsersBadValueBeforeTouchingTheKeyer) {
+  const std::string file = path("bad.eep");
+  ASSERT_EQ(test::runDp3({"set", file, "Weight=60"}).exitCode, 0);
+  Bytes image = bytesOf(file);
+  image[16 + 3] = 5;  // User 2 Weight
+  writeBytes(file, image);
+
+  const test::RunResult run = test::runDp3({"--port", pty_.path(), "write", file});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.err,
+            "Weight must be between 10 and 90\n"
+            "dp3 write: User 2's settings were refused; nothing was sent\n");
+  EXPECT_TRUE(received().empty());
+}
+
+TEST_F(KeyerCli, ShowOfAReadFileShowsTheKeyersMessages) {
+  const std::string file = path("keyer.eep");
+  ASSERT_EQ(test::runDp3({"--port", pty_.path(), "read", file}).exitCode, 0);
+  const test::RunResult run = test::runDp3({"show", file});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (const char* line :
+       {"\nMsg 1: CQ CQ DE N0CALL N0CALL K\n", "\nMsg 2: TU 5NN\n", "\nMsg 3: QRZ?\n",
+        "\nMsg 4: \n", "\nUser 1 Callsign /M: N0CALL\n", "\nMsg Bytes Left: 200\n",
+        "\nKeyer Mode: Iambic B\n", "\nST Freq: 801\n", "\nBaud Rate: 45.45\n"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line;
+  }
+  const test::RunResult json = test::runDp3({"show", file, "--json", "--user", "2"});
+  ASSERT_EQ(json.exitCode, 0);
+  for (const char* pair : {"\"User\": 2,", "\"Msg 1\": \"CQ CQ DE N0CALL N0CALL K\"",
+                           "\"Swap\": false", "\"MaxWpm\": 35"}) {
+    EXPECT_NE(json.out.find(pair), std::string::npos) << pair;
+  }
+}
+
+}  // namespace
+}  // namespace dp3

@@ -1,0 +1,158 @@
+#include "settings/settings_file.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/control_ids.hpp"
+#include "app/map_surface.hpp"
+
+namespace dp3 {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("dp3_settings_file_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    const fs::path path = dir_ / name;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  static std::vector<std::uint8_t> read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(SettingsFile, SaveThenLoadIsByteIdenticalForRandomImages) {
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 50; ++round) {
+    SettingsImage image{};
+    for (auto& b : image) b = static_cast<std::uint8_t>(random());
+    MapSurface ui;
+    ASSERT_TRUE(SaveSettingsFile(ui, image, dir_ / "keyer.eep"));
+    const std::vector<std::uint8_t> onDisk = read(dir_ / "keyer.eep");
+    ASSERT_EQ(onDisk, std::vector<std::uint8_t>(image.begin(), image.end()));
+    SettingsImage loaded{};
+    ASSERT_TRUE(LoadSettingsFile(ui, loaded, dir_ / "keyer.eep"));
+    ASSERT_EQ(loaded, image) << "round " << round;
+    EXPECT_TRUE(ui.messages.empty());
+  }
+}
+
+TEST_F(SettingsFile, LegacyFileIsConverted) {
+  std::vector<std::uint8_t> bytes(288, 0x11);
+  bytes[8] = 0x15;   // User 1 ModeReg2
+  bytes[24] = 0x42;  // User 2 ModeReg2
+  SettingsImage image{};
+  image.fill(0x99);
+  MapSurface ui;
+  ASSERT_TRUE(LoadSettingsFile(ui, image, write("old.eep", bytes)));
+  EXPECT_EQ(image[288], 0x15);
+  EXPECT_EQ(image[294], 0x42);
+  EXPECT_EQ(image[8], 0);
+  EXPECT_EQ(image[24], 0);
+  for (std::size_t e : {288u, 294u}) {
+    EXPECT_EQ(image[e + 1], 0) << e;
+    EXPECT_EQ(image[e + 2], 0) << e;
+    EXPECT_EQ(image[e + 3], 4) << e;
+    EXPECT_EQ(image[e + 4], 0) << e;
+    EXPECT_EQ(image[e + 5], 0) << e;
+  }
+  for (std::size_t i = 0; i < 288; ++i) {
+    if (i != 8 && i != 24) {
+      ASSERT_EQ(image[i], 0x11) << i;
+    }
+  }
+  EXPECT_EQ(ui.text(id::kFileName), "EEP FileName: old.eep");
+}
+
+TEST_F(SettingsFile, BadLoadsLeaveTheImageAndSayWhy) {
+  struct Case {
+    const char* name;
+    std::size_t size;  // SIZE_MAX: no file
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"empty.eep", 0, "Invalid file."},           {"short.eep", 287, "Invalid file."},
+      {"long.eep", 301, "Invalid file."},          {"between.eep", 299, "Invalid file."},
+      {"missing.eep", SIZE_MAX, "File Not Found"},
+  };
+  for (const Case& c : cases) {
+    const fs::path path =
+        c.size == SIZE_MAX ? dir_ / c.name : write(c.name, std::vector<std::uint8_t>(c.size, 0x77));
+    SettingsImage image{};
+    image.fill(0x5C);
+    MapSurface ui;
+    EXPECT_FALSE(LoadSettingsFile(ui, image, path)) << c.name;
+    ASSERT_EQ(ui.messages.size(), 1u) << c.name;
+    EXPECT_EQ(ui.messages[0].text, c.message) << c.name;
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    EXPECT_EQ(ui.text(id::kFileName), std::string("EEP FileName: ") + c.name);
+    for (std::uint8_t b : image) ASSERT_EQ(b, 0x5C) << c.name;
+  }
+  SettingsImage image{};
+  MapSurface ui;
+  EXPECT_FALSE(LoadSettingsFile(ui, image, dir_));
+  EXPECT_EQ(ui.messages.at(0).text, "File Not Found");
+}
+
+TEST_F(SettingsFile, SaveAppendsEepOnlyWhenTheNameHasNoExtension) {
+  struct Case {
+    const char* typed;
+    const char* saved;
+  };
+  for (const Case& c : {Case{"contest", "contest.eep"}, Case{"contest.bin", "contest.bin"}}) {
+    SettingsImage image{};
+    image[0] = 0xAB;
+    MapSurface ui;
+    ASSERT_TRUE(SaveSettingsFile(ui, image, dir_ / c.typed)) << c.typed;
+    EXPECT_TRUE(fs::exists(dir_ / c.saved)) << c.typed;
+    EXPECT_EQ(read(dir_ / c.saved).size(), 300u) << c.typed;
+    EXPECT_EQ(ui.text(id::kFileName), c.saved);
+    fs::remove(dir_ / c.saved);
+  }
+}
+
+TEST_F(SettingsFile, FailedSaveKeepsTheOldFile) {
+  SettingsImage image{};
+  image.fill(0x21);
+  MapSurface ui;
+  EXPECT_FALSE(SaveSettingsFile(ui, image, dir_ / "no" / "such" / "dir.eep"));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Can't open Settings file for write");
+
+  // A directory in the file's place cannot be replaced; the directory stays.
+  fs::create_directories(dir_ / "taken.eep" / "inside");
+  MapSurface again;
+  EXPECT_FALSE(SaveSettingsFile(again, image, dir_ / "taken.eep"));
+  EXPECT_EQ(again.messages.at(0).text, "Can't open Settings file for write");
+  EXPECT_TRUE(fs::is_directory(dir_ / "taken.eep" / "inside"));
+  // No temporary file is left behind.
+  std::size_t entries = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) entries += entry.path() != dir_ / "no";
+  EXPECT_EQ(entries, 1u);
+}
+
+}  // namespace
+}  // namespace dp3

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/control_ids.hpp"
+#include "app/keyer_commands.hpp"
+#include "app/map_surface.hpp"
+#include "settings/mode_controls.hpp"
+#include "settings/settings_form.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+
+namespace dp3 {
+namespace {
+
+// A line that drops its Nth write (0: none): the keyer never takes those bytes.
+class DroppingLink : public SimLink {
+ public:
+  DroppingLink(KeyerModel& model, int failingWrite) : SimLink(model), failingWrite_(failingWrite) {}
+  bool CommWrite(std::span<const std::uint8_t> bytes) override {
+    return ++writes_ != failingWrite_ && SimLink::CommWrite(bytes);
+  }
+  int writes_ = 0;
+
+ private:
+  int failingWrite_;
+};
+
+TEST(WriteCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
+  // The interface test's writes and bytes, which come first every time.
+  KeyerModel probe;
+  DroppingLink probeLink(probe, 0);
+  MapSurface probeUi;
+  KeyerInfo probeKeyer;
+  TestInterface(probeUi, probeLink, probeKeyer);
+  const int t = probeLink.writes_;
+
+  struct Case {
+    int failingWrite;  // after the interface test: 1 extension frame, 2 its block, 3, 4 settings
+    int control;
+    const char* text;
+    bool sent;
+    const char* status;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {0, id::kMsg1, "CQ", true, "Done", ""},
+      {0, id::kWeight, "5", false, ">DP OK", "Weight must be between 10 and 90"},
+      {0, id::kMsg7, "#", false, ">DP OK",
+       "Msg 7 holds \"#\", which has no Morse code. Remove it before storing."},
+      {1, id::kMsg1, "CQ", false, ">Write Failed", ""},
+      {2, id::kMsg1, "CQ", false, ">Write Failed", ""},
+      {3, id::kMsg1, "CQ", false, ">Write Failed", ""},
+      {4, id::kMsg1, "CQ", false, ">Write Failed", ""},
+  };
+  for (const Case& c : cases) {
+    KeyerModel model;
+    DroppingLink link(model, c.failingWrite ? t + c.failingWrite : 0);
+    KeyerInfo keyer;
+    MapSurface ui;
+    SettingsImage image{};
+    ResetSettingsImage(image);
+    ShowUserSettings(ui, image, 1);
+    ui.setText(id::kOperationStatus, ">DP OK");
+    ui.setText(c.control, c.text);
+    EXPECT_EQ(WriteCommand(ui, link, keyer, image, 1), c.sent) << c.failingWrite << c.text;
+    EXPECT_EQ(ui.text(id::kOperationStatus), c.status) << c.failingWrite << c.text;
+    EXPECT_EQ(ui.messages.empty() ? "" : ui.messages[0].text, std::string(c.message));
+    if (c.failingWrite) {
+      EXPECT_EQ(link.writes_, t + c.failingWrite) << "nothing after a lost write";
+    }
+    if (*c.message) {
+      EXPECT_EQ(model.received(), probe.received()) << "only the interface test";
+    }
+    if (c.sent) {
+      std::vector<std::uint8_t> wire = probe.received();
+      wire.insert(wire.end(), {0x00, 0x1B});
+      wire.insert(wire.end(), image.begin() + 288, image.end());
+      wire.insert(wire.end(), {0x00, 0x0D});
+      wire.insert(wire.end(), image.begin(), image.begin() + 288);
+      EXPECT_EQ(model.received(), wire);
+      EXPECT_EQ(image[32], 17) << "messages packed";
+      EXPECT_GE(link.elapsed(), std::chrono::milliseconds(3000)) << "the keyer gets 3 s to store";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dp3
