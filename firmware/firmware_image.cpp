@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 
@@ -198,6 +199,10 @@ int loadFirmwareFile(ControlSurface& ui, FirmwareImage& image, const std::string
                      LoadDetail* detail) {
   blankFirmwareImage(image);
   if (path.empty()) return fail(detail, kLoadNoPath, 0, "no file name given");
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return fail(detail, kLoadCannotOpen, 0, "cannot open: it is a folder");
+  }
   std::ifstream in(path);
   if (!in.is_open())
     return fail(detail, kLoadCannotOpen, 0, std::string("cannot open: ") + std::strerror(errno));

@@ -110,6 +110,7 @@ TEST(FirmwareCommands, FirmwareShowsTheImageOrWhereTheFileIsBroken) {
       {broken, 4, "File Error\n" + broken + ": no data records for the program memory\n"},
       {"/nonexistent.hex", 4,
        "File Error\n/nonexistent.hex: cannot open: No such file or directory\n"},
+      {kData, 4, "File Error\n" + kData + ": cannot open: it is a folder\n"},
   };
   for (const Case& c : cases) {
     const auto result = runDp3({"firmware", c.file});
