@@ -53,5 +53,6 @@ void addKeyerCommands(CLI::App& app, Context& context);
 void addPortCommands(CLI::App& app, Context& context);
 void addSimCommand(CLI::App& app, Context& context);
 void addSettingsCommands(CLI::App& app, Context& context);
+void addFirmwareCommands(CLI::App& app, Context& context);
 
 }  // namespace dp3::cli

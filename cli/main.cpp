@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   addPortCommands(app, context);
   addSimCommand(app, context);
   addSettingsCommands(app, context);
+  addFirmwareCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -27,3 +27,10 @@ step test
 step read "$work/keyer.eep"
 echo "($(stat -c %s "$work/keyer.eep") bytes saved)"
 step ports
+
+step show "$work/keyer.eep" --user 1
+cp "$work/keyer.eep" "$work/edited.eep"
+step set "$work/edited.eep" Weight=55 "ST Freq=700" "Keyer Mode=Iambic A" Swap=on "Msg 4=CQ TEST"
+step set "$work/edited.eep" Weight=5
+step diff "$work/keyer.eep" "$work/edited.eep"
+step write "$work/edited.eep"

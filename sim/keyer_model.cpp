@@ -4,7 +4,9 @@
 #include <array>
 #include <string_view>
 
+#include "firmware/upload.hpp"
 #include "link/host_commands.hpp"
+#include "link/interface_test.hpp"
 #include "settings/morse_code.hpp"
 
 namespace dp3 {
@@ -19,6 +21,7 @@ constexpr std::uint8_t kWrongEchoByte = 0x41;
 
 KeyerModel::KeyerModel(SimConfig config) : config_(config), memory_(presetMemory()) {
   if (config_.bootloaderOnly) mode_ = Mode::Bootloader;
+  blankFirmwareImage(flash_);
 }
 
 SettingsImage KeyerModel::presetMemory() {
@@ -120,12 +123,41 @@ void KeyerModel::runHostCommand() {
       std::copy(block, block + kExtensionBlockSize, memory_.begin() + kExtensionOffset);
       break;
     case host::EnterBootloader:
-      if (frame[2] == host::kBootloaderArgument) mode_ = Mode::Bootloader;
+      if (frame[2] == host::kBootloaderArgument && config_.fault.kind != FaultKind::AppEcho) {
+        mode_ = Mode::Bootloader;
+        bootState_ = BootState::Command;
+        echoed_ = false;
+      }
       break;
   }
 }
 
 void KeyerModel::bootloaderReceive(std::uint8_t byte) {
+  if (bootState_ == BootState::Frames) {
+    // Back at 1200 baud the host has opened the line afresh: listen for the
+    // echo again. At 9600 a keyer whose speed change failed reads only noise.
+    if (lineBaud_ == kHostBaudRate) {
+      bootState_ = BootState::Command;
+    } else {
+      if (lineBaud_ == kBootloaderBaudRate && config_.fault.kind != FaultKind::BaudFail) {
+        frameReceive(byte);
+      }
+      return;
+    }
+  }
+  commandReceive(byte);
+}
+
+void KeyerModel::commandReceive(std::uint8_t byte) {
+  if (echoed_ && bootFrame_.empty() && byte == boot::kSpeedChange) {
+    bootState_ = BootState::Frames;
+    echoed_ = false;
+    lastFrameTaken_ = false;
+    framesReceived_ = 0;
+    programmed_.reset();
+    bootFrame_.clear();
+    return;
+  }
   // The bootloader answers the echo request so the host can tell it is there.
   bootFrame_.push_back(byte);
   static constexpr std::array<std::uint8_t, 3> kEcho = {host::kFrameStart, host::EchoTest,
@@ -137,8 +169,66 @@ void KeyerModel::bootloaderReceive(std::uint8_t byte) {
   }
   if (bootFrame_.size() == kEcho.size()) {
     bootFrame_.clear();
+    echoed_ = true;
     send(host::kEchoBootloader);
   }
+}
+
+void KeyerModel::frameReceive(std::uint8_t byte) {
+  // Between frames the finish byte starts the new firmware, once its last
+  // frame is in.
+  if (bootFrame_.empty() && byte == boot::kFinished) {
+    if (lastFrameTaken_) {
+      runNewFirmware();
+    } else {
+      bootState_ = BootState::Command;
+    }
+    return;
+  }
+  bootFrame_.push_back(byte);
+  if (bootFrame_.size() < boot::kFrameSize) return;
+  ++framesReceived_;
+  const bool faultHere =
+      !faultFired_ && config_.fault.frame == framesReceived_ &&
+      (config_.fault.kind == FaultKind::Refuse || config_.fault.kind == FaultKind::NoReply);
+  if (faultHere) {
+    faultFired_ = true;
+    bootFrame_.clear();
+    if (config_.fault.kind == FaultKind::Refuse) send(config_.fault.code);
+    return;
+  }
+  send(programFrame());
+  bootFrame_.clear();
+}
+
+std::uint8_t KeyerModel::programFrame() {
+  const std::vector<std::uint8_t>& frame = bootFrame_;
+  if (frame[0] != boot::kFrameStart && frame[0] != boot::kLastFrameStart) {
+    return kUploadFrameStartError;
+  }
+  unsigned sum = 0;
+  for (std::uint8_t b : frame) sum += b;
+  if ((sum & 0xFF) != 0) return kUploadChecksumError;
+  const unsigned word = static_cast<unsigned>(frame[1] << 8 | frame[2]);
+  // Words beyond the program memory cannot be written, so they never verify.
+  if (word >= kImageWords) return kUploadFlashVerifyError;
+  const std::size_t slot = word / kWordsPerSlot;
+  std::copy(frame.begin() + 1, frame.begin() + 1 + kSlotSize, flash_.slots[slot].begin());
+  programmed_.set(slot);
+  if (frame[0] == boot::kLastFrameStart) lastFrameTaken_ = true;
+  return boot::kAccepted;
+}
+
+void KeyerModel::runNewFirmware() {
+  // The new firmware reports what its image says it is.
+  const ImageVersion version = imageVersion(flash_);
+  config_.version = version.major;
+  config_.revision = version.kind;
+  config_.variant = variantForKind(version.kind);
+  config_.bootloaderOnly = false;
+  mode_ = Mode::Host;
+  bootState_ = BootState::Command;
+  frame_.clear();
 }
 
 }  // namespace dp3

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <vector>
 
+#include "firmware/firmware_image.hpp"
 #include "settings/settings_image.hpp"
 #include "sim/sim_config.hpp"
 
@@ -12,6 +14,9 @@ namespace dp3 {
 
 // The simulated keyer: bytes in, bytes out. It answers every host command from
 // its 300-byte settings memory and, once asked to restart, speaks as its
+// bootloader: it answers the echo with 0xAA, takes the speed byte, programs
+// checked 20-byte frames into its flash at 9600 baud and, after the last frame
+// and the finish byte, runs the new firmware. A failed upload leaves it in its
 // bootloader. Transports (in-process, pseudo-terminal) carry its bytes and
 // decide how fast they travel.
 class KeyerModel {
@@ -39,6 +44,13 @@ class KeyerModel {
   // Every byte received, in order, so tests can check the wire exactly.
   const std::vector<std::uint8_t>& received() const { return received_; }
 
+  // The program memory as the bootloader wrote it (blank at start), and which
+  // slots the last upload programmed.
+  const FirmwareImage& flash() const { return flash_; }
+  const std::bitset<kSlotCount>& programmed() const { return programmed_; }
+  // Frames the bootloader has taken in the current or last upload.
+  int framesReceived() const { return framesReceived_; }
+
   // Defaults for both users and a few stored messages and a callsign.
   static SettingsImage presetMemory();
 
@@ -46,6 +58,10 @@ class KeyerModel {
   void hostReceive(std::uint8_t byte);
   void runHostCommand();
   void bootloaderReceive(std::uint8_t byte);
+  void commandReceive(std::uint8_t byte);
+  void frameReceive(std::uint8_t byte);
+  std::uint8_t programFrame();
+  void runNewFirmware();
   void send(std::uint8_t byte);
   void sendBlock(const std::uint8_t* bytes, std::size_t count);
 
@@ -58,6 +74,15 @@ class KeyerModel {
   std::vector<std::uint8_t> received_;
   std::vector<std::uint8_t> frame_;      // the host frame being received
   std::vector<std::uint8_t> bootFrame_;  // the bootloader request being received
+
+  enum class BootState { Command, Frames };
+  BootState bootState_ = BootState::Command;
+  bool echoed_ = false;          // the echo was answered; the speed byte may follow
+  bool lastFrameTaken_ = false;  // the 0x2E frame was programmed
+  bool faultFired_ = false;      // frame faults strike once, so a retry can succeed
+  int framesReceived_ = 0;
+  FirmwareImage flash_;
+  std::bitset<kSlotCount> programmed_;
 };
 
 }  // namespace dp3

@@ -71,8 +71,12 @@ bool PtyKeyer::open(std::string& error) {
 
 void PtyKeyer::pace(int baud) {
   if (!realtime_) return;
-  const auto byteTime = std::chrono::microseconds(10'000'000 / baud);
-  lineFree_ = std::max(lineFree_, std::chrono::steady_clock::now()) + byteTime;
+  const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / baud);
+  // Bytes in a burst follow each other on the line's own schedule: a sleep
+  // that wakes a little late must not push every later byte back with it.
+  const auto now = std::chrono::steady_clock::now();
+  if (now > lineFree_ + byteTime / 4) lineFree_ = now;
+  lineFree_ += byteTime;
   std::this_thread::sleep_until(lineFree_);
 }
 
@@ -80,13 +84,15 @@ void PtyKeyer::serve(const std::atomic<bool>& stop) {
   std::vector<std::uint8_t> in(512);
   std::vector<std::uint8_t> out;
   while (!stop && master_ >= 0) {
-    // The program's speed setting on the line is the keyer's too.
+    pollfd p{master_, POLLIN, 0};
+    const bool input = ::poll(&p, 1, 20) > 0 && (p.revents & POLLIN);
+    // The program's speed setting on the line is the keyer's too. Read after
+    // the wait: a program that changes speed and then writes at once must
+    // have its bytes heard at the new speed.
     termios line{};
     int baud = 1200;
     if (::tcgetattr(master_, &line) == 0) baud = baudOf(::cfgetospeed(&line));
-
-    pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+    if (input) {
       const ssize_t n = ::read(master_, in.data(), in.size());
       for (ssize_t i = 0; i < n; ++i) {
         pace(baud);

@@ -9,12 +9,48 @@ namespace dp3 {
 
 namespace {
 
-const std::array<std::pair<const char*, FaultKind>, 4> kFaults = {{
+const std::array<std::pair<const char*, FaultKind>, 6> kFaults = {{
     {"silence", FaultKind::Silence},
     {"wrong-echo", FaultKind::WrongEcho},
     {"short-dump", FaultKind::ShortDump},
     {"disconnect", FaultKind::Disconnect},
+    {"app-echo", FaultKind::AppEcho},
+    {"baud-fail", FaultKind::BaudFail},
 }};
+
+// A whole decimal or 0x-prefixed hex number in [0, max], else nullopt.
+std::optional<long> parseNumber(const std::string& text, long max) {
+  if (text.empty()) return std::nullopt;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty() || digits.size() > 9) return std::nullopt;
+  long value = 0;
+  for (char c : digits) {
+    const int d = std::isdigit(static_cast<unsigned char>(c))           ? c - '0'
+                  : hex && std::isxdigit(static_cast<unsigned char>(c)) ? std::tolower(c) - 'a' + 10
+                                                                        : -1;
+    if (d < 0) return std::nullopt;
+    value = value * (hex ? 16 : 10) + d;
+  }
+  if (value > max) return std::nullopt;
+  return value;
+}
+
+// "no-reply@N" and "refuse:CODE@N".
+std::optional<SimFault> parseFrameFault(const std::string& name) {
+  const auto at = name.rfind('@');
+  if (at == std::string::npos) return std::nullopt;
+  const auto frame = parseNumber(name.substr(at + 1), 1'000'000);
+  if (!frame || *frame < 1) return std::nullopt;
+  const std::string head = name.substr(0, at);
+  if (head == "no-reply") return SimFault{FaultKind::NoReply, 0, static_cast<int>(*frame)};
+  if (head.rfind("refuse:", 0) == 0) {
+    const auto code = parseNumber(head.substr(7), 255);
+    if (!code) return std::nullopt;
+    return SimFault{FaultKind::Refuse, static_cast<std::uint8_t>(*code), static_cast<int>(*frame)};
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -22,7 +58,7 @@ std::optional<SimFault> parseFault(const std::string& name) {
   for (const auto& [text, kind] : kFaults) {
     if (name == text) return SimFault{kind};
   }
-  return std::nullopt;
+  return parseFrameFault(name);
 }
 
 std::string faultNames() {
@@ -31,7 +67,9 @@ std::string faultNames() {
     if (!names.empty()) names += ", ";
     names += text;
   }
-  return names;
+  return names +
+         ", refuse:CODE@N (answer upload frame N with byte CODE, e.g. refuse:0x81@5), "
+         "no-reply@N (no answer to upload frame N)";
 }
 
 std::optional<std::uint8_t> parseVariant(const std::string& name) {

@@ -13,10 +13,16 @@ enum class FaultKind {
   WrongEcho,   // answers the echo test with a wrong byte
   ShortDump,   // sends only part of the 288-byte settings dump
   Disconnect,  // hangs up part way through the settings dump
+  Refuse,      // the bootloader answers frame N with an error code
+  NoReply,     // the bootloader gives no answer to frame N
+  AppEcho,     // the firmware ignores the restart request and keeps answering 0x55
+  BaudFail,    // the speed change to 9600 baud fails
 };
 
 struct SimFault {
   FaultKind kind = FaultKind::None;
+  std::uint8_t code = 0;  // Refuse: the reply byte
+  int frame = 0;          // Refuse, NoReply: the frame, counted from 1 in an upload
 };
 
 // How the simulated keyer presents itself.
@@ -31,8 +37,9 @@ struct SimConfig {
   SimFault fault;
 };
 
-// The fault named on the command line ("silence", "wrong-echo", "short-dump",
-// "disconnect"); nullopt for a name the simulator does not know.
+// The fault named on the command line: "silence", "wrong-echo", "short-dump",
+// "disconnect", "refuse:CODE@N" (CODE a byte, decimal or 0x hex), "no-reply@N",
+// "app-echo", "baud-fail"; nullopt for anything else.
 std::optional<SimFault> parseFault(const std::string& name);
 // The names parseFault takes, for help texts.
 std::string faultNames();

@@ -52,7 +52,9 @@ bool SimLink::CommRead(std::span<std::uint8_t> bytes) {
 }
 
 bool SimLink::setBaudRate(int baud) {
-  if (!open_ || failBaud_) return false;
+  const bool keyerCannot =
+      baud != kHostBaudRate && model_.config().fault.kind == FaultKind::BaudFail;
+  if (!open_ || failBaud_ || keyerCannot) return false;
   baud_ = baud;
   model_.setLineBaud(baud);
   return true;

@@ -1,0 +1,144 @@
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/control_ids.hpp"
+#include "cli/cli.hpp"
+#include "firmware/uploader_window.hpp"
+
+namespace dp3::cli {
+
+namespace {
+
+// The uploader window on a console: the progress bar is drawn on a terminal
+// (plain percentage lines otherwise) and log lines are printed as they come.
+class UploadConsole : public ConsoleSurface {
+ public:
+  UploadConsole() : terminal_(::isatty(STDOUT_FILENO) == 1) {}
+
+  void setProgress(int id, int percent) override {
+    ConsoleSurface::setProgress(id, percent);
+    if (!uploading || id != id::kUploadProgress || percent == shown_) return;
+    shown_ = percent;
+    drawProgress();
+  }
+
+  void appendText(int id, std::string_view text) override {
+    ConsoleSurface::appendText(id, text);
+    if (id != id::kUploadLog) return;
+    if (terminal_ && shown_ >= 0) std::cout << "\r\033[K";
+    std::cout << text;
+    if (terminal_ && shown_ >= 0) drawProgress();
+    std::cout.flush();
+  }
+
+  // Ends the bar's line before the result is printed.
+  void finishProgress() {
+    if (terminal_ && shown_ >= 0) std::cout << '\n';
+    uploading = false;
+  }
+
+  bool uploading = false;
+
+ private:
+  void drawProgress() {
+    if (!terminal_) {
+      std::cout << shown_ << "%\n";
+      return;
+    }
+    constexpr int kWidth = 40;
+    const int filled = shown_ * kWidth / 100;
+    std::cout << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << shown_
+              << '%' << std::flush;
+  }
+
+  bool terminal_;
+  int shown_ = -1;
+};
+
+// Prints the load's status text and, for "File Error", where the file went
+// wrong; true when it loaded.
+bool reportLoad(const std::string& status, int records, const LoadDetail& detail,
+                const std::string& file) {
+  std::cout << status << '\n';
+  if (records > 0) return true;
+  const std::string where = describeLoadDetail(detail);
+  std::cout << file << ": " << (where.empty() ? "no data records for the program memory" : where)
+            << '\n';
+  return false;
+}
+
+int runFirmware(const std::string& file) {
+  MapSurface ui;
+  auto image = std::make_unique<FirmwareImage>();
+  LoadDetail detail;
+  const int records = loadFirmwareFile(ui, *image, file, &detail);
+  const std::string status =
+      records > 0 ? imageStatusText(imageVersion(*image), records) : "File Error";
+  return reportLoad(status, records, detail, file) ? kExitDone : kExitFile;
+}
+
+int runUpload(Context& context, const std::string& file, bool verbose) {
+  UploadConsole ui;
+  auto link = context.openLink();
+  KeyerInfo keyer;
+  UploaderWindow window(ui, *link, keyer, verbose);
+  window.onOpen();
+  window.onLoad(file);
+  if (!reportLoad(ui.text(id::kUploadStatus), window.loaded().records, window.loadDetail(), file)) {
+    return kExitFile;
+  }
+
+  const std::size_t messages = ui.messages.size();
+  window.onProgram();
+  if (!window.timerActive()) {
+    if (ui.messages.size() == messages) {
+      std::cout << ui.text(id::kUploadStatus) << '\n';
+    } else {
+      // "DP not connected" went to standard error; say what the test found.
+      std::cerr << ui.text(id::kInterfaceStatus) << '\n';
+      printOpenHint(*link, context.portPath());
+    }
+    return kExitKeyer;
+  }
+  std::cout << ui.text(id::kUploadStatus) << std::endl;
+  ui.uploading = true;
+  while (window.timerActive()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kUploadTimerMs));
+    window.onTimer();
+  }
+  ui.finishProgress();
+  std::cout << ui.text(id::kUploadStatus) << '\n';
+  link->CommClose();
+  return window.lastResult() == kUploadCompleted ? kExitDone : kExitKeyer;
+}
+
+}  // namespace
+
+void addFirmwareCommands(CLI::App& app, Context& context) {
+  auto file = std::make_shared<std::string>();
+  auto* firmware = app.add_subcommand(
+      "firmware", "Load a firmware file (HEX records) and show its IC kind, version and records");
+  firmware->add_option("FILE", *file, "Firmware file")->required();
+  firmware->callback([&context, file] { context.exitCode = runFirmware(*file); });
+
+  auto uploadFile = std::make_shared<std::string>();
+  auto verbose = std::make_shared<bool>(false);
+  auto* upload = app.add_subcommand(
+      "upload",
+      "Program a firmware file into the keyer through its bootloader, after checking that it "
+      "suits the keyer's IC");
+  upload->add_option("FILE", *uploadFile, "Firmware file")->required();
+  upload->add_flag("--verbose", *verbose, "Print one line per frame: address, words, reply");
+  upload->callback([&context, uploadFile, verbose] {
+    context.exitCode = runUpload(context, *uploadFile, *verbose);
+  });
+}
+
+}  // namespace dp3::cli

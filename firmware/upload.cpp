@@ -1,0 +1,145 @@
+#include "firmware/upload.hpp"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <numeric>
+#include <utility>
+
+#include "link/host_commands.hpp"
+#include "link/interface_test.hpp"
+
+namespace dp3 {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// The keyer's time to follow a speed change, to start the new firmware, and
+// the line's time to settle at 1200 baud again.
+constexpr milliseconds kSpeedChangeWait{200};
+constexpr milliseconds kRestartWait{500};
+constexpr milliseconds kSettleWait{100};
+
+constexpr std::array<int, 8> kHighBlock = {1012, 1013, 1014, 1015, 1000, 1001, 1002, 1003};
+
+bool sendByte(Link& link, std::uint8_t byte) {
+  const std::array<std::uint8_t, 1> bytes = {byte};
+  return link.CommWrite(bytes);
+}
+
+int runUpload(const UploadJob& job) {
+  Link& link = job.link;
+  if (job.icVariant != kVariantNoFirmware) EnterBootloader(link);
+
+  // The bootloader, not the firmware, must answer the echo.
+  const auto echo = queryByte(link, host::EchoTest);
+  if (!echo) return kUploadTimeout;
+  if (*echo != host::kEchoBootloader) return kUploadNoBootloader;
+
+  sendByte(link, boot::kSpeedChange);
+  link.pause(kSpeedChangeWait);
+  if (!link.setBaudRate(kBootloaderBaudRate)) return kUploadBaudFailed;
+
+  auto send = [&job](std::uint8_t start, int slot) { return sendImageSlot(job, start, slot); };
+  if (job.image.slots[kHighBlockSlot][2] != 0xFF) {
+    for (int slot : kHighBlock) {
+      if (const int reply = send(boot::kFrameStart, slot); reply != boot::kAccepted) return reply;
+    }
+  }
+  for (int slot = kFirstBodySlot; slot <= kLastBodySlot; ++slot) {
+    job.shared.uploadProgress = slot * 100 / kProgressSpan;
+    if (const int reply = send(boot::kFrameStart, slot); reply != boot::kAccepted) return reply;
+  }
+  // The reset vector goes last, so a keyer cut off before the end still
+  // starts its bootloader rather than half a program.
+  for (int slot = 0; slot < kFirstBodySlot; ++slot) {
+    const std::uint8_t start =
+        slot == kFirstBodySlot - 1 ? boot::kLastFrameStart : boot::kFrameStart;
+    if (const int reply = send(start, slot); reply != boot::kAccepted) return reply;
+  }
+
+  sendByte(link, boot::kFinished);
+  link.pause(kRestartWait);
+  if (!link.setBaudRate(kHostBaudRate)) return kUploadBaudFailed;
+  link.pause(kSettleWait);
+  return kUploadCompleted;
+}
+
+}  // namespace
+
+std::string uploadResultText(int code) {
+  switch (code) {
+    case kUploadCompleted:
+      return "Upload Completed Successfully";
+    case kUploadFrameStartError:
+      return "Error: SOF Error !";
+    case kUploadChecksumError:
+      return "Error: Checksum !";
+    case kUploadFlashVerifyError:
+      return "Error: Flash Verify !";
+    case kUploadTimeout:
+      return "Error: DPUSB Timeout !";
+    case kUploadSyncError:
+      return "Error: DPUSB Sync !";
+    default:
+      return "Error: Restart failed !";
+  }
+}
+
+void UploadShared::reset() {
+  uploadProgress = 0;
+  uploadResult = 0;
+  uploadDone = false;
+  takeLogLines();
+}
+
+void UploadShared::addLogLine(std::string line) {
+  std::lock_guard lock(logMutex_);
+  log_.push_back(std::move(line));
+}
+
+std::vector<std::string> UploadShared::takeLogLines() {
+  std::lock_guard lock(logMutex_);
+  return std::exchange(log_, {});
+}
+
+std::array<std::uint8_t, boot::kFrameSize> buildFrame(std::uint8_t frameStart,
+                                                      const ImageSlot& slot) {
+  std::array<std::uint8_t, boot::kFrameSize> frame{};
+  frame[0] = frameStart;
+  std::copy(slot.begin(), slot.end(), frame.begin() + 1);
+  const unsigned sum = std::accumulate(frame.begin(), frame.end() - 1, 0u);
+  frame.back() = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
+  return frame;
+}
+
+std::string frameLogLine(const ImageSlot& slot, std::uint8_t reply) {
+  char text[96];
+  int n = std::snprintf(text, sizeof text, "%02x%02x -", slot[0], slot[1]);
+  for (std::size_t i = 2; i < kSlotSize; i += 2) {
+    n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " %02x%02x", slot[i],
+                       slot[i + 1]);
+  }
+  std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " %02x", reply);
+  return text;
+}
+
+int sendImageSlot(const UploadJob& job, std::uint8_t frameStart, int slot) {
+  const ImageSlot& data = job.image.slots[static_cast<std::size_t>(slot)];
+  // A lost write shows up as a missing reply.
+  job.link.CommWrite(buildFrame(frameStart, data));
+  std::array<std::uint8_t, 1> reply{};
+  const int result = job.link.CommRead(reply) ? reply[0] : kUploadTimeout;
+  if (job.verbose) job.shared.addLogLine(frameLogLine(data, static_cast<std::uint8_t>(result)));
+  return result;
+}
+
+void uploadThread(UploadJob job) {
+  const int result = runUpload(job);
+  job.shared.uploadResult = result;
+  job.shared.uploadDone = true;
+}
+
+}  // namespace dp3

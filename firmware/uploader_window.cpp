@@ -1,0 +1,126 @@
+#include "firmware/uploader_window.hpp"
+
+#include "app/control_ids.hpp"
+
+namespace dp3 {
+
+namespace {
+
+// "an ORCA", "a ROOK", ... for IC variant codes 1-4.
+std::string withArticle(std::uint8_t variant) {
+  return (variant == kVariantOrca ? "an " : "a ") + variantName(variant);
+}
+
+}  // namespace
+
+std::string compatibilityError(std::uint8_t variant, std::uint8_t kind) {
+  if (variant == kVariantNoFirmware) return {};
+  if (variant < kVariantOrca || variant > kVariantPika) return "Error: Unknown Keyer IC Version !";
+  const std::uint8_t suits = variantForKind(kind);
+  if (suits == variant) return {};
+  return "Error: Attempting to program " + withArticle(variant) + " DP with " + withArticle(suits) +
+         " image !";
+}
+
+bool checkProgram(ControlSurface& ui, Link& link, KeyerInfo& keyer, const LoadedImage& loaded) {
+  if (!loaded.loaded) {
+    ui.setText(id::kUploadStatus, "Error: Please Open a Programming File !");
+    return false;
+  }
+  if (loaded.records <= 0) {
+    ui.setText(id::kUploadStatus, "Error: Zero Length File !");
+    return false;
+  }
+  if (link.PortOpenFlag()) link.CommClose();
+  if (TestInterface(ui, link, keyer) < 0) {
+    ui.showMessage("DP not connected", "Error");
+    return false;
+  }
+  if (const std::string refusal = compatibilityError(keyer.IcVariant, loaded.version.kind);
+      !refusal.empty()) {
+    ui.setText(id::kUploadStatus, refusal);
+    return false;
+  }
+  return true;
+}
+
+UploaderWindow::UploaderWindow(ControlSurface& ui, Link& link, KeyerInfo& keyer, bool verbose)
+    : ui_(ui), link_(link), keyer_(keyer), verbose_(verbose) {}
+
+UploaderWindow::~UploaderWindow() {
+  // The front end holds the window open while an upload runs; should it be
+  // torn down anyway, the worker must not outlive the image and the link.
+  if (worker_.joinable()) worker_.join();
+}
+
+void UploaderWindow::idleButtons() {
+  ui_.setEnabled(id::kLoadBin, true);
+  ui_.setEnabled(id::kProgram, false);
+  ui_.setEnabled(id::kUploaderExit, true);
+}
+
+void UploaderWindow::onOpen() {
+  if (uploadRunning()) return;
+  if (!image_) image_ = std::make_unique<FirmwareImage>();
+  blankFirmwareImage(*image_);
+  ui_.setText(id::kUploadLog, "");
+  loaded_ = {};
+  shared_.reset();
+  idleButtons();
+}
+
+void UploaderWindow::onLoad(const std::string& path) {
+  // The worker reads the image until it is done.
+  if (uploadRunning()) return;
+  if (!image_) image_ = std::make_unique<FirmwareImage>();
+  ui_.setText(id::kUploadStatus, "Opening File");
+  ui_.setText(id::kUploadPath, path);
+  loaded_.records = loadFirmwareFile(ui_, *image_, path, &loadDetail_);
+  if (loaded_.records <= 0) {
+    ui_.setText(id::kUploadStatus, "File Error");
+    return;
+  }
+  loaded_.version = imageVersion(*image_);
+  loaded_.loaded = true;
+  ui_.setText(id::kUploadStatus, imageStatusText(loaded_.version, loaded_.records));
+  ui_.setEnabled(id::kProgram, true);
+}
+
+void UploaderWindow::onProgram() {
+  if (uploadRunning()) return;
+  ui_.setProgress(id::kUploadProgress, 0);
+  if (!checkProgram(ui_, link_, keyer_, loaded_)) return;
+
+  ui_.setEnabled(id::kLoadBin, false);
+  ui_.setEnabled(id::kProgram, false);
+  ui_.setEnabled(id::kUploaderExit, false);
+  shared_.reset();
+  const bool recovery = keyer_.IcVariant == kVariantNoFirmware;
+  ui_.setText(id::kUploadStatus,
+              recovery ? "Programming DPUSB in Recovery mode...." : "Programming DPUSB....");
+  worker_ =
+      std::thread(uploadThread, UploadJob{link_, *image_, keyer_.IcVariant, verbose_, shared_});
+  timerActive_ = true;
+}
+
+void UploaderWindow::onTimer() {
+  if (!timerActive_) return;
+  ui_.setProgress(id::kUploadProgress, shared_.uploadProgress);
+  for (const std::string& line : shared_.takeLogLines())
+    ui_.appendText(id::kUploadLog, line + "\n");
+  if (!shared_.uploadDone) return;
+
+  worker_.join();
+  // Lines logged between the drain above and the end of the worker.
+  for (const std::string& line : shared_.takeLogLines())
+    ui_.appendText(id::kUploadLog, line + "\n");
+  lastResult_ = shared_.uploadResult;
+  // A new load is needed before programming again.
+  idleButtons();
+  ui_.setText(id::kUploadStatus, uploadResultText(lastResult_));
+  shared_.uploadResult = 0;
+  shared_.uploadDone = false;
+  timerActive_ = false;
+}
+
+}  // namespace dp3

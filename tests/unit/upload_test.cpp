@@ -1,0 +1,192 @@
+#include "firmware/upload.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/map_surface.hpp"
+#include "firmware/firmware_image.hpp"
+#include "link/interface_test.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+
+namespace dp3 {
+namespace {
+
+std::unique_ptr<FirmwareImage> testImage(const std::string& name) {
+  auto image = std::make_unique<FirmwareImage>();
+  MapSurface ui;
+  EXPECT_GT(loadFirmwareFile(ui, *image, std::string(DP3_TEST_DATA "/") + name), 0) << name;
+  return image;
+}
+
+// A SimLink that notes the upload's progress at every write and can refuse
+// the speed change back to 1200 baud.
+class WatchingLink : public SimLink {
+ public:
+  WatchingLink(KeyerModel& model, const UploadShared& shared) : SimLink(model), shared_(shared) {}
+  bool CommWrite(std::span<const std::uint8_t> bytes) override {
+    peak = std::max(peak, shared_.uploadProgress.load());
+    return SimLink::CommWrite(bytes);
+  }
+  bool setBaudRate(int baud) override {
+    return !(baud == kHostBaudRate && failReturn) && SimLink::setBaudRate(baud);
+  }
+  int peak = 0;
+  bool failReturn = false;
+
+ private:
+  const UploadShared& shared_;
+};
+
+struct UploadRun {
+  int result;
+  std::vector<std::uint8_t> wire;
+  std::size_t logLines;
+  int peak;
+};
+
+UploadRun upload(KeyerModel& model, const FirmwareImage& image, std::uint8_t variant,
+                 bool failReturn = false) {
+  UploadShared shared;
+  WatchingLink link(model, shared);
+  link.failReturn = failReturn;
+  link.CommOpen();
+  uploadThread({link, image, variant, true, shared});
+  EXPECT_TRUE(shared.uploadDone);
+  return {shared.uploadResult, model.received(), shared.takeLogLines().size(), link.peak};
+}
+
+TEST(Upload, FrameBytes) {
+  ImageSlot slot{};
+  slot.fill(0xFF);
+  slot[0] = 0x00;
+  slot[1] = 0x20;
+  const auto frame = buildFrame(boot::kFrameStart, slot);
+  EXPECT_EQ(std::vector<int>(frame.begin(), frame.begin() + 4),
+            (std::vector<int>{0x1B, 0x00, 0x20, 0xFF}));
+  EXPECT_EQ(frame[19], 0xD5);
+  EXPECT_EQ(buildFrame(boot::kLastFrameStart, slot)[19], 0xC2);
+  EXPECT_EQ(frameLogLine(slot, 0x3C), "0020 - ffff ffff ffff ffff ffff ffff ffff ffff 3c");
+}
+
+TEST(Upload, WireBytesFrameCountsAndProgress) {
+  struct Case {
+    std::string file;
+    bool recovery;
+    std::vector<std::uint8_t> opening;
+    std::size_t frames;
+    std::uint8_t firstAddress;  // low byte of the first frame's address
+  };
+  const std::vector<Case> cases = {
+      {"orca_small.hex", false, {0x00, 0x10, 0x9B, 0x00, 0x04, 0x55, 0x35}, 956, 0x20},
+      {"orca_small.hex", true, {0x00, 0x04, 0x55, 0x35}, 956, 0x20},
+      {"lark_full.hex", false, {0x00, 0x10, 0x9B, 0x00, 0x04, 0x55, 0x35}, 964, 0xA0},
+  };
+  for (const Case& c : cases) {
+    SimConfig config;
+    config.bootloaderOnly = c.recovery;
+    KeyerModel model(config);
+    const auto image = testImage(c.file);
+    const UploadRun run = upload(model, *image, c.recovery ? kVariantNoFirmware : kVariantLark);
+    ASSERT_EQ(run.result, kUploadCompleted) << c.file;
+    const std::size_t start = c.opening.size();
+    ASSERT_EQ(run.wire.size(), start + c.frames * 20 + 1) << c.file;
+    EXPECT_EQ(std::vector<std::uint8_t>(run.wire.begin(), run.wire.begin() + start), c.opening);
+    EXPECT_EQ(run.wire[start + 2], c.firstAddress) << c.file;
+    // Slot 3 (word 0x18) goes last, with the last-frame start; then 0x5A.
+    EXPECT_EQ(run.wire[run.wire.size() - 21], 0x2E) << c.file;
+    EXPECT_EQ(run.wire[run.wire.size() - 19], 0x18) << c.file;
+    EXPECT_EQ(run.wire.back(), 0x5A) << c.file;
+    EXPECT_EQ(run.logLines, c.frames) << c.file;
+    EXPECT_EQ(run.peak, 99) << c.file;
+  }
+}
+
+TEST(Upload, ResultCodesAndTexts) {
+  const auto image = testImage("orca_small.hex");
+  auto fault = [](FaultKind kind, std::uint8_t code = 0, int frame = 0) {
+    SimConfig config;
+    config.fault = {kind, code, frame};
+    return config;
+  };
+  struct Case {
+    SimConfig keyer;
+    bool failReturn;
+    int result;
+    std::string text;
+    int frames;
+  };
+  const std::vector<Case> cases = {
+      {{}, false, 0x88, "Upload Completed Successfully", 956},
+      {fault(FaultKind::Refuse, 0x80, 5), false, 0x80, "Error: SOF Error !", 5},
+      {fault(FaultKind::Refuse, 0x81, 1), false, 0x81, "Error: Checksum !", 1},
+      {fault(FaultKind::Refuse, 0x82, 956), false, 0x82, "Error: Flash Verify !", 956},
+      {fault(FaultKind::Refuse, 0x89, 7), false, 0x89, "Error: DPUSB Sync !", 7},
+      {fault(FaultKind::Refuse, 0x47, 2), false, 0x47, "Error: Restart failed !", 2},
+      {fault(FaultKind::Refuse, 0x00, 3), false, 0x00, "Error: Restart failed !", 3},
+      {fault(FaultKind::NoReply, 0, 9), false, 0x84, "Error: DPUSB Timeout !", 9},
+      {fault(FaultKind::Silence), false, 0x84, "Error: DPUSB Timeout !", 0},
+      {fault(FaultKind::AppEcho), false, 0x8B, "Error: Restart failed !", 0},
+      {fault(FaultKind::BaudFail), false, 0x8A, "Error: Restart failed !", 0},
+      {{}, true, 0x8A, "Error: Restart failed !", 956},
+  };
+  for (const Case& c : cases) {
+    KeyerModel model(c.keyer);
+    const UploadRun run = upload(model, *image, kVariantOrca, c.failReturn);
+    EXPECT_EQ(run.result, c.result) << c.text;
+    EXPECT_EQ(uploadResultText(run.result), c.text) << c.result;
+    EXPECT_EQ(model.framesReceived(), c.frames) << c.result;
+    EXPECT_EQ(run.logLines, static_cast<std::size_t>(c.frames)) << c.result;
+  }
+}
+
+TEST(Upload, FailedUploadLeavesTheBootloaderForRecovery) {
+  const auto image = testImage("lark_full.hex");
+  SimConfig config;
+  config.fault = {FaultKind::Refuse, 0x81, 100};
+  KeyerModel model(config);
+  ASSERT_EQ(upload(model, *image, kVariantLark).result, 0x81);
+
+  SimLink link(model);
+  MapSurface ui;
+  KeyerInfo keyer;
+  ASSERT_EQ(TestInterface(ui, link, keyer), kVariantNoFirmware);
+  link.CommClose();
+  // The fault strikes once: the recovery upload goes through, and the keyer
+  // then runs the image it was given.
+  ASSERT_EQ(upload(model, *image, keyer.IcVariant).result, kUploadCompleted);
+  EXPECT_EQ(TestInterface(ui, link, keyer), 31);
+  EXPECT_EQ(keyer.IcVariant, kVariantLark);
+  EXPECT_EQ(keyer.FirmwareRevision, 104);
+}
+
+TEST(SimFaults, ParsesFaultNames) {
+  struct Case {
+    std::string text;
+    bool ok;
+    FaultKind kind;
+    int code, frame;
+  };
+  const std::vector<Case> cases = {
+      {"app-echo", true, FaultKind::AppEcho, 0, 0},
+      {"refuse:0x81@5", true, FaultKind::Refuse, 0x81, 5},
+      {"no-reply@7", true, FaultKind::NoReply, 0, 7},
+      {"refuse:0x100@5", false, {}, 0, 0},
+      {"refuse:0x81@0", false, {}, 0, 0},
+      {"refuse:0x81", false, {}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const auto fault = parseFault(c.text);
+    ASSERT_EQ(fault.has_value(), c.ok) << c.text;
+    if (!fault) continue;
+    EXPECT_EQ(fault->kind, c.kind) << c.text;
+    EXPECT_EQ(fault->code, c.code) << c.text;
+    EXPECT_EQ(fault->frame, c.frame) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace dp3

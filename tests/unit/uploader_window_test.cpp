@@ -1,0 +1,152 @@
+#include "firmware/uploader_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/control_ids.hpp"
+#include "app/map_surface.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+
+namespace dp3 {
+namespace {
+
+const std::string kLark = DP3_TEST_DATA "/lark_full.hex";
+const std::string kOrca = DP3_TEST_DATA "/orca_small.hex";
+const std::string kMissing = "/nonexistent/firmware.hex";
+
+// A firmware file of the given lines in the test's temporary folder.
+std::string writeFile(const std::string& name, const std::string& text) {
+  const auto path = std::filesystem::temp_directory_path() / name;
+  std::ofstream(path) << text;
+  return path.string();
+}
+
+// Word 3 holding version bytes 31 and K = 200.
+const std::string kKind200 =
+    writeFile("dp3_kind200.hex", ":080000000428000000001FC8E5\n:00000001FF\n");
+const std::string kEndOnly = writeFile("dp3_end_only.hex", ":00000001FF\n");
+
+struct Bench {
+  explicit Bench(SimConfig config = {})
+      : model(config), link(model), window(ui, link, keyer, false) {
+    window.onOpen();
+  }
+  KeyerModel model;
+  SimLink link;
+  MapSurface ui;
+  KeyerInfo keyer;
+  UploaderWindow window;
+};
+
+TEST(Compatibility, EveryIcAgainstEveryImageKind) {
+  const std::string ic[] = {"an ORCA", "a ROOK", "a LARK", "a PIKA"};
+  for (int kind : {0, 49, 50, 99, 100, 149, 150, 199, 200, 255}) {
+    const int band = std::min(kind / 50, 3);
+    for (int variant = 1; variant <= 4; ++variant) {
+      const std::string expected = variant - 1 == band
+                                       ? ""
+                                       : "Error: Attempting to program " + ic[variant - 1] +
+                                             " DP with " + ic[band] + " image !";
+      EXPECT_EQ(compatibilityError(variant, kind), expected) << variant << "/" << kind;
+    }
+    EXPECT_EQ(compatibilityError(5, kind), "") << kind;
+    for (int unknown : {0, 6, 255}) {
+      EXPECT_EQ(compatibilityError(unknown, kind), "Error: Unknown Keyer IC Version !");
+    }
+  }
+}
+
+TEST(UploaderWindow, ProgramRefusals) {
+  struct Case {
+    std::vector<std::string> loads;
+    int openCode;
+    std::string status;
+    bool notConnected;
+  };
+  const std::vector<Case> cases = {
+      {{}, 0, "Error: Please Open a Programming File !", false},
+      {{kMissing}, 0, "Error: Please Open a Programming File !", false},
+      {{kLark, kMissing}, 0, "Error: Zero Length File !", false},
+      {{kLark, kEndOnly}, 0, "Error: Zero Length File !", false},
+      {{kLark}, kCommOpenFailed, "DP LARK Version: 31.04 Loaded, 964 Records", true},
+      {{kOrca}, 0, "Error: Attempting to program a LARK DP with an ORCA image !", false},
+      {{kKind200}, 0, "Error: Attempting to program a LARK DP with a PIKA image !", false},
+  };
+  for (const Case& c : cases) {
+    Bench b;  // a LARK keyer
+    for (const std::string& file : c.loads) b.window.onLoad(file);
+    b.link.failOpenWith(c.openCode);
+    b.ui.setProgress(id::kUploadProgress, 42);
+    b.window.onProgram();
+    const std::string name = c.status;
+    EXPECT_EQ(b.ui.text(id::kUploadStatus), c.status);
+    EXPECT_EQ(b.ui.control(id::kUploadProgress).progress, 0) << name;
+    EXPECT_FALSE(b.window.timerActive()) << name;
+    ASSERT_EQ(b.ui.messages.size(), c.notConnected ? 1u : 0u) << name;
+    if (c.notConnected) {
+      EXPECT_EQ(b.ui.messages[0].text, "DP not connected");
+      EXPECT_EQ(b.ui.messages[0].caption, "Error");
+    }
+    // Nothing beyond the interface test reached the keyer.
+    EXPECT_EQ(std::count(b.model.received().begin(), b.model.received().end(), 0x9B), 0) << name;
+  }
+}
+
+TEST(UploaderWindow, UploadRunsOnTheWorkerAndEndsIdle) {
+  SimConfig bootOnly;
+  bootOnly.bootloaderOnly = true;
+  SimConfig pika;
+  pika.variant = kVariantPika;
+  SimConfig refuse;
+  refuse.fault = {FaultKind::Refuse, 0x81, 600};
+  struct Case {
+    SimConfig keyer;
+    std::string file;
+    std::string running;
+    std::string result;
+    int progress;
+  };
+  const std::vector<Case> cases = {
+      {{}, kLark, "Programming DPUSB....", "Upload Completed Successfully", 99},
+      {bootOnly, kOrca, "Programming DPUSB in Recovery mode....", "Upload Completed Successfully",
+       99},
+      {pika, kKind200, "Programming DPUSB....", "Upload Completed Successfully", 99},
+      {refuse, kLark, "Programming DPUSB....", "Error: Checksum !", 61},  // slot 595 of 960
+  };
+  for (const Case& c : cases) {
+    Bench b(c.keyer);
+    EXPECT_FALSE(b.ui.isEnabled(id::kProgram));
+    b.window.onLoad(c.file);
+    EXPECT_TRUE(b.ui.isEnabled(id::kProgram));
+    b.window.onProgram();
+    EXPECT_EQ(b.ui.text(id::kUploadStatus), c.running);
+    ASSERT_TRUE(b.window.timerActive()) << c.running;
+    for (int button : {id::kLoadBin, id::kProgram, id::kUploaderExit}) {
+      EXPECT_FALSE(b.ui.isEnabled(button)) << button;
+    }
+    while (b.window.timerActive()) {
+      EXPECT_TRUE(b.window.uploadRunning());
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      b.window.onTimer();
+    }
+    EXPECT_EQ(b.ui.text(id::kUploadStatus), c.result);
+    EXPECT_EQ(b.ui.control(id::kUploadProgress).progress, c.progress) << c.result;
+    EXPECT_FALSE(b.window.uploadRunning());
+    // A new load is needed before programming again.
+    EXPECT_TRUE(b.ui.isEnabled(id::kLoadBin));
+    EXPECT_FALSE(b.ui.isEnabled(id::kProgram));
+    EXPECT_TRUE(b.ui.isEnabled(id::kUploaderExit));
+  }
+}
+
+}  // namespace
+}  // namespace dp3
