@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QThread>
 
 #include "settings/messages.hpp"
@@ -36,6 +38,11 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
   link_ = makeLink_(config_);
   logic_ = std::make_unique<MainWindow>(*surface_, image_, keyer_, config_);
   logic_->setUp();
+  for (int box : {id::kSerialNumber, id::kStFreq}) {
+    if (auto* line = qobject_cast<QLineEdit*>(surface_->widget(box))) {
+      line->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), line));
+    }
+  }
   for (int box : kMessageBoxIds) {
     if (QWidget* w = surface_->widget(box)) {
       w->installEventFilter(this);

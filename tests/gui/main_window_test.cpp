@@ -398,6 +398,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.text(id::kCallsignUser1), std::string("K"));
   }
 
+  void serialNumberAndFrequencyTakeDigitsOnly() {
+    Window w;
+    for (int box : {int(id::kSerialNumber), int(id::kStFreq)}) {
+      typeInto(w, box, "7a-0 1");
+      QCOMPARE(w.text(box), std::string("701"));
+    }
+    typeInto(w, id::kWeight, "5x");  // other boxes take any text and refuse it on store
+    QCOMPARE(w.text(id::kWeight), std::string("5x"));
+  }
+
   void pastedLowerCaseShowsUpperCase() {
     Window w;
     qobject_cast<QPlainTextEdit*>(w.widget(id::kMsg1))->insertPlainText("tu 73");
