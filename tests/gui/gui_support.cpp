@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 namespace dp3::gui_test {
 
@@ -19,7 +21,7 @@ Window::Window(SimConfig simConfig) : model(simConfig) {
   config.ConfigFilePath = (scratchDir().path() + "/dp3tools.cfg").toStdString();
   config.ComPort = 1;
   dialog = std::make_unique<ui::MainDialog>(
-      config, [this](const ProgramConfig&) { return std::make_unique<SimLink>(model); });
+      config, [this](const ProgramConfig&) { return std::make_unique<GateLink>(model); });
   ui::setMessageSink(
       [this](const QString& text, const QString& caption) { messages << caption + ": " + text; });
   dialog->show();
@@ -43,6 +45,15 @@ void Window::runCommand(int buttonId) {
   QSignalSpy done(dialog.get(), &ui::MainDialog::keyerCommandFinished);
   click(buttonId);
   if (dialog->keyerCommandRunning()) QVERIFY(done.wait(10000));
+}
+
+bool GateLink::CommWrite(std::span<const std::uint8_t> bytes) {
+  while (!gateOpen) {
+    waiting = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  waiting = false;
+  return SimLink::CommWrite(bytes);
 }
 
 void onNextModal(std::function<void(QWidget*)> action) {

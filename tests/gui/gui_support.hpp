@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -11,6 +12,17 @@
 
 namespace dp3::gui_test {
 
+// The simulated keyer's line with a gate: while closed, writes wait, so a
+// keyer command stays running as long as a test needs.
+class GateLink : public SimLink {
+ public:
+  using SimLink::SimLink;
+  bool CommWrite(std::span<const std::uint8_t> bytes) override;
+
+  std::atomic<bool> gateOpen{true};
+  std::atomic<bool> waiting{false};  // a write is held at the gate
+};
+
 // The main window against the in-process simulated keyer, with message boxes
 // captured instead of shown and the program configuration in a scratch folder.
 struct Window {
@@ -18,6 +30,7 @@ struct Window {
   ~Window();
 
   SimLink& simLink() { return static_cast<SimLink&>(dialog->link()); }
+  GateLink& gate() { return static_cast<GateLink&>(dialog->link()); }
   ui::WidgetSurface& surface() { return dialog->surface(); }
   QWidget* widget(int id) { return dialog->surface().widget(id); }
 

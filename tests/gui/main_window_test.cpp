@@ -585,6 +585,32 @@ class MainWindowTest : public QObject {
     QVERIFY(w.dialog->about().VerboseFlag);
   }
 
+  void inputHeldOffWhileACommandRuns() {
+    Window w;
+    w.gate().gateOpen = false;
+    QSignalSpy done(w.dialog.get(), &ui::MainDialog::keyerCommandFinished);
+    w.click(id::kTestDp);
+    QTRY_VERIFY(w.gate().waiting);
+    QVERIFY(w.dialog->keyerCommandRunning());
+    QVERIFY(!w.enabled(id::kTestDp) && !w.enabled(id::kUser2));
+    // Clicks, typing and the close box wait; the window still answers its timer.
+    w.click(id::kResetDefaults);
+    QVERIFY(w.text(id::kWeight).empty());
+    typeInto(w, id::kMsg1, "CQ");
+    QCOMPARE(w.text(id::kMsg1), std::string(""));
+    w.dialog->close();
+    QVERIFY(w.dialog->isVisible());
+    qobject_cast<QPlainTextEdit*>(w.widget(id::kMsg1 + 1))->setPlainText("TEST");
+    QTRY_COMPARE(w.text(id::kBytesLeft), std::string("Msg Bytes Left: 236"));
+    QCOMPARE(w.text(id::kInterfaceStatus), std::string("Testing DP Interface    "));
+
+    w.gate().gateOpen = true;
+    QVERIFY(done.wait(10000));
+    QCOMPARE(w.text(id::kOperationStatus), std::string(">DP OK"));
+    w.click(id::kResetDefaults);
+    QCOMPARE(w.text(id::kWeight), std::string("50"));
+  }
+
   void exitClosesThePort() {
     Window w;
     w.runCommand(id::kTestDp);
