@@ -34,3 +34,8 @@ step set "$work/edited.eep" Weight=55 "ST Freq=700" "Keyer Mode=Iambic A" Swap=o
 step set "$work/edited.eep" Weight=5
 step diff "$work/keyer.eep" "$work/edited.eep"
 step write "$work/edited.eep"
+
+step firmware tests/data/lark_full.hex
+step upload tests/data/lark_full.hex
+step upload tests/data/orca_small.hex
+step test
