@@ -105,15 +105,14 @@ void UploaderWindow::onProgram() {
 
 void UploaderWindow::onTimer() {
   if (!timerActive_) return;
+  // Done is read first: once it is set, the progress and log read after it are final.
+  const bool done = shared_.uploadDone;
   ui_.setProgress(id::kUploadProgress, shared_.uploadProgress);
   for (const std::string& line : shared_.takeLogLines())
     ui_.appendText(id::kUploadLog, line + "\n");
-  if (!shared_.uploadDone) return;
+  if (!done) return;
 
   worker_.join();
-  // Lines logged between the drain above and the end of the worker.
-  for (const std::string& line : shared_.takeLogLines())
-    ui_.appendText(id::kUploadLog, line + "\n");
   lastResult_ = shared_.uploadResult;
   // A new load is needed before programming again.
   idleButtons();
