@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/control_surface.hpp"
+#include "app/file_filter.hpp"
 #include "firmware/firmware_image.hpp"
 #include "firmware/upload.hpp"
 #include "link/interface_test.hpp"
@@ -14,10 +15,6 @@
 namespace dp3 {
 
 // The uploader's open-file dialog.
-struct FileFilter {
-  const char* name;
-  const char* pattern;
-};
 inline constexpr const char* kFirmwareDialogTitle = "Open";
 inline constexpr std::array<FileFilter, 2> kFirmwareFileFilters = {{
     {"All files", "*.*"},

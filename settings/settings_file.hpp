@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/control_surface.hpp"
+#include "app/file_filter.hpp"
 #include "settings/settings_image.hpp"
 
 namespace dp3 {
@@ -14,10 +15,6 @@ namespace dp3 {
 // Settings files (*.eep): the 300 image bytes as they are, or the 288-byte form
 // of the preceding keyer generation on load.
 
-struct FileFilter {
-  std::string_view description;
-  std::string_view pattern;
-};
 // The open and save dialogs' filters, in this order, and their default extension.
 inline constexpr std::array<FileFilter, 2> kSettingsFileFilters = {{
     {"Settings Files (*.eep)", "*.eep"},

@@ -7,17 +7,20 @@
 
 namespace dp3::ui {
 
-namespace {
-
-QString filterText(std::string_view description, std::string_view pattern) {
-  const QString name = QString::fromUtf8(description.data(), qsizetype(description.size()));
-  return nameFilter(name, QString::fromUtf8(pattern.data(), qsizetype(pattern.size())));
+QString nameFilter(const FileFilter& filter) {
+  const QString name =
+      QString::fromUtf8(filter.description.data(), qsizetype(filter.description.size()));
+  const QString pattern =
+      QString::fromUtf8(filter.pattern.data(), qsizetype(filter.pattern.size()));
+  return name.contains('(') ? name : name + " (" + pattern + ")";
 }
+
+namespace {
 
 QStringList filterList() {
   QStringList list;
   for (const auto& filter : kSettingsFileFilters) {
-    list << filterText(filter.description, filter.pattern);
+    list << nameFilter(filter);
   }
   return list;
 }

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/file_filter.hpp"
+
 namespace dp3::ui {
 
 // The file choosers the windows use; an empty name means the operator
@@ -21,7 +23,7 @@ FileDialogs& fileDialogs();
 QString chooseFirmwareFile(QWidget* parent);
 
 // "Bin Files (*.bin)": Qt reads the pattern from the parentheses, so they are
-// added when the name lacks them.
-QString nameFilter(const QString& name, const QString& pattern);
+// added when the description lacks them.
+QString nameFilter(const FileFilter& filter);
 
 }  // namespace dp3::ui

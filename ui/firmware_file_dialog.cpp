@@ -6,17 +6,12 @@
 
 namespace dp3::ui {
 
-QString nameFilter(const QString& name, const QString& pattern) {
-  return name.contains('(') ? name : name + " (" + pattern + ")";
-}
-
 QString chooseFirmwareFile(QWidget* parent) {
   QFileDialog dialog(parent, kFirmwareDialogTitle);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   QStringList filters;
-  for (const auto& filter : kFirmwareFileFilters)
-    filters << nameFilter(filter.name, filter.pattern);
+  for (const auto& filter : kFirmwareFileFilters) filters << nameFilter(filter);
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.value(kFirmwareFilterSelected));
   dialog.setDefaultSuffix(kFirmwareDefaultExtension);
