@@ -1,0 +1,83 @@
+// Whatever a keyer (or noise on the line) answers, Test, Read, Write and the
+// upload end with a result and never touch memory outside their buffers.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "app/keyer_commands.hpp"
+#include "app/map_surface.hpp"
+#include "firmware/firmware_image.hpp"
+#include "firmware/upload.hpp"
+#include "settings/settings_form.hpp"
+#include "settings/settings_image.hpp"
+
+namespace {
+
+// A line whose replies come from the fuzzer's bytes, in order; a read that
+// asks for more than is left fails, as a short reply does.
+class ScriptedLink : public dp3::Link {
+ public:
+  explicit ScriptedLink(std::span<const std::uint8_t> replies) : replies_(replies) {}
+  int CommOpen() override {
+    open_ = true;
+    return 0;
+  }
+  void CommClose() override { open_ = false; }
+  bool PortOpenFlag() const override { return open_; }
+  bool CommWrite(std::span<const std::uint8_t>) override { return open_; }
+  bool CommRead(std::span<std::uint8_t> bytes) override {
+    if (!open_ || bytes.size() > replies_.size()) {
+      replies_ = {};
+      return false;
+    }
+    std::copy_n(replies_.begin(), bytes.size(), bytes.begin());
+    replies_ = replies_.subspan(bytes.size());
+    return true;
+  }
+  bool setBaudRate(int) override { return open_; }
+  void pause(std::chrono::milliseconds) override {}
+
+ private:
+  std::span<const std::uint8_t> replies_;
+  bool open_ = false;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> replies(data, size);
+  {
+    ScriptedLink link(replies);
+    dp3::MapSurface ui;
+    dp3::KeyerInfo keyer;
+    dp3::TestCommand(ui, link, keyer);
+  }
+  {
+    ScriptedLink link(replies);
+    dp3::MapSurface ui;
+    dp3::KeyerInfo keyer;
+    dp3::SettingsImage image{};
+    dp3::ReadCommand(ui, link, keyer, image);
+  }
+  {
+    ScriptedLink link(replies);
+    dp3::MapSurface ui;
+    dp3::KeyerInfo keyer;
+    dp3::SettingsImage image{};
+    dp3::ResetSettingsImage(image);
+    dp3::ShowUserSettings(ui, image, 1);
+    dp3::WriteCommand(ui, link, keyer, image, 1);
+  }
+  {
+    ScriptedLink link(replies);
+    link.CommOpen();
+    static dp3::FirmwareImage firmware;
+    dp3::blankFirmwareImage(firmware);
+    dp3::UploadShared shared;
+    const std::uint8_t variant = size > 0 && (data[0] & 1) ? 5 : 3;
+    dp3::uploadThread({link, firmware, variant, /*verbose=*/true, shared});
+    if (!shared.uploadDone) __builtin_trap();  // every upload ends with a result
+  }
+  return 0;
+}
