@@ -7,11 +7,11 @@ kind=${1:-release}
 case "$kind" in
   release)
     dir=build
-    args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP3_GUI=ON -DDP3_TESTS=ON -DDP3_BENCH=ON -DDP3_SANITIZE=OFF)
     ;;
   sanitize)
     dir=build-sanitize
-    args=(-DCMAKE_BUILD_TYPE=Debug -DDP3_SANITIZE=ON -DDP3_GUI=OFF -DDP3_BENCH=OFF)
+    args=(-DCMAKE_BUILD_TYPE=Debug -DDP3_SANITIZE=ON -DDP3_GUI=OFF -DDP3_TESTS=ON -DDP3_BENCH=OFF)
     ;;
   *)
     echo "usage: scripts/build.sh [release|sanitize]" >&2
