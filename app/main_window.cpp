@@ -120,21 +120,7 @@ void MainWindow::onCheckBox(int id) {
 }
 
 void MainWindow::onListSelection(int id) {
-  const int entry = ui_.selectedEntry(id);
-  if (entry < 0) return;
-  switch (id) {
-    case id::kKeyerMode:
-      SelectKeyerMode(image_, activeUser_, entry);
-      break;
-    case id::kOutputSelection:
-      SelectOutput(image_, activeUser_, entry);
-      break;
-    case id::kPaddleHang:
-      SelectPaddleHang(image_, activeUser_, entry);
-      break;
-    default:
-      break;
-  }
+  SelectModeListEntry(image_, activeUser_, id, ui_.selectedEntry(id));
 }
 
 void MainWindow::onBank(int bank) {

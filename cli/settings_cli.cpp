@@ -194,9 +194,7 @@ int applyEdit(Windows& w, SettingsImage& image, int user, const std::string& edi
       return kExitRefused;
     }
     w.main.selectEntry(list.control, *entry);
-    if (list.control == id::kKeyerMode) SelectKeyerMode(image, user, *entry);
-    if (list.control == id::kOutputSelection) SelectOutput(image, user, *entry);
-    if (list.control == id::kPaddleHang) SelectPaddleHang(image, user, *entry);
+    SelectModeListEntry(image, user, list.control, *entry);
     return kExitDone;
   }
   for (const BitField& bit : kRttyBits) {

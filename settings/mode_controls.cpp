@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/control_ids.hpp"
 #include "settings/settings_fields.hpp"
 
 namespace dp3 {
@@ -78,6 +79,22 @@ void SelectOutput(SettingsImage& image, int user, int entry) {
 void SelectPaddleHang(SettingsImage& image, int user, int entry) {
   if (entry < 0 || entry >= static_cast<int>(kPaddleHangEntries.size())) return;
   setBits(pinConfig(image, user), kHangMask, static_cast<std::uint8_t>(entry << 4));
+}
+
+void SelectModeListEntry(SettingsImage& image, int user, int listId, int entry) {
+  switch (listId) {
+    case id::kKeyerMode:
+      SelectKeyerMode(image, user, entry);
+      break;
+    case id::kOutputSelection:
+      SelectOutput(image, user, entry);
+      break;
+    case id::kPaddleHang:
+      SelectPaddleHang(image, user, entry);
+      break;
+    default:
+      break;
+  }
 }
 
 int keyerModeEntry(const SettingsImage& image, int user) {

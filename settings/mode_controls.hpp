@@ -20,6 +20,8 @@ bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId);
 void SelectKeyerMode(SettingsImage& image, int user, int entry);
 void SelectOutput(SettingsImage& image, int user, int entry);
 void SelectPaddleHang(SettingsImage& image, int user, int entry);
+// The same, by the list's control id; an id that is no mode list changes nothing.
+void SelectModeListEntry(SettingsImage& image, int user, int listId, int entry);
 
 // The list entries that show the user's bytes.
 int keyerModeEntry(const SettingsImage& image, int user);
