@@ -4,9 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,17 +20,9 @@ const std::string kLark = DP3_TEST_DATA "/lark_full.hex";
 const std::string kOrca = DP3_TEST_DATA "/orca_small.hex";
 const std::string kMissing = "/nonexistent/firmware.hex";
 
-// A firmware file of the given lines in the test's temporary folder.
-std::string writeFile(const std::string& name, const std::string& text) {
-  const auto path = std::filesystem::temp_directory_path() / name;
-  std::ofstream(path) << text;
-  return path.string();
-}
-
 // Word 3 holding version bytes 31 and K = 200.
-const std::string kKind200 =
-    writeFile("dp3_kind200.hex", ":080000000428000000001FC8E5\n:00000001FF\n");
-const std::string kEndOnly = writeFile("dp3_end_only.hex", ":00000001FF\n");
+const std::string kKind200 = DP3_TEST_DATA "/pika_kind200.hex";
+const std::string kEndOnly = DP3_TEST_DATA "/end_only.hex";
 
 struct Bench {
   explicit Bench(SimConfig config = {})

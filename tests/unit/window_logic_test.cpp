@@ -1,5 +1,6 @@
 // The main window, port window and About logic over a plain map surface.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -213,7 +214,8 @@ INSTANTIATE_TEST_SUITE_P(Configured, PortWindowTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PortWindowTest, OkSavesTheChosenDeviceAndNoChoiceKeepsThePort) {
-  const auto dir = std::filesystem::temp_directory_path() / "dp3_port_window_test";
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("dp3_port_window_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   MapSurface ui;
   ProgramConfig config;
