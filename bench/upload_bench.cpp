@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "app/map_surface.hpp"
 #include "firmware/firmware_image.hpp"
 #include "firmware/upload.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
+#include "surface/map_surface.hpp"
 
 namespace {
 
@@ -47,10 +47,9 @@ std::string writeFullImage() {
 
 void HexLoadFullImage(benchmark::State& state) {
   const std::string path = writeFullImage();
-  MapSurface ui;
   auto image = std::make_unique<FirmwareImage>();
   for (auto _ : state) {
-    const int records = loadFirmwareFile(ui, *image, path);
+    const int records = loadFirmwareFile(*image, path);
     if (records != static_cast<int>(kSlotCount)) state.SkipWithError("full image did not load");
     benchmark::DoNotOptimize(image->slots[1023][17]);
   }
@@ -72,9 +71,8 @@ void UploadAtLineRate(benchmark::State& state) {
     return;
   }
   keyer.start();
-  MapSurface ui;
   auto image = std::make_unique<FirmwareImage>();
-  if (loadFirmwareFile(ui, *image, writeFullImage()) <= 0) {
+  if (loadFirmwareFile(*image, writeFullImage()) <= 0) {
     state.SkipWithError("image did not load");
     return;
   }
@@ -88,13 +86,13 @@ void UploadAtLineRate(benchmark::State& state) {
   double total = 0;
   for (auto _ : state) {
     SerialLink link(keyer.path());
-    if (link.CommOpen() != kCommOpenOk) {
+    if (link.commOpen() != kCommOpenOk) {
       state.SkipWithError("cannot open the simulated keyer");
       break;
     }
     UploadShared shared;
     const auto begin = std::chrono::steady_clock::now();
-    uploadThread({link, *image, kVariantLark, false, shared});
+    runUploadJob({link, *image, kVariantLark, false, shared});
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     state.SetIterationTime(took.count());
     total += took.count();

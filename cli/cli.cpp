@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "app/control_ids.hpp"
 #include "link/posix/serial_link.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3::cli {
 
@@ -14,9 +14,9 @@ void ConsoleSurface::showMessage(std::string_view text, std::string_view caption
 
 ProgramConfig& Context::config() {
   if (!configLoaded_) {
-    config_.ConfigFilePath = defaultConfigFilePath(executablePath());
+    config_.configFilePath = defaultConfigFilePath(executablePath());
     ConsoleSurface ui;
-    LoadProgramConfig(config_, ui);
+    loadProgramConfig(config_, ui);
     configLoaded_ = true;
   }
   return config_;

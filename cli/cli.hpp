@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "app/map_surface.hpp"
-#include "app/program_config.hpp"
 #include "link/link.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/program_config.hpp"
 
 namespace dp3::cli {
 

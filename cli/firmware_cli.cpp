@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "app/control_ids.hpp"
 #include "cli/cli.hpp"
-#include "firmware/uploader_window.hpp"
+#include "surface/control_ids.hpp"
+#include "windows/uploader_window.hpp"
 
 namespace dp3::cli {
 
@@ -75,16 +75,15 @@ bool reportLoad(const std::string& status, int records, const LoadDetail& detail
 }
 
 int runFirmware(const std::string& file) {
-  MapSurface ui;
   auto image = std::make_unique<FirmwareImage>();
   LoadDetail detail;
-  const int records = loadFirmwareFile(ui, *image, file, &detail);
+  const int records = loadFirmwareFile(*image, file, &detail);
   const std::string status =
       records > 0 ? imageStatusText(imageVersion(*image), records) : "File Error";
   return reportLoad(status, records, detail, file) ? kExitDone : kExitFile;
 }
 
-int runUpload(Context& context, const std::string& file, bool verbose) {
+int runUploadJob(Context& context, const std::string& file, bool verbose) {
   UploadConsole ui;
   auto link = context.openLink();
   KeyerInfo keyer;
@@ -115,7 +114,7 @@ int runUpload(Context& context, const std::string& file, bool verbose) {
   }
   ui.finishProgress();
   std::cout << ui.text(id::kUploadStatus) << '\n';
-  link->CommClose();
+  link->commClose();
   return window.lastResult() == kUploadCompleted ? kExitDone : kExitKeyer;
 }
 
@@ -137,7 +136,7 @@ void addFirmwareCommands(CLI::App& app, Context& context) {
   upload->add_option("FILE", *uploadFile, "Firmware file")->required();
   upload->add_flag("--verbose", *verbose, "Print one line per frame: address, words, reply");
   upload->callback([&context, uploadFile, verbose] {
-    context.exitCode = runUpload(context, *uploadFile, *verbose);
+    context.exitCode = runUploadJob(context, *uploadFile, *verbose);
   });
 }
 

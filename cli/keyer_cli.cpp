@@ -2,10 +2,10 @@
 #include <iostream>
 #include <memory>
 
-#include "app/control_ids.hpp"
-#include "app/keyer_commands.hpp"
 #include "cli/cli.hpp"
 #include "settings/atomic_file.hpp"
+#include "surface/control_ids.hpp"
+#include "windows/keyer_commands.hpp"
 
 namespace dp3::cli {
 
@@ -15,7 +15,7 @@ int runTest(Context& context) {
   ConsoleSurface ui;
   auto link = context.openLink();
   KeyerInfo keyer;
-  const int result = TestCommand(ui, *link, keyer);
+  const int result = testCommand(ui, *link, keyer);
   printKeyerStatus(ui);
   if (result < 0) {
     printOpenHint(*link, context.portPath());
@@ -32,7 +32,7 @@ int runRead(Context& context, const std::string& file) {
   auto link = context.openLink();
   KeyerInfo keyer;
   SettingsImage image{};
-  const bool read = ReadCommand(ui, *link, keyer, image);
+  const bool read = readCommand(ui, *link, keyer, image);
   printKeyerStatus(ui);
   if (!read) {
     printOpenHint(*link, context.portPath());

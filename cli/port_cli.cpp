@@ -2,9 +2,9 @@
 #include <iostream>
 #include <memory>
 
-#include "app/program_config.hpp"
 #include "cli/cli.hpp"
 #include "link/port_list.hpp"
+#include "windows/program_config.hpp"
 
 namespace dp3::cli {
 
@@ -34,9 +34,9 @@ int listPorts(Context& context) {
 int choosePort(Context& context, const std::string& port) {
   ProgramConfig& config = context.config();
   config.portPath = port;
-  config.ComPort = portNumberOf(port);
+  config.comPort = portNumberOf(port);
   ConsoleSurface ui;
-  if (!SaveProgramConfig(config, ui)) return kExitFile;
+  if (!saveProgramConfig(config, ui)) return kExitFile;
   std::error_code error;
   if (!std::filesystem::exists(port, error)) {
     std::cerr << "dp3: note: " << port << " is not present now\n";

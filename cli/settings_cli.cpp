@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/keyer_commands.hpp"
 #include "cli/cli.hpp"
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
@@ -19,6 +17,8 @@
 #include "settings/settings_fields.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
+#include "surface/control_ids.hpp"
+#include "windows/keyer_commands.hpp"
 
 namespace dp3::cli {
 
@@ -32,10 +32,10 @@ struct Windows {
   ConsoleSurface rtty;
 
   Windows(const SettingsImage& image, int user) {
-    FillModeLists(main);
-    ShowUserSettings(main, image, user);
-    ShowMessages(main, image);
-    OpenRttyWindow(rtty, image, user);
+    fillModeLists(main);
+    showUserSettings(main, image, user);
+    showMessages(main, image);
+    openRttyWindow(rtty, image, user);
   }
 };
 
@@ -88,7 +88,7 @@ std::vector<Value> windowValues(const SettingsImage& image, int user) {
 
 int bytesLeft(const SettingsImage& image) {
   const Windows w(image, 1);
-  return kMessageBudget - CountMessageBytes(w.main);
+  return kMessageBudget - countMessageBytes(w.main);
 }
 
 // A settings file name as the window's dialogs take it: ".eep" when it has no extension.
@@ -100,7 +100,7 @@ fs::path settingsPath(const std::string& name) {
 
 bool loadFile(const fs::path& path, SettingsImage& image) {
   ConsoleSurface ui;
-  return LoadSettingsFile(ui, image, path);
+  return loadSettingsFile(ui, image, path);
 }
 
 bool sameLabel(std::string_view a, std::string_view b) {
@@ -182,7 +182,7 @@ int applyEdit(Windows& w, SettingsImage& image, int user, const std::string& edi
     }
     // A click flips the bit; only click when the box is to change.
     if (w.main.isChecked(bit.control) != *on) {
-      w.main.setChecked(bit.control, ToggleModeBit(image, user, bit.control));
+      w.main.setChecked(bit.control, toggleModeBit(image, user, bit.control));
     }
     return kExitDone;
   }
@@ -194,7 +194,7 @@ int applyEdit(Windows& w, SettingsImage& image, int user, const std::string& edi
       return kExitRefused;
     }
     w.main.selectEntry(list.control, *entry);
-    SelectModeListEntry(image, user, list.control, *entry);
+    selectModeListEntry(image, user, list.control, *entry);
     return kExitDone;
   }
   for (const BitField& bit : kRttyBits) {
@@ -273,7 +273,7 @@ int runSet(const std::string& name, int user, const std::vector<std::string>& ed
   if (fs::exists(path, error)) {
     if (!loadFile(path, image)) return kExitFile;
   } else {
-    ResetSettingsImage(image);
+    resetSettingsImage(image);
   }
 
   Windows w(image, user);
@@ -282,12 +282,12 @@ int runSet(const std::string& name, int user, const std::vector<std::string>& ed
     if (const int code = applyEdit(w, image, user, edit, rttyEdited); code != kExitDone)
       return code;
   }
-  if (rttyEdited) AcceptRttyWindow(w.rtty, image, user);
+  if (rttyEdited) acceptRttyWindow(w.rtty, image, user);
   // The window's "Write Config File": the form, then the messages, then the file.
-  if (!StoreUserSettings(w.main, image, user) || !StoreMessages(w.main, image)) {
+  if (!storeUserSettings(w.main, image, user) || !storeMessages(w.main, image)) {
     return kExitRefused;
   }
-  return SaveSettingsFile(w.main, image, path) ? kExitDone : kExitFile;
+  return saveSettingsFile(w.main, image, path) ? kExitDone : kExitFile;
 }
 
 std::string quoted(const Value& v) {
@@ -330,7 +330,7 @@ int runWrite(Context& context, const std::string& name) {
   for (int user : {1, 2}) {
     Windows w(image, user);
     SettingsImage scratch = image;
-    if (!StoreUserSettings(w.main, scratch, user) || !StoreMessages(w.main, scratch)) {
+    if (!storeUserSettings(w.main, scratch, user) || !storeMessages(w.main, scratch)) {
       std::cerr << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
       return kExitRefused;
     }
@@ -339,7 +339,7 @@ int runWrite(Context& context, const std::string& name) {
   Windows w(image, 1);
   auto link = context.openLink();
   KeyerInfo keyer;
-  const bool written = WriteCommand(w.main, *link, keyer, image, 1);
+  const bool written = writeCommand(w.main, *link, keyer, image, 1);
   std::cout << w.main.text(id::kInterfaceStatus) << '\n';
   if (const std::string ic = w.main.text(id::kIcLine); !ic.empty()) std::cout << ic << '\n';
   const std::string status = w.main.text(id::kOperationStatus);

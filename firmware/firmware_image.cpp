@@ -8,8 +8,6 @@
 #include <fstream>
 #include <istream>
 
-#include "app/control_ids.hpp"
-
 namespace dp3 {
 
 namespace {
@@ -142,8 +140,11 @@ bool parseHexRecord(std::string_view line, HexRecord& record, HexLineProblem* pr
   return true;
 }
 
-int loadFirmwareStream(ControlSurface& ui, FirmwareImage& image, std::istream& in,
-                       LoadDetail* detail) {
+int loadFirmwareStream(FirmwareImage& image, std::istream& in, LoadDetail* detail,
+                       const LoadProgress& progress) {
+  const auto report = [&progress](int percent) {
+    if (progress) progress(percent);
+  };
   blankFirmwareImage(image);
   if (detail) *detail = {};
   int records = 0;
@@ -156,7 +157,7 @@ int loadFirmwareStream(ControlSurface& ui, FirmwareImage& image, std::istream& i
   // is not a record: a file must end with its end-of-file record.
   while (!in.eof() && !in.bad()) {
     // The bar runs 0-100; slot numbers and record counts beyond that fill it.
-    ui.setProgress(id::kUploadProgress, static_cast<int>(std::min(lastSlot, 100u)));
+    report(static_cast<int>(std::min(lastSlot, 100u)));
     ++lineNumber;
     if (!std::getline(in, line)) line.clear();
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -173,7 +174,7 @@ int loadFirmwareStream(ControlSurface& ui, FirmwareImage& image, std::istream& i
         if (!storeData(image, record, base)) break;
         lastSlot = (record.address / 2 + base) / kWordsPerSlot;
         ++records;
-        ui.setProgress(id::kUploadProgress, std::min(records / 4, 100));
+        report(std::min(records / 4, 100));
         break;
       case hex::kExtendedLinear:
         if (record.count < 2) {
@@ -195,8 +196,8 @@ int loadFirmwareStream(ControlSurface& ui, FirmwareImage& image, std::istream& i
   return fail(detail, kLoadNoEndRecord, 0, "the file ends without an end-of-file record");
 }
 
-int loadFirmwareFile(ControlSurface& ui, FirmwareImage& image, const std::string& path,
-                     LoadDetail* detail) {
+int loadFirmwareFile(FirmwareImage& image, const std::string& path, LoadDetail* detail,
+                     const LoadProgress& progress) {
   blankFirmwareImage(image);
   if (path.empty()) return fail(detail, kLoadNoPath, 0, "no file name given");
   std::error_code error;
@@ -206,7 +207,7 @@ int loadFirmwareFile(ControlSurface& ui, FirmwareImage& image, const std::string
   std::ifstream in(path);
   if (!in.is_open())
     return fail(detail, kLoadCannotOpen, 0, std::string("cannot open: ") + std::strerror(errno));
-  return loadFirmwareStream(ui, image, in, detail);
+  return loadFirmwareStream(image, in, detail, progress);
 }
 
 std::string describeLoadDetail(const LoadDetail& detail) {

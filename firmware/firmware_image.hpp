@@ -3,11 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
-
-#include "app/control_surface.hpp"
 
 namespace dp3 {
 
@@ -73,14 +72,16 @@ struct LoadDetail {
   std::string reason;
 };
 
-// Loads a firmware file into image (blanked first) and reports progress in
-// the uploader's progress bar (4032). Returns the number of data records
-// stored (0: none) or one of the kLoad codes.
-int loadFirmwareFile(ControlSurface& ui, FirmwareImage& image, const std::string& path,
-                     LoadDetail* detail = nullptr);
+// Told how far a load has come, 0-100, as it reads.
+using LoadProgress = std::function<void(int percent)>;
+
+// Loads a firmware file into image (blanked first). Returns the number of data
+// records stored (0: none) or one of the kLoad codes.
+int loadFirmwareFile(FirmwareImage& image, const std::string& path, LoadDetail* detail = nullptr,
+                     const LoadProgress& progress = {});
 // The same over an open text stream.
-int loadFirmwareStream(ControlSurface& ui, FirmwareImage& image, std::istream& in,
-                       LoadDetail* detail = nullptr);
+int loadFirmwareStream(FirmwareImage& image, std::istream& in, LoadDetail* detail = nullptr,
+                       const LoadProgress& progress = {});
 
 // "line 12: checksum mismatch: ..." for the operator; "" for an empty detail.
 std::string describeLoadDetail(const LoadDetail& detail);

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "link/host_commands.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 
 namespace dp3 {
 
@@ -26,12 +26,12 @@ constexpr std::array<int, 8> kHighBlock = {1012, 1013, 1014, 1015, 1000, 1001, 1
 
 bool sendByte(Link& link, std::uint8_t byte) {
   const std::array<std::uint8_t, 1> bytes = {byte};
-  return link.CommWrite(bytes);
+  return link.commWrite(bytes);
 }
 
 int runUpload(const UploadJob& job) {
   Link& link = job.link;
-  if (job.icVariant != kVariantNoFirmware) EnterBootloader(link);
+  if (job.icVariant != kVariantNoFirmware) enterBootloader(link);
 
   // The bootloader, not the firmware, must answer the echo.
   const auto echo = queryByte(link, host::EchoTest);
@@ -129,14 +129,14 @@ std::string frameLogLine(const ImageSlot& slot, std::uint8_t reply) {
 int sendImageSlot(const UploadJob& job, std::uint8_t frameStart, int slot) {
   const ImageSlot& data = job.image.slots[static_cast<std::size_t>(slot)];
   // A lost write shows up as a missing reply.
-  job.link.CommWrite(buildFrame(frameStart, data));
+  job.link.commWrite(buildFrame(frameStart, data));
   std::array<std::uint8_t, 1> reply{};
-  const int result = job.link.CommRead(reply) ? reply[0] : kUploadTimeout;
+  const int result = job.link.commRead(reply) ? reply[0] : kUploadTimeout;
   if (job.verbose) job.shared.addLogLine(frameLogLine(data, static_cast<std::uint8_t>(result)));
   return result;
 }
 
-void uploadThread(UploadJob job) {
+void runUploadJob(UploadJob job) {
   const int result = runUpload(job);
   job.shared.uploadResult = result;
   job.shared.uploadDone = true;

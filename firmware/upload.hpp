@@ -81,6 +81,6 @@ std::string frameLogLine(const ImageSlot& slot, std::uint8_t reply);
 
 // The whole upload; stores the result and then sets the done flag. The body
 // of the upload worker thread.
-void uploadThread(UploadJob job);
+void runUploadJob(UploadJob job);
 
 }  // namespace dp3

@@ -24,51 +24,51 @@ const HostCommand* findHostCommand(std::uint8_t code) {
 
 bool sendFrame(Link& link, const HostCommand& c) {
   std::uint8_t frame[3] = {host::kFrameStart, c.code, c.argument.value_or(0)};
-  return link.CommWrite(std::span<const std::uint8_t>(frame, c.argument ? 3 : 2));
+  return link.commWrite(std::span<const std::uint8_t>(frame, c.argument ? 3 : 2));
 }
 
 std::optional<std::uint8_t> queryByte(Link& link, std::uint8_t code) {
   sendFrame(link, command(code));  // a lost write shows up as a missing reply
   std::uint8_t reply = 0;
-  if (!link.CommRead(std::span<std::uint8_t>(&reply, 1))) return std::nullopt;
+  if (!link.commRead(std::span<std::uint8_t>(&reply, 1))) return std::nullopt;
   return reply;
 }
 
-std::uint8_t GetPushButtons(Link& link) {
-  return replyOrZero(link, host::GetPushButtons);
+std::uint8_t getPushButtons(Link& link) {
+  return replyOrZero(link, host::getPushButtons);
 }
-std::uint8_t GetPotValue(Link& link) {
-  return replyOrZero(link, host::GetPotValue);
+std::uint8_t getPotValue(Link& link) {
+  return replyOrZero(link, host::getPotValue);
 }
-std::uint8_t GetIcType(Link& link) {
-  return replyOrZero(link, host::GetIcType);
+std::uint8_t getIcType(Link& link) {
+  return replyOrZero(link, host::getIcType);
 }
-std::uint8_t GetSupplyVoltage(Link& link) {
-  return replyOrZero(link, host::GetSupplyVoltage);
-}
-
-bool ReadSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block) {
-  sendFrame(link, command(host::ReadSettingsBlock));
-  return link.CommRead(block);
+std::uint8_t getSupplyVoltage(Link& link) {
+  return replyOrZero(link, host::getSupplyVoltage);
 }
 
-bool WriteSettingsBlock(Link& link, std::span<const std::uint8_t, kSettingsBlockSize> block) {
-  if (!sendFrame(link, command(host::WriteSettingsBlock))) return false;
-  return link.CommWrite(block);
+bool readSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block) {
+  sendFrame(link, command(host::readSettingsBlock));
+  return link.commRead(block);
 }
 
-bool ReadExtensionBlock(Link& link, std::span<std::uint8_t, kExtensionBlockSize> block) {
-  sendFrame(link, command(host::ReadExtensionBlock));
-  return link.CommRead(block);
+bool writeSettingsBlock(Link& link, std::span<const std::uint8_t, kSettingsBlockSize> block) {
+  if (!sendFrame(link, command(host::writeSettingsBlock))) return false;
+  return link.commWrite(block);
 }
 
-bool WriteExtensionBlock(Link& link, std::span<const std::uint8_t, kExtensionBlockSize> block) {
-  if (!sendFrame(link, command(host::WriteExtensionBlock))) return false;
-  return link.CommWrite(block);
+bool readExtensionBlock(Link& link, std::span<std::uint8_t, kExtensionBlockSize> block) {
+  sendFrame(link, command(host::readExtensionBlock));
+  return link.commRead(block);
 }
 
-bool EnterBootloader(Link& link) {
-  return sendFrame(link, command(host::EnterBootloader));
+bool writeExtensionBlock(Link& link, std::span<const std::uint8_t, kExtensionBlockSize> block) {
+  if (!sendFrame(link, command(host::writeExtensionBlock))) return false;
+  return link.commWrite(block);
+}
+
+bool enterBootloader(Link& link) {
+  return sendFrame(link, command(host::enterBootloader));
 }
 
 }  // namespace dp3

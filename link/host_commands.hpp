@@ -17,17 +17,17 @@ namespace dp3 {
 namespace host {
 inline constexpr std::uint8_t kFrameStart = 0x00;
 inline constexpr std::uint8_t EchoTest = 0x04;
-inline constexpr std::uint8_t GetPushButtons = 0x05;
-inline constexpr std::uint8_t GetPotValue = 0x06;
+inline constexpr std::uint8_t getPushButtons = 0x05;
+inline constexpr std::uint8_t getPotValue = 0x06;
 inline constexpr std::uint8_t GetFirmwareVersion = 0x09;
-inline constexpr std::uint8_t ReadSettingsBlock = 0x0C;
-inline constexpr std::uint8_t WriteSettingsBlock = 0x0D;
-inline constexpr std::uint8_t EnterBootloader = 0x10;
-inline constexpr std::uint8_t GetSupplyVoltage = 0x15;
+inline constexpr std::uint8_t readSettingsBlock = 0x0C;
+inline constexpr std::uint8_t writeSettingsBlock = 0x0D;
+inline constexpr std::uint8_t enterBootloader = 0x10;
+inline constexpr std::uint8_t getSupplyVoltage = 0x15;
 inline constexpr std::uint8_t GetFirmwareRevision = 0x17;
-inline constexpr std::uint8_t GetIcType = 0x18;
-inline constexpr std::uint8_t ReadExtensionBlock = 0x1A;
-inline constexpr std::uint8_t WriteExtensionBlock = 0x1B;
+inline constexpr std::uint8_t getIcType = 0x18;
+inline constexpr std::uint8_t readExtensionBlock = 0x1A;
+inline constexpr std::uint8_t writeExtensionBlock = 0x1B;
 
 inline constexpr std::uint8_t kEchoArgument = 0x55;
 inline constexpr std::uint8_t kEchoHostFirmware = 0x55;  // the keyer's firmware answers
@@ -46,17 +46,17 @@ struct HostCommand {
 
 inline constexpr std::array<HostCommand, 12> kHostCommands = {{
     {"EchoTest", host::EchoTest, host::kEchoArgument, 0, 1},
-    {"GetPushButtons", host::GetPushButtons, std::nullopt, 0, 1},
-    {"GetPotValue", host::GetPotValue, std::nullopt, 0, 1},
+    {"getPushButtons", host::getPushButtons, std::nullopt, 0, 1},
+    {"getPotValue", host::getPotValue, std::nullopt, 0, 1},
     {"GetFirmwareVersion", host::GetFirmwareVersion, std::nullopt, 0, 1},
-    {"ReadSettingsBlock", host::ReadSettingsBlock, std::nullopt, 0, kSettingsBlockSize},
-    {"WriteSettingsBlock", host::WriteSettingsBlock, std::nullopt, kSettingsBlockSize, 0},
-    {"EnterBootloader", host::EnterBootloader, host::kBootloaderArgument, 0, 0},
-    {"GetSupplyVoltage", host::GetSupplyVoltage, std::nullopt, 0, 1},
+    {"readSettingsBlock", host::readSettingsBlock, std::nullopt, 0, kSettingsBlockSize},
+    {"writeSettingsBlock", host::writeSettingsBlock, std::nullopt, kSettingsBlockSize, 0},
+    {"enterBootloader", host::enterBootloader, host::kBootloaderArgument, 0, 0},
+    {"getSupplyVoltage", host::getSupplyVoltage, std::nullopt, 0, 1},
     {"GetFirmwareRevision", host::GetFirmwareRevision, std::nullopt, 0, 1},
-    {"GetIcType", host::GetIcType, std::nullopt, 0, 1},
-    {"ReadExtensionBlock", host::ReadExtensionBlock, std::nullopt, 0, kExtensionBlockSize},
-    {"WriteExtensionBlock", host::WriteExtensionBlock, std::nullopt, kExtensionBlockSize, 0},
+    {"getIcType", host::getIcType, std::nullopt, 0, 1},
+    {"readExtensionBlock", host::readExtensionBlock, std::nullopt, 0, kExtensionBlockSize},
+    {"writeExtensionBlock", host::writeExtensionBlock, std::nullopt, kExtensionBlockSize, 0},
 }};
 
 // The table entry for code, or nullptr for a code the keyer does not know.
@@ -70,19 +70,19 @@ bool sendFrame(Link& link, const HostCommand& command);
 std::optional<std::uint8_t> queryByte(Link& link, std::uint8_t code);
 
 // The live readings: the reply byte, or 0 when the read failed.
-std::uint8_t GetPushButtons(Link& link);
-std::uint8_t GetPotValue(Link& link);
-std::uint8_t GetIcType(Link& link);
-std::uint8_t GetSupplyVoltage(Link& link);
+std::uint8_t getPushButtons(Link& link);
+std::uint8_t getPotValue(Link& link);
+std::uint8_t getIcType(Link& link);
+std::uint8_t getSupplyVoltage(Link& link);
 
 // Bulk transfers. Reads fill the caller's buffer; a false result means the
 // buffer holds nothing to rely on.
-bool ReadSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block);
-bool WriteSettingsBlock(Link& link, std::span<const std::uint8_t, kSettingsBlockSize> block);
-bool ReadExtensionBlock(Link& link, std::span<std::uint8_t, kExtensionBlockSize> block);
-bool WriteExtensionBlock(Link& link, std::span<const std::uint8_t, kExtensionBlockSize> block);
+bool readSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block);
+bool writeSettingsBlock(Link& link, std::span<const std::uint8_t, kSettingsBlockSize> block);
+bool readExtensionBlock(Link& link, std::span<std::uint8_t, kExtensionBlockSize> block);
+bool writeExtensionBlock(Link& link, std::span<const std::uint8_t, kExtensionBlockSize> block);
 
 // Asks the running firmware to restart into its bootloader.
-bool EnterBootloader(Link& link);
+bool enterBootloader(Link& link);
 
 }  // namespace dp3

@@ -27,17 +27,17 @@ class Link {
   virtual ~Link() = default;
 
   // Opens and configures the line at 1200 8N1; 0 or one of the codes above.
-  // The port counts as open (PortOpenFlag) from the moment the device opened,
+  // The port counts as open (portOpenFlag) from the moment the device opened,
   // even when configuring it failed afterwards.
-  virtual int CommOpen() = 0;
+  virtual int commOpen() = 0;
   // Closes the line if held; always safe.
-  virtual void CommClose() = 0;
-  virtual bool PortOpenFlag() const = 0;
+  virtual void commClose() = 0;
+  virtual bool portOpenFlag() const = 0;
 
   // All or nothing within the write time-out (2000 ms).
-  virtual bool CommWrite(std::span<const std::uint8_t> bytes) = 0;
+  virtual bool commWrite(std::span<const std::uint8_t> bytes) = 0;
   // Exactly bytes.size() bytes within the read time-out (4000 ms), or false.
-  virtual bool CommRead(std::span<std::uint8_t> bytes) = 0;
+  virtual bool commRead(std::span<std::uint8_t> bytes) = 0;
 
   // The uploader's speed change (9600 for the bootloader, back to 1200).
   virtual bool setBaudRate(int baud) = 0;
@@ -46,7 +46,7 @@ class Link {
   // restart). The simulated keyer passes it on its own clock.
   virtual void pause(std::chrono::milliseconds duration);
 
-  // Why the last CommOpen failed, for a hint to the operator ("" when unknown).
+  // Why the last commOpen failed, for a hint to the operator ("" when unknown).
   virtual std::string openFailureReason() const { return {}; }
 };
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/control_ids.hpp"
 #include "settings/morse_code.hpp"
 #include "settings/settings_fields.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -72,13 +72,13 @@ std::string pageText(const SettingsImage& image, std::size_t index) {
   return text;
 }
 
-void ShowMessages(ControlSurface& ui, const SettingsImage& image) {
+void showMessages(ControlSurface& ui, const SettingsImage& image) {
   for (std::size_t i = 0; i < kTextFields.size(); ++i) {
     ui.setText(kTextFields[i].control, pageText(image, i));
   }
 }
 
-bool StoreMessages(ControlSurface& ui, SettingsImage& image) {
+bool storeMessages(ControlSurface& ui, SettingsImage& image) {
   std::array<std::string, kTextFields.size()> texts;
   std::size_t total = 0;
   for (std::size_t i = 0; i < kTextFields.size(); ++i) {
@@ -120,13 +120,13 @@ bool StoreMessages(ControlSurface& ui, SettingsImage& image) {
   return true;
 }
 
-int CountMessageBytes(const ControlSurface& ui) {
+int countMessageBytes(const ControlSurface& ui) {
   std::size_t count = 0;
   for (const TextField& field : kTextFields) count += keyerText(ui.text(field.control)).size();
   return static_cast<int>(count);
 }
 
-void ShowMessageBank(ControlSurface& ui, int bank) {
+void showMessageBank(ControlSurface& ui, int bank) {
   const bool first = bank != 2;
   for (int i = 0; i < 6; ++i) {
     ui.setVisible(id::kMsg1 + i, first);
@@ -136,8 +136,8 @@ void ShowMessageBank(ControlSurface& ui, int bank) {
   }
 }
 
-bool MessageKeyFilter(const ControlSurface& ui, unsigned character) {
-  if (character != kBackspace && CountMessageBytes(ui) >= kMessageBudget) return true;
+bool messageKeyFilter(const ControlSurface& ui, unsigned character) {
+  if (character != kBackspace && countMessageBytes(ui) >= kMessageBudget) return true;
   // Characters beyond the table (typed with a keyboard layout's dead keys and
   // the like) have no Morse code either.
   if (character > 127) return true;

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/control_surface.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -19,23 +19,23 @@ inline constexpr std::size_t kTextBoxLimit = 249;
 
 // Fills the fourteen boxes from the page. A pointer of 0 is an empty text; a
 // text without an end mark stops at the end of the page or the box's limit.
-void ShowMessages(ControlSurface& ui, const SettingsImage& image);
+void showMessages(ControlSurface& ui, const SettingsImage& image);
 
 // Packs the fourteen boxes into the page from address 15 on and rewrites every
 // pointer and the free pointer. Text the keyer cannot hold (a character with no
 // Morse code, or more than the budget in all) is refused with a message naming
 // its box; the image is then unchanged and false returned.
-bool StoreMessages(ControlSurface& ui, SettingsImage& image);
+bool storeMessages(ControlSurface& ui, SettingsImage& image);
 
 // Characters in the fourteen boxes, a line break counting as two.
-int CountMessageBytes(const ControlSurface& ui);
+int countMessageBytes(const ControlSurface& ui);
 
 // Shows bank 1 (messages 1-6) or bank 2 (messages 7-12) and hides the other.
-void ShowMessageBank(ControlSurface& ui, int bank);
+void showMessageBank(ControlSurface& ui, int bank);
 
 // For a character typed into a message or callsign box: true when it is
 // swallowed (the budget is spent and it is no backspace, or it has no Morse code).
-bool MessageKeyFilter(const ControlSurface& ui, unsigned character);
+bool messageKeyFilter(const ControlSurface& ui, unsigned character);
 
 // Text i (0-11 messages, 12-13 callsigns) as the page holds it.
 std::string pageText(const SettingsImage& image, std::size_t index);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/control_ids.hpp"
 #include "settings/settings_fields.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -47,14 +47,14 @@ void setBits(std::uint8_t& byte, std::uint8_t mask, std::uint8_t value) {
 
 }  // namespace
 
-void FillModeLists(ControlSurface& ui) {
+void fillModeLists(ControlSurface& ui) {
   for (const ListField& list : kModeLists) {
     ui.clearList(list.control);
     for (std::string_view entry : list.entries) ui.addListEntry(list.control, entry);
   }
 }
 
-bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId) {
+bool toggleModeBit(SettingsImage& image, int user, int checkBoxId) {
   const auto bit =
       std::find_if(kModeBits.begin(), kModeBits.end(),
                    [checkBoxId](const BitField& b) { return b.control == checkBoxId; });
@@ -64,33 +64,33 @@ bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId) {
   return (byte & bit->mask) != 0;
 }
 
-void SelectKeyerMode(SettingsImage& image, int user, int entry) {
+void selectKeyerMode(SettingsImage& image, int user, int entry) {
   if (entry < 0 || entry >= static_cast<int>(kKeyerModeCodes.size())) return;
   const KeyerModeCode& code = kKeyerModeCodes[static_cast<std::size_t>(entry)];
   setBits(modeReg(image, user), kModeMask, code.mode);
   if (code.setsPriority) setBits(pinConfig(image, user), kPriorityMask, code.priority);
 }
 
-void SelectOutput(SettingsImage& image, int user, int entry) {
+void selectOutput(SettingsImage& image, int user, int entry) {
   if (entry < 0 || entry >= static_cast<int>(kOutputValues.size())) return;
   setBits(pinConfig(image, user), kOutputMask, kOutputValues[static_cast<std::size_t>(entry)]);
 }
 
-void SelectPaddleHang(SettingsImage& image, int user, int entry) {
+void selectPaddleHang(SettingsImage& image, int user, int entry) {
   if (entry < 0 || entry >= static_cast<int>(kPaddleHangEntries.size())) return;
   setBits(pinConfig(image, user), kHangMask, static_cast<std::uint8_t>(entry << 4));
 }
 
-void SelectModeListEntry(SettingsImage& image, int user, int listId, int entry) {
+void selectModeListEntry(SettingsImage& image, int user, int listId, int entry) {
   switch (listId) {
     case id::kKeyerMode:
-      SelectKeyerMode(image, user, entry);
+      selectKeyerMode(image, user, entry);
       break;
     case id::kOutputSelection:
-      SelectOutput(image, user, entry);
+      selectOutput(image, user, entry);
       break;
     case id::kPaddleHang:
-      SelectPaddleHang(image, user, entry);
+      selectPaddleHang(image, user, entry);
       break;
     default:
       break;
@@ -122,11 +122,11 @@ int paddleHangEntry(const SettingsImage& image, int user) {
   return (image[userSettingsOffset(user) + user_field::PinConfig] & kHangMask) >> 4;
 }
 
-void MarkActiveUser(SettingsImage& image, int user) {
+void markActiveUser(SettingsImage& image, int user) {
   setBits(user1Spacing(image), kActiveUserBit, user == 2 ? kActiveUserBit : 0);
 }
 
-void MarkMessageBank(SettingsImage& image, int bank) {
+void markMessageBank(SettingsImage& image, int bank) {
   setBits(user1Spacing(image), kBankBit, bank == 2 ? kBankBit : 0);
 }
 

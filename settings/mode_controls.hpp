@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/control_surface.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -10,18 +10,18 @@ namespace dp3 {
 
 // Fills "Keyer Mode", "Output Selection" and "Paddle Hang" in their order,
 // with no selection.
-void FillModeLists(ControlSurface& ui);
+void fillModeLists(ControlSurface& ui);
 
 // A click on a mode check box: flips its bit for the user; returns the new bit.
 // An id that is no mode check box changes nothing and returns false.
-bool ToggleModeBit(SettingsImage& image, int user, int checkBoxId);
+bool toggleModeBit(SettingsImage& image, int user, int checkBoxId);
 
 // A new selection in one of the lists (entry -1, no selection, changes nothing).
-void SelectKeyerMode(SettingsImage& image, int user, int entry);
-void SelectOutput(SettingsImage& image, int user, int entry);
-void SelectPaddleHang(SettingsImage& image, int user, int entry);
+void selectKeyerMode(SettingsImage& image, int user, int entry);
+void selectOutput(SettingsImage& image, int user, int entry);
+void selectPaddleHang(SettingsImage& image, int user, int entry);
 // The same, by the list's control id; an id that is no mode list changes nothing.
-void SelectModeListEntry(SettingsImage& image, int user, int listId, int entry);
+void selectModeListEntry(SettingsImage& image, int user, int listId, int entry);
 
 // The list entries that show the user's bytes.
 int keyerModeEntry(const SettingsImage& image, int user);
@@ -30,7 +30,7 @@ int paddleHangEntry(const SettingsImage& image, int user);
 
 // User 1's SpacingReg remembers the selected user (bit 7 set for User 2) and
 // the message bank shown (bit 6 set for bank 2).
-void MarkActiveUser(SettingsImage& image, int user);
-void MarkMessageBank(SettingsImage& image, int bank);
+void markActiveUser(SettingsImage& image, int user);
+void markMessageBank(SettingsImage& image, int bank);
 
 }  // namespace dp3

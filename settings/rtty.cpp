@@ -1,7 +1,7 @@
 #include "settings/rtty.hpp"
 
-#include "app/control_ids.hpp"
 #include "settings/settings_fields.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -25,7 +25,7 @@ bool notFirst(const ControlSurface& ui, int list) {
 
 }  // namespace
 
-void OpenRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user) {
+void openRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user) {
   for (const ListField& list : kRttyLists) {
     rttyUi.clearList(list.control);
     for (std::string_view entry : list.entries) rttyUi.addListEntry(list.control, entry);
@@ -42,7 +42,7 @@ void OpenRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user
   for (const ListField& list : kRttyLists) rttyUi.setEnabled(list.control, true);
 }
 
-void AcceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user) {
+void acceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user) {
   std::uint8_t reg = 0;
   for (const BitField& bit : kRttyBits) {
     if (rttyUi.isChecked(bit.control)) reg |= bit.mask;

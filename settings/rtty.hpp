@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/control_surface.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -9,10 +9,10 @@ namespace dp3 {
 
 // Fills the four lists and sets every control from the user's two bytes. A
 // USOS value of 2 or 3 selects no entry.
-void OpenRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user);
+void openRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user);
 
 // Ok: rebuilds both bytes from the controls alone, so bits no control shows
 // become 0. A list with no selection counts as not its first entry.
-void AcceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user);
+void acceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user);
 
 }  // namespace dp3

@@ -6,8 +6,8 @@
 #include <span>
 #include <string_view>
 
-#include "app/control_ids.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 

@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/control_ids.hpp"
 #include "settings/atomic_file.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -53,7 +53,7 @@ bool decodeSettingsFile(std::span<const std::uint8_t> bytes, SettingsImage& imag
   return true;
 }
 
-bool LoadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::filesystem::path& path) {
+bool loadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::filesystem::path& path) {
   ui.setText(id::kFileName, "EEP FileName: " + path.filename().string());
 
   std::error_code error;
@@ -81,7 +81,7 @@ bool LoadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::files
   return true;
 }
 
-bool SaveSettingsFile(ControlSurface& ui, const SettingsImage& image, std::filesystem::path path) {
+bool saveSettingsFile(ControlSurface& ui, const SettingsImage& image, std::filesystem::path path) {
   if (!path.has_extension()) path += "." + std::string(kSettingsFileExtension);
   ui.setText(id::kFileName, path.filename().string());
   AtomicWriteStep step = AtomicWriteStep::None;

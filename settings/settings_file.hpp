@@ -6,9 +6,9 @@
 #include <span>
 #include <string_view>
 
-#include "app/control_surface.hpp"
-#include "app/file_filter.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_surface.hpp"
+#include "surface/file_filter.hpp"
 
 namespace dp3 {
 
@@ -25,12 +25,12 @@ inline constexpr std::string_view kSettingsFileExtension = "eep";
 // Reads path into the image after the open dialog. Shows "EEP FileName: NAME"
 // in the file name field (4057) and, on failure, an "Error" box. The image
 // changes only when the whole file was read; returns true then.
-bool LoadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::filesystem::path& path);
+bool loadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::filesystem::path& path);
 
 // Writes the 300 image bytes to path (".eep" appended when the name has no
 // extension), replacing any old file only once the new one is complete. Shows
 // the file name in 4057 and, on failure, an "Error" box. True when written.
-bool SaveSettingsFile(ControlSurface& ui, const SettingsImage& image, std::filesystem::path path);
+bool saveSettingsFile(ControlSurface& ui, const SettingsImage& image, std::filesystem::path path);
 
 // The image a file's bytes stand for: 300 bytes as they are, 288 bytes
 // converted from the legacy layout. False (image untouched) for any other size.

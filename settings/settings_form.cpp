@@ -1,8 +1,8 @@
 #include "settings/settings_form.hpp"
 
-#include "app/control_ids.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/settings_fields.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -53,7 +53,7 @@ bool storePotRange(ControlSurface& ui, SettingsImage& image, int user, const Num
 
 }  // namespace
 
-void ShowUserSettings(ControlSurface& ui, const SettingsImage& image, int user) {
+void showUserSettings(ControlSurface& ui, const SettingsImage& image, int user) {
   const std::size_t base = userSettingsOffset(user);
   for (const NumberField& field : kNumberFields) {
     const std::size_t at = fieldOffset(field.area, field.offset, user);
@@ -89,7 +89,7 @@ void ShowUserSettings(ControlSurface& ui, const SettingsImage& image, int user) 
   ui.setVisible(id::kCallsignUser2, user == 2);
 }
 
-bool StoreUserSettings(ControlSurface& ui, SettingsImage& image, int user) {
+bool storeUserSettings(ControlSurface& ui, SettingsImage& image, int user) {
   for (const NumberField& field : kNumberFields) {
     const std::size_t at = fieldOffset(field.area, field.offset, user);
     if (field.kind == NumberKind::PotMin) continue;  // stored with PotMax

@@ -4,7 +4,7 @@
 
 namespace dp3 {
 
-void ResetSettingsImage(SettingsImage& image) {
+void resetSettingsImage(SettingsImage& image) {
   for (int user : {1, 2}) {
     std::copy(kDefaultUserSettings.begin(), kDefaultUserSettings.end(),
               image.begin() + userSettingsOffset(user));

@@ -72,6 +72,6 @@ inline constexpr std::array<std::uint8_t, kUserExtensionSize> kDefaultUserExtens
 
 // Writes the defaults into both users' settings and extensions; the message
 // page is left as it is.
-void ResetSettingsImage(SettingsImage& image);
+void resetSettingsImage(SettingsImage& image);
 
 }  // namespace dp3

@@ -6,7 +6,7 @@
 
 #include "firmware/upload.hpp"
 #include "link/host_commands.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "settings/morse_code.hpp"
 
 namespace dp3 {
@@ -26,7 +26,7 @@ KeyerModel::KeyerModel(SimConfig config) : config_(config), memory_(presetMemory
 
 SettingsImage KeyerModel::presetMemory() {
   SettingsImage image{};
-  ResetSettingsImage(image);
+  resetSettingsImage(image);
   // Messages 1-3 and the User 1 callsign, packed from page address 15 on.
   const std::array<std::pair<std::size_t, std::string_view>, 4> texts = {{
       {1, "CQ CQ DE N0CALL N0CALL K"},
@@ -86,10 +86,10 @@ void KeyerModel::runHostCommand() {
     case host::EchoTest:
       send(config_.fault.kind == FaultKind::WrongEcho ? kWrongEchoByte : frame[2]);
       break;
-    case host::GetPushButtons:
+    case host::getPushButtons:
       send(config_.buttons);
       break;
-    case host::GetPotValue:
+    case host::getPotValue:
       send(config_.pot);
       break;
     case host::GetFirmwareVersion:
@@ -98,13 +98,13 @@ void KeyerModel::runHostCommand() {
     case host::GetFirmwareRevision:
       send(config_.revision);
       break;
-    case host::GetIcType:
+    case host::getIcType:
       send(config_.variant);
       break;
-    case host::GetSupplyVoltage:
+    case host::getSupplyVoltage:
       send(config_.supply);
       break;
-    case host::ReadSettingsBlock:
+    case host::readSettingsBlock:
       if (config_.fault.kind == FaultKind::ShortDump ||
           config_.fault.kind == FaultKind::Disconnect) {
         sendBlock(memory_.data(), kPartialDump);
@@ -113,16 +113,16 @@ void KeyerModel::runHostCommand() {
         sendBlock(memory_.data(), kSettingsBlockSize);
       }
       break;
-    case host::WriteSettingsBlock:
+    case host::writeSettingsBlock:
       std::copy(block, block + kSettingsBlockSize, memory_.begin());
       break;
-    case host::ReadExtensionBlock:
+    case host::readExtensionBlock:
       sendBlock(memory_.data() + kExtensionOffset, kExtensionBlockSize);
       break;
-    case host::WriteExtensionBlock:
+    case host::writeExtensionBlock:
       std::copy(block, block + kExtensionBlockSize, memory_.begin() + kExtensionOffset);
       break;
-    case host::EnterBootloader:
+    case host::enterBootloader:
       if (frame[2] == host::kBootloaderArgument && config_.fault.kind != FaultKind::AppEcho) {
         mode_ = Mode::Bootloader;
         bootState_ = BootState::Command;

@@ -4,8 +4,8 @@
 
 namespace dp3 {
 
-int SimLink::CommOpen() {
-  CommClose();
+int SimLink::commOpen() {
+  commClose();
   if (openCode_ == kCommOpenFailed) return openCode_;
   open_ = true;
   if (openCode_ != kCommOpenOk) return openCode_;
@@ -16,7 +16,7 @@ int SimLink::CommOpen() {
   return kCommOpenOk;
 }
 
-void SimLink::CommClose() {
+void SimLink::commClose() {
   open_ = false;
 }
 
@@ -29,14 +29,14 @@ void SimLink::passLineTime(std::size_t bytes) {
   elapsed_ += std::chrono::microseconds(bytes * 10'000'000 / static_cast<std::size_t>(baud_));
 }
 
-bool SimLink::CommWrite(std::span<const std::uint8_t> bytes) {
+bool SimLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (!open_ || model_.hungUp()) return false;
   for (std::uint8_t b : bytes) model_.receive(b);
   passLineTime(bytes.size());
   return true;
 }
 
-bool SimLink::CommRead(std::span<std::uint8_t> bytes) {
+bool SimLink::commRead(std::span<std::uint8_t> bytes) {
   if (!open_) return false;
   auto& out = model_.output();
   if (out.size() < bytes.size()) {

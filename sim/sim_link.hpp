@@ -15,16 +15,16 @@ class SimLink : public Link {
  public:
   explicit SimLink(KeyerModel& model) : model_(model) {}
 
-  int CommOpen() override;
-  void CommClose() override;
-  bool PortOpenFlag() const override { return open_; }
-  bool CommWrite(std::span<const std::uint8_t> bytes) override;
-  bool CommRead(std::span<std::uint8_t> bytes) override;
+  int commOpen() override;
+  void commClose() override;
+  bool portOpenFlag() const override { return open_; }
+  bool commWrite(std::span<const std::uint8_t> bytes) override;
+  bool commRead(std::span<std::uint8_t> bytes) override;
   bool setBaudRate(int baud) override;
   void pause(std::chrono::milliseconds duration) override { elapsed_ += duration; }
   std::string openFailureReason() const override;
 
-  // The next CommOpen fails with code (0 restores normal opening). As with a
+  // The next commOpen fails with code (0 restores normal opening). As with a
   // real device, every code but -4 leaves the port counted as open.
   void failOpenWith(int code) { openCode_ = code; }
   // The next setBaudRate calls fail.

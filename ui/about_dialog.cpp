@@ -2,21 +2,21 @@
 
 #include <QPushButton>
 
-#include "app/control_ids.hpp"
+#include "surface/control_ids.hpp"
 #include "ui/resources.hpp"
-#include "ui_about_window.h"
+#include "ui_about_form.h"
 
 namespace dp3::ui {
 
 AboutDialog::AboutDialog(AboutState& state, QWidget* parent)
-    : QDialog(parent), form_(std::make_unique<Ui::AboutWindow>()), state_(state) {
+    : QDialog(parent), form_(std::make_unique<Ui::AboutForm>()), state_(state) {
   initResources();
   form_->setupUi(this);
   setWindowTitle(kAboutCaption);
   surface_ = std::make_unique<WidgetSurface>(this);
-  OpenAboutWindow(*surface_, state_);
+  openAboutWindow(*surface_, state_);
   connect(form_->ok, &QPushButton::clicked, this, [this] {
-    AcceptAboutWindow(*surface_, state_);
+    acceptAboutWindow(*surface_, state_);
     done(1);
   });
 }

@@ -3,11 +3,11 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/about_window.hpp"
 #include "ui/widget_surface.hpp"
+#include "windows/about_window.hpp"
 
 namespace Ui {
-class AboutWindow;
+class AboutForm;
 }
 
 namespace dp3::ui {
@@ -23,7 +23,7 @@ class AboutDialog : public QDialog {
   WidgetSurface& surface() { return *surface_; }
 
  private:
-  std::unique_ptr<Ui::AboutWindow> form_;
+  std::unique_ptr<Ui::AboutForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
   AboutState& state_;
 };

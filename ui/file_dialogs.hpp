@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/file_filter.hpp"
+#include "surface/file_filter.hpp"
 
 namespace dp3::ui {
 

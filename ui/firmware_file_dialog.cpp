@@ -1,8 +1,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "firmware/uploader_window.hpp"
 #include "ui/file_dialogs.hpp"
+#include "windows/uploader_window.hpp"
 
 namespace dp3::ui {
 

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/map_surface.hpp"
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
+#include "surface/map_surface.hpp"
 #include "ui/main_dialog.hpp"
 #include "ui/resources.hpp"
 #include "ui/screenshots.hpp"
@@ -75,10 +75,10 @@ int main(int argc, char** argv) {
   parser.process(app);
 
   dp3::ProgramConfig config;
-  config.ConfigFilePath = dp3::defaultConfigFilePath(dp3::executablePath());
+  config.configFilePath = dp3::defaultConfigFilePath(dp3::executablePath());
   {
     dp3::MapSurface startup;
-    dp3::LoadProgramConfig(config, startup);
+    dp3::loadProgramConfig(config, startup);
     for (const auto& message : startup.messages) {
       QMessageBox::warning(nullptr, QString::fromStdString(message.caption),
                            QString::fromStdString(message.text));

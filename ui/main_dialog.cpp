@@ -18,13 +18,13 @@
 #include "ui/resources.hpp"
 #include "ui/rtty_dialog.hpp"
 #include "ui/uploader_dialog.hpp"
-#include "ui_main_window.h"
+#include "ui_main_form.h"
 
 namespace dp3::ui {
 
 MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* parent)
     : QDialog(parent),
-      form_(std::make_unique<Ui::MainWindow>()),
+      form_(std::make_unique<Ui::MainForm>()),
       config_(config),
       makeLink_(std::move(makeLink)),
       hold_(this) {
@@ -106,7 +106,7 @@ void MainDialog::onButton(int id) {
     case id::kSetComPort:
       return setComPort();
     case id::kRtty: {
-      RttyDialog rtty(image_, logic_->ActiveUser(), this);
+      RttyDialog rtty(image_, logic_->activeUser(), this);
       rtty.exec();
       return;
     }
@@ -133,7 +133,7 @@ void MainDialog::onButton(int id) {
 void MainDialog::startKeyerCommand(KeyerCommand command) {
   if (!logic_->beginKeyerCommand(*link_)) return;
   hold_.hold();
-  const int user = logic_->ActiveUser();
+  const int user = logic_->activeUser();
   worker_ = QThread::create([this, command, user] {
     MainWindow::runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
   });
@@ -172,7 +172,7 @@ std::vector<SerialDevice> MainDialog::portDevices() const {
 }
 
 void MainDialog::setComPort() {
-  if (link_->PortOpenFlag()) link_->CommClose();
+  if (link_->portOpenFlag()) link_->commClose();
   PortDialog ports(config_, portDevices(), this);
   ports.exec();
   if (ports.portChanged()) link_ = makeLink_(config_);
@@ -181,7 +181,7 @@ void MainDialog::setComPort() {
 
 void MainDialog::firmwareUpdate() {
   {
-    UploaderDialog uploader(*link_, keyer_, about_.VerboseFlag, this);
+    UploaderDialog uploader(*link_, keyer_, about_.verboseFlag, this);
     uploader.exec();
   }
   startKeyerCommand(KeyerCommand::Test);
@@ -225,7 +225,7 @@ bool MainDialog::eventFilter(QObject* target, QEvent* event) {
   for (const QChar c : typed) {
     unsigned character = c.unicode();
     if (character == '\n') character = '\r';
-    if (MessageKeyFilter(*surface_, character)) return true;
+    if (messageKeyFilter(*surface_, character)) return true;
   }
   return QDialog::eventFilter(target, event);
 }
@@ -235,7 +235,7 @@ void MainDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  link_->CommClose();
+  link_->commClose();
   QDialog::closeEvent(event);
 }
 

@@ -6,17 +6,17 @@
 #include <memory>
 #include <vector>
 
-#include "app/about_window.hpp"
-#include "app/main_window.hpp"
 #include "link/port_list.hpp"
 #include "ui/input_hold.hpp"
 #include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
+#include "windows/about_window.hpp"
+#include "windows/main_window.hpp"
 
 class QThread;
 
 namespace Ui {
-class MainWindow;
+class MainForm;
 }
 
 namespace dp3::ui {
@@ -69,7 +69,7 @@ class MainDialog : public QDialog {
   void firmwareUpdate();
   void keepUpperCase(QWidget* box);
 
-  std::unique_ptr<Ui::MainWindow> form_;
+  std::unique_ptr<Ui::MainForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
   std::unique_ptr<ThreadedSurface> threaded_;
   ProgramConfig& config_;

@@ -2,17 +2,17 @@
 
 #include <QPushButton>
 
-#include "ui_port_window.h"
+#include "ui_port_form.h"
 
 namespace dp3::ui {
 
 PortDialog::PortDialog(ProgramConfig& config, std::vector<SerialDevice> devices, QWidget* parent)
-    : QDialog(parent), form_(std::make_unique<Ui::PortWindow>()), config_(config) {
+    : QDialog(parent), form_(std::make_unique<Ui::PortForm>()), config_(config) {
   form_->setupUi(this);
   surface_ = std::make_unique<WidgetSurface>(this);
-  ports_ = OpenPortWindow(*surface_, config_, std::move(devices));
+  ports_ = openPortWindow(*surface_, config_, std::move(devices));
   connect(form_->ok, &QPushButton::clicked, this, [this] {
-    changed_ = AcceptPortWindow(*surface_, config_, ports_);
+    changed_ = acceptPortWindow(*surface_, config_, ports_);
     done(1);
   });
   connect(form_->exit, &QPushButton::clicked, this, [this] { done(0); });

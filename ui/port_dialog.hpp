@@ -4,12 +4,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/program_config.hpp"
-#include "link/port_selection.hpp"
 #include "ui/widget_surface.hpp"
+#include "windows/port_window.hpp"
+#include "windows/program_config.hpp"
 
 namespace Ui {
-class PortWindow;
+class PortForm;
 }
 
 namespace dp3::ui {
@@ -27,7 +27,7 @@ class PortDialog : public QDialog {
   bool portChanged() const { return changed_; }
 
  private:
-  std::unique_ptr<Ui::PortWindow> form_;
+  std::unique_ptr<Ui::PortForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
   ProgramConfig& config_;
   PortSelection ports_;

@@ -3,17 +3,17 @@
 #include <QPushButton>
 
 #include "settings/rtty.hpp"
-#include "ui_rtty_window.h"
+#include "ui_rtty_form.h"
 
 namespace dp3::ui {
 
 RttyDialog::RttyDialog(SettingsImage& image, int user, QWidget* parent)
-    : QDialog(parent), form_(std::make_unique<Ui::RttyWindow>()) {
+    : QDialog(parent), form_(std::make_unique<Ui::RttyForm>()) {
   form_->setupUi(this);
   surface_ = std::make_unique<WidgetSurface>(this);
-  OpenRttyWindow(*surface_, image, user);
+  openRttyWindow(*surface_, image, user);
   connect(form_->ok, &QPushButton::clicked, this, [this, &image, user] {
-    AcceptRttyWindow(*surface_, image, user);
+    acceptRttyWindow(*surface_, image, user);
     done(1);
   });
   connect(form_->cancel, &QPushButton::clicked, this, [this] { done(0); });

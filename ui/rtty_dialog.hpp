@@ -7,7 +7,7 @@
 #include "ui/widget_surface.hpp"
 
 namespace Ui {
-class RttyWindow;
+class RttyForm;
 }
 
 namespace dp3::ui {
@@ -24,7 +24,7 @@ class RttyDialog : public QDialog {
   WidgetSurface& surface() { return *surface_; }
 
  private:
-  std::unique_ptr<Ui::RttyWindow> form_;
+  std::unique_ptr<Ui::RttyForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
 };
 

@@ -61,7 +61,7 @@ int writeScreenshots(MainDialog& window, const QDir& dir) {
   ok = save(about, dir, "about_window.png") && ok;
   about.close();
 
-  RttyDialog rtty(window.image(), window.logic().ActiveUser(), &window);
+  RttyDialog rtty(window.image(), window.logic().activeUser(), &window);
   ok = save(rtty, dir, "rtty_window.png") && ok;
   rtty.close();
   return ok ? 0 : 1;

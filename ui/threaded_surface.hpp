@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "app/control_surface.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3::ui {
 

@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "app/control_ids.hpp"
+#include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
-#include "ui_uploader_window.h"
+#include "ui_uploader_form.h"
 
 namespace dp3::ui {
 
 UploaderDialog::UploaderDialog(Link& link, KeyerInfo& keyer, bool verbose, QWidget* parent)
-    : QDialog(parent), form_(std::make_unique<Ui::UploaderWindow>()), hold_(this) {
+    : QDialog(parent), form_(std::make_unique<Ui::UploaderForm>()), hold_(this) {
   form_->setupUi(this);
   setWindowTitle(kUploaderCaption);
   form_->log->setVisible(verbose);

@@ -4,17 +4,17 @@
 #include <QTimer>
 #include <memory>
 
-#include "firmware/uploader_window.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "link/link.hpp"
 #include "ui/input_hold.hpp"
 #include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
+#include "windows/uploader_window.hpp"
 
 class QThread;
 
 namespace Ui {
-class UploaderWindow;
+class UploaderForm;
 }
 
 namespace dp3::ui {
@@ -51,7 +51,7 @@ class UploaderDialog : public QDialog {
   void tick();
   bool busy() const { return starter_ || logic_->uploadRunning(); }
 
-  std::unique_ptr<Ui::UploaderWindow> form_;
+  std::unique_ptr<Ui::UploaderForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
   std::unique_ptr<ThreadedSurface> threaded_;
   std::unique_ptr<UploaderWindow> logic_;

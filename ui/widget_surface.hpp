@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "app/control_surface.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3::ui {
 

@@ -17,10 +17,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/control_ids.hpp"
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
+#include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/main_dialog.hpp"
 #include "ui/uploader_dialog.hpp"

@@ -65,11 +65,11 @@ SerialLink::SerialLink(std::string devicePath, TermiosCalls calls)
     : path_(std::move(devicePath)), calls_(calls) {}
 
 SerialLink::~SerialLink() {
-  CommClose();
+  commClose();
 }
 
-int SerialLink::CommOpen() {
-  CommClose();
+int SerialLink::commOpen() {
+  commClose();
   reason_.clear();
   if (path_.empty()) {
     reason_ = "no port chosen";
@@ -124,7 +124,7 @@ int SerialLink::CommOpen() {
   return kCommOpenOk;
 }
 
-void SerialLink::CommClose() {
+void SerialLink::commClose() {
   if (fd_ >= 0) {
     ::ioctl(fd_, TIOCNXCL);
     if (locked_) ::flock(fd_, LOCK_UN);
@@ -135,7 +135,7 @@ void SerialLink::CommClose() {
   portOpen_ = false;
 }
 
-bool SerialLink::CommWrite(std::span<const std::uint8_t> bytes) {
+bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (fd_ < 0) return false;
   const auto deadline = Clock::now() + kWriteTimeout;
   std::size_t done = 0;
@@ -158,7 +158,7 @@ bool SerialLink::CommWrite(std::span<const std::uint8_t> bytes) {
   return false;
 }
 
-bool SerialLink::CommRead(std::span<std::uint8_t> bytes) {
+bool SerialLink::commRead(std::span<std::uint8_t> bytes) {
   if (fd_ < 0) return false;
   const auto deadline = Clock::now() + kReadTimeout;
   std::size_t done = 0;

@@ -24,11 +24,11 @@ class SerialLink : public Link {
   SerialLink(const SerialLink&) = delete;
   SerialLink& operator=(const SerialLink&) = delete;
 
-  int CommOpen() override;
-  void CommClose() override;
-  bool PortOpenFlag() const override { return portOpen_; }
-  bool CommWrite(std::span<const std::uint8_t> bytes) override;
-  bool CommRead(std::span<std::uint8_t> bytes) override;
+  int commOpen() override;
+  void commClose() override;
+  bool portOpenFlag() const override { return portOpen_; }
+  bool commWrite(std::span<const std::uint8_t> bytes) override;
+  bool commRead(std::span<std::uint8_t> bytes) override;
   bool setBaudRate(int baud) override;
   std::string openFailureReason() const override { return reason_; }
 

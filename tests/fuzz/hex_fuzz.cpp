@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
 #include "firmware/firmware_image.hpp"
 
 namespace {
@@ -16,13 +14,6 @@ namespace {
 void check(bool condition) {
   if (!condition) std::abort();
 }
-
-class CheckedSurface : public dp3::MapSurface {
- public:
-  void setProgress(int id, int percent) override {
-    check(id == dp3::id::kUploadProgress && percent >= 0 && percent <= 100);
-  }
-};
 
 }  // namespace
 
@@ -46,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The whole input as a file.
-  CheckedSurface ui;
   dp3::FirmwareImage image;
   dp3::LoadDetail detail;
   std::istringstream in(text);
-  const int result = dp3::loadFirmwareStream(ui, image, in, &detail);
+  const int result = dp3::loadFirmwareStream(
+      image, in, &detail, [](int percent) { check(percent >= 0 && percent <= 100); });
   check(result >= dp3::kLoadUnsupportedType);
   check((result < 0) == !detail.reason.empty());
   for (std::size_t n = 0; n < dp3::kSlotCount; ++n) {

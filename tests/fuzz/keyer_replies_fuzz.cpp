@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <span>
 
-#include "app/keyer_commands.hpp"
-#include "app/map_surface.hpp"
 #include "firmware/firmware_image.hpp"
 #include "firmware/upload.hpp"
 #include "settings/settings_form.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/keyer_commands.hpp"
 
 namespace {
 
@@ -19,14 +19,14 @@ namespace {
 class ScriptedLink : public dp3::Link {
  public:
   explicit ScriptedLink(std::span<const std::uint8_t> replies) : replies_(replies) {}
-  int CommOpen() override {
+  int commOpen() override {
     open_ = true;
     return 0;
   }
-  void CommClose() override { open_ = false; }
-  bool PortOpenFlag() const override { return open_; }
-  bool CommWrite(std::span<const std::uint8_t>) override { return open_; }
-  bool CommRead(std::span<std::uint8_t> bytes) override {
+  void commClose() override { open_ = false; }
+  bool portOpenFlag() const override { return open_; }
+  bool commWrite(std::span<const std::uint8_t>) override { return open_; }
+  bool commRead(std::span<std::uint8_t> bytes) override {
     if (!open_ || bytes.size() > replies_.size()) {
       replies_ = {};
       return false;
@@ -51,32 +51,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptedLink link(replies);
     dp3::MapSurface ui;
     dp3::KeyerInfo keyer;
-    dp3::TestCommand(ui, link, keyer);
+    dp3::testCommand(ui, link, keyer);
   }
   {
     ScriptedLink link(replies);
     dp3::MapSurface ui;
     dp3::KeyerInfo keyer;
     dp3::SettingsImage image{};
-    dp3::ReadCommand(ui, link, keyer, image);
+    dp3::readCommand(ui, link, keyer, image);
   }
   {
     ScriptedLink link(replies);
     dp3::MapSurface ui;
     dp3::KeyerInfo keyer;
     dp3::SettingsImage image{};
-    dp3::ResetSettingsImage(image);
-    dp3::ShowUserSettings(ui, image, 1);
-    dp3::WriteCommand(ui, link, keyer, image, 1);
+    dp3::resetSettingsImage(image);
+    dp3::showUserSettings(ui, image, 1);
+    dp3::writeCommand(ui, link, keyer, image, 1);
   }
   {
     ScriptedLink link(replies);
-    link.CommOpen();
+    link.commOpen();
     static dp3::FirmwareImage firmware;
     dp3::blankFirmwareImage(firmware);
     dp3::UploadShared shared;
     const std::uint8_t variant = size > 0 && (data[0] & 1) ? 5 : 3;
-    dp3::uploadThread({link, firmware, variant, /*verbose=*/true, shared});
+    dp3::runUploadJob({link, firmware, variant, /*verbose=*/true, shared});
     if (!shared.uploadDone) __builtin_trap();  // every upload ends with a result
   }
   return 0;

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <span>
 
-#include "app/map_surface.hpp"
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/rtty.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
+#include "surface/map_surface.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dp3;
@@ -27,15 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (int user : {1, 2}) {
     MapSurface ui;
-    FillModeLists(ui);
-    ShowUserSettings(ui, image, user);
-    ShowMessages(ui, image);
+    fillModeLists(ui);
+    showUserSettings(ui, image, user);
+    showMessages(ui, image);
     SettingsImage scratch = image;
-    if (StoreUserSettings(ui, scratch, user)) {
+    if (storeUserSettings(ui, scratch, user)) {
       // The form takes back what it showed, byte for byte.
       if (scratch != image) std::abort();
       SettingsImage packed = scratch;
-      if (StoreMessages(ui, packed)) {
+      if (storeMessages(ui, packed)) {
         for (std::size_t i = 0; i < kImageSize; ++i) {
           const bool inPage = i >= kMessagePageOffset && i < kExtensionOffset;
           if (!inPage && packed[i] != scratch[i]) std::abort();
@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
     MapSurface rtty;
-    OpenRttyWindow(rtty, image, user);
-    AcceptRttyWindow(rtty, scratch, user);
+    openRttyWindow(rtty, image, user);
+    acceptRttyWindow(rtty, scratch, user);
   }
   return 0;
 }

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/map_surface.hpp"
 #include "settings/messages.hpp"
 #include "settings/morse_code.hpp"
 #include "settings/settings_fields.hpp"
+#include "surface/map_surface.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dp3;
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::copy_n(data, std::min(size, kMessagePageSize), image.begin() + kMessagePageOffset);
 
   MapSurface ui;
-  ShowMessages(ui, image);
+  showMessages(ui, image);
   for (const TextField& field : kTextFields) {
     const std::string text = ui.text(field.control);
     if (text.size() > kTextBoxLimit) std::abort();
@@ -28,13 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   SettingsImage packed = image;
-  if (!StoreMessages(ui, packed)) {
+  if (!storeMessages(ui, packed)) {
     if (packed != image) std::abort();  // a refusal changes nothing
-    if (CountMessageBytes(ui) <= kMessageBudget) std::abort();
+    if (countMessageBytes(ui) <= kMessageBudget) std::abort();
     return 0;
   }
   MapSurface again;
-  ShowMessages(again, packed);
+  showMessages(again, packed);
   for (const TextField& field : kTextFields) {
     if (again.text(field.control) != ui.text(field.control)) std::abort();
   }

@@ -18,8 +18,8 @@ QTemporaryDir& scratchDir() {
 }  // namespace
 
 Window::Window(SimConfig simConfig) : model(simConfig) {
-  config.ConfigFilePath = (scratchDir().path() + "/dp3tools.cfg").toStdString();
-  config.ComPort = 1;
+  config.configFilePath = (scratchDir().path() + "/dp3tools.cfg").toStdString();
+  config.comPort = 1;
   dialog = std::make_unique<ui::MainDialog>(
       config, [this](const ProgramConfig&) { return std::make_unique<GateLink>(model); });
   ui::setMessageSink(
@@ -47,13 +47,13 @@ void Window::runCommand(int buttonId) {
   if (dialog->keyerCommandRunning()) QVERIFY(done.wait(10000));
 }
 
-bool GateLink::CommWrite(std::span<const std::uint8_t> bytes) {
+bool GateLink::commWrite(std::span<const std::uint8_t> bytes) {
   while (!gateOpen) {
     waiting = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   waiting = false;
-  return SimLink::CommWrite(bytes);
+  return SimLink::commWrite(bytes);
 }
 
 void onNextModal(std::function<void(QWidget*)> action) {

@@ -17,7 +17,7 @@ namespace dp3::gui_test {
 class GateLink : public SimLink {
  public:
   using SimLink::SimLink;
-  bool CommWrite(std::span<const std::uint8_t> bytes) override;
+  bool commWrite(std::span<const std::uint8_t> bytes) override;
 
   std::atomic<bool> gateOpen{true};
   std::atomic<bool> waiting{false};  // a write is held at the gate

@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
-#include "firmware/uploader_window.hpp"
 #include "link/posix/serial_link.hpp"
 #include "process.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/uploader_window.hpp"
 
 namespace dp3 {
 namespace {
@@ -79,11 +79,11 @@ TEST(FirmwareUpload, AssemblerImageLandsInTheKeyersFlash) {
     });
 
     // The keyer now runs the image it was given.
-    link.CommClose();
+    link.commClose();
     MapSurface main;
-    EXPECT_EQ(TestInterface(main, link, keyer), 31) << c.file;
+    EXPECT_EQ(testInterface(main, link, keyer), 31) << c.file;
     EXPECT_EQ(main.text(id::kIcLine), c.ic) << c.file;
-    link.CommClose();
+    link.commClose();
   }
 }
 

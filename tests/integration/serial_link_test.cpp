@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <chrono>
 
-#include "app/keyer_commands.hpp"
-#include "app/map_surface.hpp"
 #include "sim/pty_keyer.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {
@@ -39,7 +39,7 @@ TEST(SerialLink, TestSendsExactlyItsFramesAndShowsTheKeyer) {
   SerialLink link(sim.keyer.path());
   MapSurface ui;
   KeyerInfo keyer;
-  EXPECT_EQ(TestCommand(ui, link, keyer), 31);
+  EXPECT_EQ(testCommand(ui, link, keyer), 31);
   EXPECT_EQ(ui.text(4061), "DP F/W revision 31.12");
   EXPECT_EQ(ui.text(4079), "DP IC: LARK");
   EXPECT_EQ(ui.text(4059), ">DP OK");
@@ -57,7 +57,7 @@ TEST(SerialLink, ReadBringsTheKeyersMemoryByteForByte) {
   MapSurface ui;
   KeyerInfo keyer;
   SettingsImage image{};
-  ASSERT_TRUE(ReadCommand(ui, link, keyer, image));
+  ASSERT_TRUE(readCommand(ui, link, keyer, image));
   EXPECT_EQ(image, KeyerModel::presetMemory());
   auto frames = kTestFrames;
   frames.insert(frames.end(), {0x00, 0x0C, 0x00, 0x1A});
@@ -78,7 +78,7 @@ TEST(SerialLink, ReadFailuresKeepTheImage) {
     KeyerInfo keyer;
     SettingsImage image;
     image.fill(0x77);
-    EXPECT_FALSE(ReadCommand(ui, link, keyer, image));
+    EXPECT_FALSE(readCommand(ui, link, keyer, image));
     EXPECT_EQ(ui.text(4059), c.status);
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x77);
   }
@@ -92,7 +92,7 @@ TEST(SerialLink, AKeyerThatNeverAnswersTimesOutAfterFourSeconds) {
   MapSurface ui;
   KeyerInfo keyer;
   const auto start = Clock::now();
-  EXPECT_EQ(TestInterface(ui, link, keyer), -1);
+  EXPECT_EQ(testInterface(ui, link, keyer), -1);
   const auto waited = Clock::now() - start;
   EXPECT_EQ(ui.text(4061), "DP Fail:no response");
   EXPECT_GE(waited, std::chrono::milliseconds(4000));
@@ -101,41 +101,41 @@ TEST(SerialLink, AKeyerThatNeverAnswersTimesOutAfterFourSeconds) {
 
 TEST(SerialLink, OpenFailureCodes) {
   SerialLink missing("/dev/dp3-no-such-device");
-  EXPECT_EQ(missing.CommOpen(), -4);
-  EXPECT_FALSE(missing.PortOpenFlag());
+  EXPECT_EQ(missing.commOpen(), -4);
+  EXPECT_FALSE(missing.portOpenFlag());
   EXPECT_EQ(missing.openFailureReason(), "no such device");
 
   SerialLink notATerminal("/dev/null");
-  EXPECT_EQ(notATerminal.CommOpen(), -5);
-  EXPECT_TRUE(notATerminal.PortOpenFlag());
-  notATerminal.CommClose();
-  EXPECT_FALSE(notATerminal.PortOpenFlag());
-  notATerminal.CommClose();  // closing twice is harmless
+  EXPECT_EQ(notATerminal.commOpen(), -5);
+  EXPECT_TRUE(notATerminal.portOpenFlag());
+  notATerminal.commClose();
+  EXPECT_FALSE(notATerminal.portOpenFlag());
+  notATerminal.commClose();  // closing twice is harmless
 
   PtyFixture sim;
   TermiosCalls failSet;
   failSet.setAttr = [](int, int, const termios*) { return -1; };
   SerialLink setFails(sim.keyer.path(), failSet);
-  EXPECT_EQ(setFails.CommOpen(), -6);
-  EXPECT_TRUE(setFails.PortOpenFlag());
-  setFails.CommClose();
+  EXPECT_EQ(setFails.commOpen(), -6);
+  EXPECT_TRUE(setFails.portOpenFlag());
+  setFails.commClose();
 
   TermiosCalls failFlush;
   failFlush.flush = [](int, int) { return -1; };
   SerialLink flushFails(sim.keyer.path(), failFlush);
-  EXPECT_EQ(flushFails.CommOpen(), -10);
-  EXPECT_TRUE(flushFails.PortOpenFlag());
+  EXPECT_EQ(flushFails.commOpen(), -10);
+  EXPECT_TRUE(flushFails.portOpenFlag());
 }
 
 TEST(SerialLink, APortInUseIsRefusedWithTheReason) {
   PtyFixture sim;
   SerialLink first(sim.keyer.path());
   SerialLink second(sim.keyer.path());
-  ASSERT_EQ(first.CommOpen(), 0);
-  EXPECT_EQ(second.CommOpen(), -4);
+  ASSERT_EQ(first.commOpen(), 0);
+  EXPECT_EQ(second.commOpen(), -4);
   EXPECT_EQ(second.openFailureReason(), "in use by another program");
-  first.CommClose();
-  EXPECT_EQ(second.CommOpen(), 0);
+  first.commClose();
+  EXPECT_EQ(second.commOpen(), 0);
 }
 
 // A bare pseudo-terminal whose far end the test drives byte by byte.
@@ -164,30 +164,30 @@ TEST(SerialLink, BytesSentBeforeTheOpenAreDiscarded) {
   RawPty pty;
   ASSERT_EQ(::write(pty.master, "stale", 5), 5);
   SerialLink link(pty.path);
-  ASSERT_EQ(link.CommOpen(), 0);
+  ASSERT_EQ(link.commOpen(), 0);
   ASSERT_EQ(::write(pty.master, "\x42", 1), 1);
   std::uint8_t byte = 0;
-  ASSERT_TRUE(link.CommRead(std::span(&byte, 1)));
+  ASSERT_TRUE(link.commRead(std::span(&byte, 1)));
   EXPECT_EQ(byte, 0x42);
 }
 
 TEST(SerialLink, AShortReplyIsAFailure) {
   RawPty pty;
   SerialLink link(pty.path);
-  ASSERT_EQ(link.CommOpen(), 0);
+  ASSERT_EQ(link.commOpen(), 0);
   ASSERT_EQ(::write(pty.master, "abc", 3), 3);
   std::array<std::uint8_t, 4> buffer{};
   const auto start = Clock::now();
-  EXPECT_FALSE(link.CommRead(buffer));
+  EXPECT_FALSE(link.commRead(buffer));
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(4000));
 }
 
 TEST(SerialLink, WritesAndBaudChangesReachTheLine) {
   RawPty pty;
   SerialLink link(pty.path);
-  ASSERT_EQ(link.CommOpen(), 0);
+  ASSERT_EQ(link.commOpen(), 0);
   const std::uint8_t frame[] = {0x00, 0x0D, 0xFF};
-  ASSERT_TRUE(link.CommWrite(frame));
+  ASSERT_TRUE(link.commWrite(frame));
   std::uint8_t got[3] = {};
   ASSERT_EQ(::read(pty.master, got, 3), 3);
   EXPECT_EQ(std::vector<std::uint8_t>(got, got + 3), std::vector<std::uint8_t>(frame, frame + 3));
@@ -199,8 +199,8 @@ TEST(SerialLink, WritesAndBaudChangesReachTheLine) {
   ::tcgetattr(pty.master, &line);
   EXPECT_EQ(::cfgetospeed(&line), B9600);
   EXPECT_FALSE(link.setBaudRate(1234));
-  link.CommClose();
-  EXPECT_FALSE(link.CommWrite(frame));
+  link.commClose();
+  EXPECT_FALSE(link.commWrite(frame));
 }
 
 }  // namespace

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/map_surface.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "process.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
 #include "sim/sim_link.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -170,7 +170,7 @@ TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
   SimLink link(reference);
   MapSurface ui;
   KeyerInfo keyer;
-  TestInterface(ui, link, keyer);
+  testInterface(ui, link, keyer);
   Bytes expected = reference.received();
   expected.insert(expected.end(), {0x00, 0x1B});
   expected.insert(expected.end(), image.begin() + 288, image.end());

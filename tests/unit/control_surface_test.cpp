@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/map_surface.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/map_surface.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -20,9 +20,8 @@ struct Loaded {
 
 Loaded load(const std::string& text) {
   Loaded out{0, std::make_unique<FirmwareImage>(), {}};
-  MapSurface ui;
   std::istringstream in(text);
-  out.result = loadFirmwareStream(ui, *out.image, in, &out.detail);
+  out.result = loadFirmwareStream(*out.image, in, &out.detail);
   return out;
 }
 

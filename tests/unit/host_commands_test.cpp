@@ -21,14 +21,14 @@ TEST(HostCommands, QueriesSendTheirFrameAndReturnTheReply) {
     std::uint8_t code;
     std::uint8_t reply;
   } cases[] = {
-      {GetPotValue, 0x06, 33},
-      {GetPushButtons, 0x05, 2},
-      {GetSupplyVoltage, 0x15, 60},
-      {GetIcType, 0x18, 3},
+      {getPotValue, 0x06, 33},
+      {getPushButtons, 0x05, 2},
+      {getSupplyVoltage, 0x15, 60},
+      {getIcType, 0x18, 3},
   };
   for (const auto& c : cases) {
     SimKeyer sim(config);
-    ASSERT_EQ(sim.link.CommOpen(), 0);
+    ASSERT_EQ(sim.link.commOpen(), 0);
     EXPECT_EQ(c.query(sim.link), c.reply);
     EXPECT_EQ(sim.wire(), test::bytes({0x00, c.code}));
   }
@@ -38,18 +38,18 @@ TEST(HostCommands, QueryOfASilentKeyerGivesZeroAfterTheReadTimeout) {
   SimConfig config;
   config.fault.kind = FaultKind::Silence;
   SimKeyer sim(config);
-  ASSERT_EQ(sim.link.CommOpen(), 0);
+  ASSERT_EQ(sim.link.commOpen(), 0);
   const auto before = sim.link.elapsed();
-  EXPECT_EQ(GetPotValue(sim.link), 0);
+  EXPECT_EQ(getPotValue(sim.link), 0);
   EXPECT_GE(sim.link.elapsed() - before, kReadTimeout);
 }
 
 TEST(HostCommands, WriteSettingsBlockSendsFrameThen288ImageBytes) {
   SimKeyer sim;
-  ASSERT_EQ(sim.link.CommOpen(), 0);
+  ASSERT_EQ(sim.link.commOpen(), 0);
   SettingsImage image{};
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7);
-  ASSERT_TRUE(WriteSettingsBlock(sim.link, std::span(image).first<kSettingsBlockSize>()));
+  ASSERT_TRUE(writeSettingsBlock(sim.link, std::span(image).first<kSettingsBlockSize>()));
   ASSERT_EQ(sim.wire().size(), 290u);
   EXPECT_EQ(sim.wire()[0], 0x00);
   EXPECT_EQ(sim.wire()[1], 0x0D);
@@ -59,9 +59,9 @@ TEST(HostCommands, WriteSettingsBlockSendsFrameThen288ImageBytes) {
 
 TEST(HostCommands, WriteExtensionBlockSendsFrameThen12Bytes) {
   SimKeyer sim;
-  ASSERT_EQ(sim.link.CommOpen(), 0);
+  ASSERT_EQ(sim.link.commOpen(), 0);
   std::array<std::uint8_t, kExtensionBlockSize> block = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-  ASSERT_TRUE(WriteExtensionBlock(sim.link, block));
+  ASSERT_TRUE(writeExtensionBlock(sim.link, block));
   EXPECT_EQ(sim.wire(), test::bytes({0x00, 0x1B, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
@@ -75,9 +75,9 @@ TEST(HostCommands, BlockReadsSucceedOnlyWhenEveryByteArrives) {
     SimConfig config;
     config.fault.kind = c.fault;
     SimKeyer sim(config);
-    ASSERT_EQ(sim.link.CommOpen(), 0);
+    ASSERT_EQ(sim.link.commOpen(), 0);
     std::array<std::uint8_t, kSettingsBlockSize> block{};
-    EXPECT_EQ(ReadSettingsBlock(sim.link, block), c.complete);
+    EXPECT_EQ(readSettingsBlock(sim.link, block), c.complete);
     EXPECT_EQ(sim.wire(), test::bytes({0x00, 0x0C}));
     if (c.complete) {
       EXPECT_TRUE(std::equal(block.begin(), block.end(), sim.model.memory().begin()));
@@ -87,8 +87,8 @@ TEST(HostCommands, BlockReadsSucceedOnlyWhenEveryByteArrives) {
 
 TEST(HostCommands, EnterBootloaderSendsItsArgumentAndTheKeyerSwitches) {
   SimKeyer sim;
-  ASSERT_EQ(sim.link.CommOpen(), 0);
-  ASSERT_TRUE(EnterBootloader(sim.link));
+  ASSERT_EQ(sim.link.commOpen(), 0);
+  ASSERT_TRUE(enterBootloader(sim.link));
   EXPECT_EQ(sim.wire(), test::bytes({0x00, 0x10, 0x9B}));
   EXPECT_EQ(sim.model.mode(), KeyerModel::Mode::Bootloader);
   EXPECT_EQ(queryByte(sim.link, host::EchoTest), 0xAA);

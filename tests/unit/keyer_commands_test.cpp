@@ -1,4 +1,4 @@
-#include "app/keyer_commands.hpp"
+#include "windows/keyer_commands.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 using test::SimKeyer;
 
-TEST(TestCommand, ShowsStatusAndReadingsPerVariant) {
+TEST(testCommand, ShowsStatusAndReadingsPerVariant) {
   const struct {
     std::uint8_t variant, revision;
     bool showsButtons;
@@ -23,7 +23,7 @@ TEST(TestCommand, ShowsStatusAndReadingsPerVariant) {
     config.supply = 52;
     SimKeyer sim(config);
     sim.ui.setText(4075, "PB:9");  // from an earlier test: cleared first
-    EXPECT_EQ(TestCommand(sim.ui, sim.link, sim.keyer), 31);
+    EXPECT_EQ(testCommand(sim.ui, sim.link, sim.keyer), 31);
     EXPECT_EQ(sim.ui.text(4059), ">DP OK");
     EXPECT_EQ(sim.ui.text(4060), "PotValue: 21");
     EXPECT_EQ(sim.ui.text(4075), c.showsButtons ? "PB:3" : "");
@@ -36,7 +36,7 @@ TEST(TestCommand, ShowsStatusAndReadingsPerVariant) {
   }
 }
 
-TEST(TestCommand, OutcomesOfTheInterfaceTest) {
+TEST(testCommand, OutcomesOfTheInterfaceTest) {
   const struct {
     bool bootloaderOnly;
     FaultKind fault;
@@ -51,7 +51,7 @@ TEST(TestCommand, OutcomesOfTheInterfaceTest) {
     config.fault.kind = c.fault;
     SimKeyer sim(config);
     sim.ui.setText(4060, "PotValue: 1");
-    TestCommand(sim.ui, sim.link, sim.keyer);
+    testCommand(sim.ui, sim.link, sim.keyer);
     EXPECT_EQ(sim.ui.text(4059), c.status);
     EXPECT_EQ(sim.ui.text(4060), "");
     EXPECT_EQ(sim.ui.text(4070), "");
@@ -65,11 +65,11 @@ TEST(VoltsText, FormulaAndZeroReading) {
   EXPECT_EQ(voltsText(0), "-.-- Volts");
 }
 
-TEST(ReadCommand, FillsTheImageFromBothBlocks) {
+TEST(readCommand, FillsTheImageFromBothBlocks) {
   SimKeyer sim;
   for (std::size_t i = 0; i < kImageSize; ++i) sim.model.memory()[i] = static_cast<std::uint8_t>(i);
   SettingsImage image{};
-  EXPECT_TRUE(ReadCommand(sim.ui, sim.link, sim.keyer, image));
+  EXPECT_TRUE(readCommand(sim.ui, sim.link, sim.keyer, image));
   EXPECT_EQ(image, sim.model.memory());
   EXPECT_EQ(sim.ui.text(4059), ">Done");
   auto frames = test::kTestFrames;
@@ -77,7 +77,7 @@ TEST(ReadCommand, FillsTheImageFromBothBlocks) {
   EXPECT_EQ(sim.wire(), frames);
 }
 
-TEST(ReadCommand, AFailedReadKeepsTheOperatorsImage) {
+TEST(readCommand, AFailedReadKeepsTheOperatorsImage) {
   const struct {
     FaultKind fault;
     const char* status;
@@ -92,7 +92,7 @@ TEST(ReadCommand, AFailedReadKeepsTheOperatorsImage) {
     SimKeyer sim(config);
     SettingsImage image;
     image.fill(0x5A);
-    EXPECT_FALSE(ReadCommand(sim.ui, sim.link, sim.keyer, image));
+    EXPECT_FALSE(readCommand(sim.ui, sim.link, sim.keyer, image));
     EXPECT_EQ(sim.ui.text(4059), c.status);
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x5A) << c.status;
   }
@@ -102,20 +102,20 @@ TEST(ReadCommand, AFailedReadKeepsTheOperatorsImage) {
 class NoExtensionLink : public SimLink {
  public:
   using SimLink::SimLink;
-  bool CommRead(std::span<std::uint8_t> bytes) override {
+  bool commRead(std::span<std::uint8_t> bytes) override {
     if (bytes.size() == kExtensionBlockSize) return false;
-    return SimLink::CommRead(bytes);
+    return SimLink::commRead(bytes);
   }
 };
 
-TEST(ReadCommand, MissingExtensionBytesKeepTheWholeImage) {
+TEST(readCommand, MissingExtensionBytesKeepTheWholeImage) {
   KeyerModel model;
   NoExtensionLink link(model);
   MapSurface ui;
   KeyerInfo keyer;
   SettingsImage image{};
   image.fill(0x11);
-  EXPECT_FALSE(ReadCommand(ui, link, keyer, image));
+  EXPECT_FALSE(readCommand(ui, link, keyer, image));
   EXPECT_EQ(ui.text(4059), ">Read Failed");
   for (std::uint8_t b : image) ASSERT_EQ(b, 0x11);
 }

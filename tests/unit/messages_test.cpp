@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
 #include "settings/morse_code.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -28,7 +28,7 @@ TEST(Messages, PackFromAddressFifteenWithPointersAndFreePointer) {
   MapSurface ui;
   ui.setText(id::kMsg1, "CQ");
   ui.setText(kMsg2, "TEST");
-  ASSERT_TRUE(StoreMessages(ui, image));
+  ASSERT_TRUE(storeMessages(ui, image));
   EXPECT_EQ(image[33], 15);
   EXPECT_EQ(image[34], 17);
   for (std::size_t pointer = 3; pointer <= 14; ++pointer) EXPECT_EQ(image[32 + pointer], 0);
@@ -64,13 +64,13 @@ TEST(Messages, StoredBytesAndWhatShowsBack) {
     SettingsImage image{};
     MapSurface ui;
     ui.setText(kMsg3, c.typed);
-    EXPECT_EQ(CountMessageBytes(ui), c.counted) << c.typed;
-    ASSERT_TRUE(StoreMessages(ui, image)) << c.typed;
+    EXPECT_EQ(countMessageBytes(ui), c.counted) << c.typed;
+    ASSERT_TRUE(storeMessages(ui, image)) << c.typed;
     EXPECT_EQ(image[35], 15) << c.typed;
     EXPECT_EQ(pageBytes(image, 15, c.bytes.size()), c.bytes) << c.typed;
     EXPECT_EQ(image[32], 15 + c.bytes.size()) << c.typed;
     MapSurface shown;
-    ShowMessages(shown, image);
+    showMessages(shown, image);
     EXPECT_EQ(shown.text(kMsg3), c.shown) << c.typed;
   }
 }
@@ -95,7 +95,7 @@ TEST(Messages, TextsWithoutEndMarkStopWithinThePageAndTheBox) {
       image[32 + 1] = c.pointer;
     }
     MapSurface ui;
-    ShowMessages(ui, image);
+    showMessages(ui, image);
     const std::string text = ui.text(id::kMsg1);
     EXPECT_EQ(text.size(), c.length) << int(c.pointer);
     EXPECT_EQ(text.find_first_not_of('E'), std::string::npos) << int(c.pointer);
@@ -122,7 +122,7 @@ TEST(Messages, UnsendableTextIsRefusedNamingItsBoxAndChangesNothing) {
     MapSurface ui;
     ui.setText(id::kMsg7, "FINE");
     ui.setText(c.control, c.text);
-    EXPECT_FALSE(StoreMessages(ui, image));
+    EXPECT_FALSE(storeMessages(ui, image));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, c.message);
     EXPECT_EQ(ui.messages[0].caption, "Error");
@@ -142,7 +142,7 @@ TEST(Messages, BudgetOfTwoHundredFortyIsKept) {
     MapSurface ui;
     ui.setText(id::kMsg1, std::string(c.msg1, 'E'));
     ui.setText(id::kCallsignUser2, std::string(c.callsign2, 'T'));
-    EXPECT_EQ(StoreMessages(ui, image), c.stored) << c.msg1 << "+" << c.callsign2;
+    EXPECT_EQ(storeMessages(ui, image), c.stored) << c.msg1 << "+" << c.callsign2;
     if (c.stored) {
       EXPECT_EQ(image[32], 255);
       EXPECT_EQ(image[286], c.callsign2 ? 0x83 : 0x82);
@@ -179,11 +179,11 @@ TEST(Messages, KeyFilterSwallowsWhatTheKeyerCannotTake) {
   };
   for (char c : std::string("#%&^_`{}~")) cases.push_back({&empty, static_cast<unsigned>(c), true});
   for (const Case& c : cases) {
-    EXPECT_EQ(MessageKeyFilter(*c.ui, c.character), c.swallowed) << c.character;
+    EXPECT_EQ(messageKeyFilter(*c.ui, c.character), c.swallowed) << c.character;
   }
-  EXPECT_EQ(kMessageBudget - CountMessageBytes(empty), 240);
-  EXPECT_EQ(kMessageBudget - CountMessageBytes(full), 0);
-  EXPECT_EQ(kMessageBudget - CountMessageBytes(over), -10);
+  EXPECT_EQ(kMessageBudget - countMessageBytes(empty), 240);
+  EXPECT_EQ(kMessageBudget - countMessageBytes(full), 0);
+  EXPECT_EQ(kMessageBudget - countMessageBytes(over), -10);
 }
 
 }  // namespace

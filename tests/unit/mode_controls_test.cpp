@@ -4,16 +4,16 @@
 
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
 #include "settings/rtty.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
 
 SettingsImage defaults() {
   SettingsImage image{};
-  ResetSettingsImage(image);
+  resetSettingsImage(image);
   return image;
 }
 
@@ -48,15 +48,15 @@ TEST(ModeControls, EachCheckBoxFlipsOneBitOfTheUsersByte) {
       image[at] = 0x5A;
       const SettingsImage before = image;
       const bool expectOn = (0x5A & c.mask) == 0;
-      EXPECT_EQ(ToggleModeBit(image, user, c.box), expectOn) << c.box;
+      EXPECT_EQ(toggleModeBit(image, user, c.box), expectOn) << c.box;
       EXPECT_EQ(image[at], 0x5A ^ c.mask) << c.box << " user " << user;
       EXPECT_EQ(changed(before, image), std::vector<std::size_t>{at}) << c.box;
-      EXPECT_EQ(ToggleModeBit(image, user, c.box), !expectOn);
+      EXPECT_EQ(toggleModeBit(image, user, c.box), !expectOn);
       EXPECT_EQ(image, before);
     }
   }
   SettingsImage image = defaults();
-  EXPECT_FALSE(ToggleModeBit(image, 1, id::kWeight));
+  EXPECT_FALSE(toggleModeBit(image, 1, id::kWeight));
   EXPECT_EQ(image, defaults());
 }
 
@@ -84,9 +84,9 @@ TEST(ModeControls, ListSelectionsWriteTheirEncodings) {
       image[base + 0] = 0xFF;
       image[base + 13] = 0xFF;
       const SettingsImage before = image;
-      if (c.list == Mode) SelectKeyerMode(image, user, c.entry);
-      if (c.list == Output) SelectOutput(image, user, c.entry);
-      if (c.list == Hang) SelectPaddleHang(image, user, c.entry);
+      if (c.list == Mode) selectKeyerMode(image, user, c.entry);
+      if (c.list == Output) selectOutput(image, user, c.entry);
+      if (c.list == Hang) selectPaddleHang(image, user, c.entry);
       EXPECT_EQ(image[base + 0], c.modeReg) << c.list << "/" << c.entry;
       EXPECT_EQ(image[base + 13], c.pinConfig) << c.list << "/" << c.entry;
       for (std::size_t at : changed(before, image)) {
@@ -100,13 +100,13 @@ TEST(ModeControls, UserAndBankMarksLiveInUserOnesSpacingReg) {
   SettingsImage image = defaults();
   image[14] = 0x25;
   image[30] = 0x00;
-  MarkActiveUser(image, 2);
+  markActiveUser(image, 2);
   EXPECT_EQ(image[14], 0xA5);
-  MarkMessageBank(image, 2);
+  markMessageBank(image, 2);
   EXPECT_EQ(image[14], 0xE5);
-  MarkActiveUser(image, 1);
+  markActiveUser(image, 1);
   EXPECT_EQ(image[14], 0x65);
-  MarkMessageBank(image, 1);
+  markMessageBank(image, 1);
   EXPECT_EQ(image[14], 0x25);
   EXPECT_EQ(image[30], 0x00);
 }
@@ -136,13 +136,13 @@ TEST(Rtty, OkRebuildsBothBytesFromTheControls) {
       image[at + 1] = c.reg2;
       const SettingsImage before = image;
       MapSurface rtty;
-      OpenRttyWindow(rtty, image, user);
+      openRttyWindow(rtty, image, user);
       for (int box : c.checks) rtty.setChecked(box, true);
       if (c.baud != -2) rtty.selectEntry(id::kRttyBaudRate, c.baud);
       if (c.diddleIs != -2) rtty.selectEntry(id::kRttyDiddleIs, c.diddleIs);
       if (c.stopBits != -2) rtty.selectEntry(id::kRttyStopBits, c.stopBits);
       if (c.usos != -2) rtty.selectEntry(id::kRttyUsos, c.usos);
-      AcceptRttyWindow(rtty, image, user);
+      acceptRttyWindow(rtty, image, user);
       EXPECT_EQ(image[at], c.wantReg) << int(c.reg) << "/" << int(c.reg2) << " user " << user;
       EXPECT_EQ(image[at + 1], c.wantReg2) << int(c.reg) << "/" << int(c.reg2) << " user " << user;
       for (std::size_t offset : changed(before, image)) {

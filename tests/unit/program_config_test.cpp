@@ -1,4 +1,4 @@
-#include "app/program_config.hpp"
+#include "windows/program_config.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/map_surface.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -22,15 +22,15 @@ class ProgramConfigTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    config_.ConfigFilePath = dir_ / "dp3tools.cfg";
+    config_.configFilePath = dir_ / "dp3tools.cfg";
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   void writeFile(const std::string& bytes) {
-    std::ofstream(config_.ConfigFilePath, std::ios::binary) << bytes;
+    std::ofstream(config_.configFilePath, std::ios::binary) << bytes;
   }
   std::string fileBytes() const {
-    std::ifstream in(config_.ConfigFilePath, std::ios::binary);
+    std::ifstream in(config_.configFilePath, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
@@ -40,8 +40,8 @@ class ProgramConfigTest : public ::testing::Test {
 };
 
 TEST_F(ProgramConfigTest, MissingFileIsCreatedHoldingPortOne) {
-  EXPECT_EQ(LoadProgramConfig(config_, ui_), 1);
-  EXPECT_EQ(config_.ComPort, 1);
+  EXPECT_EQ(loadProgramConfig(config_, ui_), 1);
+  EXPECT_EQ(config_.comPort, 1);
   EXPECT_EQ(fileBytes(), std::string("\x01\x00\x00\x00", 4));
   EXPECT_TRUE(ui_.messages.empty());
 }
@@ -59,40 +59,40 @@ TEST_F(ProgramConfigTest, ShortFilesReplaceOnlyTheLowBytes) {
   };
   for (const auto& c : cases) {
     writeFile(c.bytes);
-    config_.ComPort = 0;
-    EXPECT_EQ(LoadProgramConfig(config_, ui_), 1);
-    EXPECT_EQ(config_.ComPort, c.port) << c.bytes.size() << " bytes";
+    config_.comPort = 0;
+    EXPECT_EQ(loadProgramConfig(config_, ui_), 1);
+    EXPECT_EQ(config_.comPort, c.port) << c.bytes.size() << " bytes";
     EXPECT_EQ(config_.portPath, "");
   }
 }
 
 TEST_F(ProgramConfigTest, DevicePathFollowsTheNumberAndSurvivesARoundTrip) {
-  config_.ComPort = 3;
+  config_.comPort = 3;
   config_.portPath = "/dev/serial/by-id/" + std::string(300, 'x');  // far past any old limit
-  ASSERT_EQ(SaveProgramConfig(config_, ui_), 1);
+  ASSERT_EQ(saveProgramConfig(config_, ui_), 1);
   EXPECT_EQ(fileBytes().substr(0, 4), std::string("\x03\x00\x00\x00", 4));
 
   ProgramConfig loaded;
-  loaded.ConfigFilePath = config_.ConfigFilePath;
-  ASSERT_EQ(LoadProgramConfig(loaded, ui_), 1);
-  EXPECT_EQ(loaded.ComPort, 3);
+  loaded.configFilePath = config_.configFilePath;
+  ASSERT_EQ(loadProgramConfig(loaded, ui_), 1);
+  EXPECT_EQ(loaded.comPort, 3);
   EXPECT_EQ(loaded.portPath, config_.portPath);
 }
 
 TEST_F(ProgramConfigTest, UnreadableFileIsReported) {
-  fs::create_directories(config_.ConfigFilePath);  // a folder where the file should be
-  config_.ComPort = 5;
-  EXPECT_EQ(LoadProgramConfig(config_, ui_), 0);
+  fs::create_directories(config_.configFilePath);  // a folder where the file should be
+  config_.comPort = 5;
+  EXPECT_EQ(loadProgramConfig(config_, ui_), 0);
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "Read file failed.");
   EXPECT_EQ(ui_.messages[0].caption, "Error");
-  EXPECT_EQ(config_.ComPort, 5);
+  EXPECT_EQ(config_.comPort, 5);
 }
 
 TEST_F(ProgramConfigTest, SaveIntoAMissingFolderCreatesIt) {
-  config_.ConfigFilePath = dir_ / "a" / "b" / "dp3tools.cfg";
-  config_.ComPort = 2;
-  EXPECT_EQ(SaveProgramConfig(config_, ui_), 1);
+  config_.configFilePath = dir_ / "a" / "b" / "dp3tools.cfg";
+  config_.comPort = 2;
+  EXPECT_EQ(saveProgramConfig(config_, ui_), 1);
   EXPECT_EQ(fileBytes(), std::string("\x02\x00\x00\x00", 4));
 }
 

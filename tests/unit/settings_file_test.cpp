@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -50,11 +50,11 @@ TEST_F(SettingsFile, SaveThenLoadIsByteIdenticalForRandomImages) {
     SettingsImage image{};
     for (auto& b : image) b = static_cast<std::uint8_t>(random());
     MapSurface ui;
-    ASSERT_TRUE(SaveSettingsFile(ui, image, dir_ / "keyer.eep"));
+    ASSERT_TRUE(saveSettingsFile(ui, image, dir_ / "keyer.eep"));
     const std::vector<std::uint8_t> onDisk = read(dir_ / "keyer.eep");
     ASSERT_EQ(onDisk, std::vector<std::uint8_t>(image.begin(), image.end()));
     SettingsImage loaded{};
-    ASSERT_TRUE(LoadSettingsFile(ui, loaded, dir_ / "keyer.eep"));
+    ASSERT_TRUE(loadSettingsFile(ui, loaded, dir_ / "keyer.eep"));
     ASSERT_EQ(loaded, image) << "round " << round;
     EXPECT_TRUE(ui.messages.empty());
   }
@@ -67,7 +67,7 @@ TEST_F(SettingsFile, LegacyFileIsConverted) {
   SettingsImage image{};
   image.fill(0x99);
   MapSurface ui;
-  ASSERT_TRUE(LoadSettingsFile(ui, image, write("old.eep", bytes)));
+  ASSERT_TRUE(loadSettingsFile(ui, image, write("old.eep", bytes)));
   EXPECT_EQ(image[288], 0x15);
   EXPECT_EQ(image[294], 0x42);
   EXPECT_EQ(image[8], 0);
@@ -104,7 +104,7 @@ TEST_F(SettingsFile, BadLoadsLeaveTheImageAndSayWhy) {
     SettingsImage image{};
     image.fill(0x5C);
     MapSurface ui;
-    EXPECT_FALSE(LoadSettingsFile(ui, image, path)) << c.name;
+    EXPECT_FALSE(loadSettingsFile(ui, image, path)) << c.name;
     ASSERT_EQ(ui.messages.size(), 1u) << c.name;
     EXPECT_EQ(ui.messages[0].text, c.message) << c.name;
     EXPECT_EQ(ui.messages[0].caption, "Error");
@@ -113,7 +113,7 @@ TEST_F(SettingsFile, BadLoadsLeaveTheImageAndSayWhy) {
   }
   SettingsImage image{};
   MapSurface ui;
-  EXPECT_FALSE(LoadSettingsFile(ui, image, dir_));
+  EXPECT_FALSE(loadSettingsFile(ui, image, dir_));
   EXPECT_EQ(ui.messages.at(0).text, "File Not Found");
 }
 
@@ -126,7 +126,7 @@ TEST_F(SettingsFile, SaveAppendsEepOnlyWhenTheNameHasNoExtension) {
     SettingsImage image{};
     image[0] = 0xAB;
     MapSurface ui;
-    ASSERT_TRUE(SaveSettingsFile(ui, image, dir_ / c.typed)) << c.typed;
+    ASSERT_TRUE(saveSettingsFile(ui, image, dir_ / c.typed)) << c.typed;
     EXPECT_TRUE(fs::exists(dir_ / c.saved)) << c.typed;
     EXPECT_EQ(read(dir_ / c.saved).size(), 300u) << c.typed;
     EXPECT_EQ(ui.text(id::kFileName), c.saved);
@@ -138,14 +138,14 @@ TEST_F(SettingsFile, FailedSaveKeepsTheOldFile) {
   SettingsImage image{};
   image.fill(0x21);
   MapSurface ui;
-  EXPECT_FALSE(SaveSettingsFile(ui, image, dir_ / "no" / "such" / "dir.eep"));
+  EXPECT_FALSE(saveSettingsFile(ui, image, dir_ / "no" / "such" / "dir.eep"));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "Can't open Settings file for write");
 
   // A directory in the file's place cannot be replaced; the directory stays.
   fs::create_directories(dir_ / "taken.eep" / "inside");
   MapSurface again;
-  EXPECT_FALSE(SaveSettingsFile(again, image, dir_ / "taken.eep"));
+  EXPECT_FALSE(saveSettingsFile(again, image, dir_ / "taken.eep"));
   EXPECT_EQ(again.messages.at(0).text, "Can't open Settings file for write");
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.eep" / "inside"));
   // No temporary file is left behind.

@@ -5,23 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
 #include "settings/mode_controls.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
 
 SettingsImage defaults() {
   SettingsImage image{};
-  ResetSettingsImage(image);
+  resetSettingsImage(image);
   return image;
 }
 
 MapSurface shownForm(const SettingsImage& image, int user) {
   MapSurface ui;
-  FillModeLists(ui);
-  ShowUserSettings(ui, image, user);
+  fillModeLists(ui);
+  showUserSettings(ui, image, user);
   return ui;
 }
 
@@ -35,9 +35,9 @@ TEST(SettingsForm, SidetoneFrequencyRoundTrips) {
     SettingsImage image = defaults();
     MapSurface ui = shownForm(image, 1);
     ui.setText(id::kStFreq, typed);
-    ASSERT_TRUE(StoreUserSettings(ui, image, 1)) << typed;
+    ASSERT_TRUE(storeUserSettings(ui, image, 1)) << typed;
     EXPECT_EQ(image[2], stored) << typed;
-    ShowUserSettings(ui, image, 1);
+    showUserSettings(ui, image, 1);
     EXPECT_EQ(ui.text(id::kStFreq), shown) << typed;
   }
   // A divisor of 0 leaves the box as it was.
@@ -45,7 +45,7 @@ TEST(SettingsForm, SidetoneFrequencyRoundTrips) {
   image[16 + 2] = 0;
   MapSurface ui;
   ui.setText(id::kStFreq, "1234");
-  ShowUserSettings(ui, image, 2);
+  showUserSettings(ui, image, 2);
   EXPECT_EQ(ui.text(id::kStFreq), "1234");
 }
 
@@ -87,12 +87,12 @@ TEST(SettingsForm, ChecksRunInTheirFixedOrderWithEachUsersText) {
     ui.setText(id::kMinWpm, "10");
     for (const Step& step : steps) ui.setText(step.control, step.bad);
     for (const Step& step : steps) {
-      EXPECT_FALSE(StoreUserSettings(ui, image, user));
+      EXPECT_FALSE(storeUserSettings(ui, image, user));
       EXPECT_EQ(lastMessage(ui), user == 2 && step.user2 ? step.user2 : step.user1);
       EXPECT_EQ(ui.messages.back().caption, "Error");
       ui.setText(step.control, step.good);
     }
-    ASSERT_TRUE(StoreUserSettings(ui, image, user));
+    ASSERT_TRUE(storeUserSettings(ui, image, user));
     const std::size_t b = user == 1 ? 0 : 16;
     const std::size_t e = user == 1 ? 288 : 294;
     const std::vector<std::uint8_t> block(image.begin() + b, image.begin() + b + 16);
@@ -141,7 +141,7 @@ TEST(SettingsForm, EdgesOfEachRange) {
     MapSurface ui = c.typed.empty() ? MapSurface() : shownForm(image, 1);
     for (const auto& [control, text] : c.typed) ui.setText(control, text);
     const std::string name = c.typed.empty() ? "empty form" : c.typed[0].second;
-    EXPECT_EQ(StoreUserSettings(ui, image, 1), *c.message == 0) << name;
+    EXPECT_EQ(storeUserSettings(ui, image, 1), *c.message == 0) << name;
     EXPECT_EQ(lastMessage(ui), c.message) << name;
     for (const auto& [offset, byte] : c.bytes) EXPECT_EQ(image[offset], byte) << name;
   }

@@ -8,7 +8,7 @@ namespace {
 TEST(SettingsImage, ResetWritesDefaultsOfBothUsersAndKeepsMessages) {
   SettingsImage image{};
   image.fill(0xA5);
-  ResetSettingsImage(image);
+  resetSettingsImage(image);
 
   const std::array<std::uint8_t, 16> user = {0, 15, 78, 50, 0, 0, 5, 30, 0, 0, 0, 50, 50, 7, 0, 15};
   const std::array<std::uint8_t, 6> extension = {0, 0, 0, 4, 0, 0};

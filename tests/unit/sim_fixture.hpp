@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/map_surface.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3::test {
 

@@ -6,19 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "app/map_surface.hpp"
 #include "firmware/firmware_image.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
 
 std::unique_ptr<FirmwareImage> testImage(const std::string& name) {
   auto image = std::make_unique<FirmwareImage>();
-  MapSurface ui;
-  EXPECT_GT(loadFirmwareFile(ui, *image, std::string(DP3_TEST_DATA "/") + name), 0) << name;
+  EXPECT_GT(loadFirmwareFile(*image, std::string(DP3_TEST_DATA "/") + name), 0) << name;
   return image;
 }
 
@@ -27,9 +26,9 @@ std::unique_ptr<FirmwareImage> testImage(const std::string& name) {
 class WatchingLink : public SimLink {
  public:
   WatchingLink(KeyerModel& model, const UploadShared& shared) : SimLink(model), shared_(shared) {}
-  bool CommWrite(std::span<const std::uint8_t> bytes) override {
+  bool commWrite(std::span<const std::uint8_t> bytes) override {
     peak = std::max(peak, shared_.uploadProgress.load());
-    return SimLink::CommWrite(bytes);
+    return SimLink::commWrite(bytes);
   }
   bool setBaudRate(int baud) override {
     return !(baud == kHostBaudRate && failReturn) && SimLink::setBaudRate(baud);
@@ -53,8 +52,8 @@ UploadRun upload(KeyerModel& model, const FirmwareImage& image, std::uint8_t var
   UploadShared shared;
   WatchingLink link(model, shared);
   link.failReturn = failReturn;
-  link.CommOpen();
-  uploadThread({link, image, variant, true, shared});
+  link.commOpen();
+  runUploadJob({link, image, variant, true, shared});
   EXPECT_TRUE(shared.uploadDone);
   return {shared.uploadResult, model.received(), shared.takeLogLines().size(), link.peak};
 }
@@ -153,14 +152,14 @@ TEST(Upload, FailedUploadLeavesTheBootloaderForRecovery) {
   SimLink link(model);
   MapSurface ui;
   KeyerInfo keyer;
-  ASSERT_EQ(TestInterface(ui, link, keyer), kVariantNoFirmware);
-  link.CommClose();
+  ASSERT_EQ(testInterface(ui, link, keyer), kVariantNoFirmware);
+  link.commClose();
   // The fault strikes once: the recovery upload goes through, and the keyer
   // then runs the image it was given.
-  ASSERT_EQ(upload(model, *image, keyer.IcVariant).result, kUploadCompleted);
-  EXPECT_EQ(TestInterface(ui, link, keyer), 31);
-  EXPECT_EQ(keyer.IcVariant, kVariantLark);
-  EXPECT_EQ(keyer.FirmwareRevision, 104);
+  ASSERT_EQ(upload(model, *image, keyer.icVariant).result, kUploadCompleted);
+  EXPECT_EQ(testInterface(ui, link, keyer), 31);
+  EXPECT_EQ(keyer.icVariant, kVariantLark);
+  EXPECT_EQ(keyer.firmwareRevision, 104);
 }
 
 TEST(SimFaults, ParsesFaultNames) {

@@ -1,4 +1,4 @@
-#include "firmware/uploader_window.hpp"
+#include "windows/uploader_window.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/map_surface.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {

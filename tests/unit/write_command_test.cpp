@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "app/control_ids.hpp"
-#include "app/keyer_commands.hpp"
-#include "app/map_surface.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/settings_form.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {
@@ -17,8 +17,8 @@ namespace {
 class DroppingLink : public SimLink {
  public:
   DroppingLink(KeyerModel& model, int failingWrite) : SimLink(model), failingWrite_(failingWrite) {}
-  bool CommWrite(std::span<const std::uint8_t> bytes) override {
-    return ++writes_ != failingWrite_ && SimLink::CommWrite(bytes);
+  bool commWrite(std::span<const std::uint8_t> bytes) override {
+    return ++writes_ != failingWrite_ && SimLink::commWrite(bytes);
   }
   int writes_ = 0;
 
@@ -26,13 +26,13 @@ class DroppingLink : public SimLink {
   int failingWrite_;
 };
 
-TEST(WriteCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
+TEST(writeCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
   // The interface test's writes and bytes, which come first every time.
   KeyerModel probe;
   DroppingLink probeLink(probe, 0);
   MapSurface probeUi;
   KeyerInfo probeKeyer;
-  TestInterface(probeUi, probeLink, probeKeyer);
+  testInterface(probeUi, probeLink, probeKeyer);
   const int t = probeLink.writes_;
 
   struct Case {
@@ -59,11 +59,11 @@ TEST(WriteCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
     KeyerInfo keyer;
     MapSurface ui;
     SettingsImage image{};
-    ResetSettingsImage(image);
-    ShowUserSettings(ui, image, 1);
+    resetSettingsImage(image);
+    showUserSettings(ui, image, 1);
     ui.setText(id::kOperationStatus, ">DP OK");
     ui.setText(c.control, c.text);
-    EXPECT_EQ(WriteCommand(ui, link, keyer, image, 1), c.sent) << c.failingWrite << c.text;
+    EXPECT_EQ(writeCommand(ui, link, keyer, image, 1), c.sent) << c.failingWrite << c.text;
     EXPECT_EQ(ui.text(id::kOperationStatus), c.status) << c.failingWrite << c.text;
     EXPECT_EQ(ui.messages.empty() ? "" : ui.messages[0].text, std::string(c.message));
     if (c.failingWrite) {

@@ -3,12 +3,12 @@
 #include <array>
 #include <filesystem>
 
-#include "app/control_ids.hpp"
-#include "app/control_surface.hpp"
-#include "app/program_config.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "link/link.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/control_surface.hpp"
+#include "windows/program_config.hpp"
 
 namespace dp3 {
 
@@ -36,17 +36,17 @@ class MainWindow {
  public:
   MainWindow(ControlSurface& ui, SettingsImage& image, KeyerInfo& keyer, ProgramConfig& config);
 
-  int ActiveUser() const { return activeUser_; }  // 1 or 2
-  int ActiveBank() const { return activeBank_; }  // 1 or 2
-  bool BusyFlag() const { return busy_; }
-  int StatusCountdown() const { return statusCountdown_; }
+  int activeUser() const { return activeUser_; }  // 1 or 2
+  int activeBank() const { return activeBank_; }  // 1 or 2
+  bool busyFlag() const { return busy_; }
+  int statusCountdown() const { return statusCountdown_; }
 
   // Radios, bank shown, port label, the start-up lock and the three lists.
   void setUp();
 
-  void LockControls();
-  void UnlockControls();
-  void StartupLock();
+  void lockControls();
+  void unlockControls();
+  void startupLock();
 
   // A keyer command in three steps, so the front end can run the middle one
   // off the window thread. begin locks the buttons and closes the port; it is

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/control_surface.hpp"
 #include "link/link.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -19,12 +19,12 @@ inline constexpr int kTestFailed = -1;
 
 // What the last interface test found; kept until the next test.
 struct KeyerInfo {
-  std::uint8_t FirmwareVersion = 0;
-  std::uint8_t FirmwareRevision = 0;
-  std::uint8_t IcVariant = 0;
+  std::uint8_t firmwareVersion = 0;
+  std::uint8_t firmwareRevision = 0;
+  std::uint8_t icVariant = 0;
 };
 
-// "DP Fail:comm open" and its kin for a CommOpen code.
+// "DP Fail:comm open" and its kin for a commOpen code.
 std::string commOpenText(int code);
 // "ORCA", "ROOK", "LARK", "PIKA" for codes 1-4, "" otherwise.
 std::string variantName(std::uint8_t variant);
@@ -33,6 +33,6 @@ std::string variantName(std::uint8_t variant);
 // version and revision and identifies the IC. Shows its texts in the status
 // line (4061) and the IC line (4079) of ui. Returns -1 on failure, 5 when only
 // the bootloader answers, else the firmware version.
-int TestInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+int testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer);
 
 }  // namespace dp3

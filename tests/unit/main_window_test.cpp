@@ -1,15 +1,14 @@
-// The main window, port window and About logic over a plain map surface.
+// The main window logic over a plain map surface.
+#include "windows/main_window.hpp"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/about_window.hpp"
-#include "app/control_ids.hpp"
-#include "app/main_window.hpp"
-#include "link/port_selection.hpp"
 #include "sim_fixture.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 namespace {
@@ -32,11 +31,11 @@ TEST_P(UnlockControlsTest, EnablesByFirmwareVersionAndVariant) {
   ProgramConfig config;
   MainWindow window(ui, image, keyer, config);
   window.setUp();
-  window.LockControls();
+  window.lockControls();
   for (int id : {id::kTestDp, id::kReadDp, id::kUser1, id::kBank2, id::kSetComPort}) {
     EXPECT_FALSE(ui.isEnabled(id)) << id;
   }
-  window.UnlockControls();
+  window.unlockControls();
   for (int id : {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     EXPECT_TRUE(ui.isEnabled(id)) << id;
   }
@@ -61,7 +60,7 @@ TEST(MainWindowTest, StartUpLocksTheKeyerButtonsAndFillsTheLists) {
   SettingsImage image{};
   KeyerInfo keyer;
   ProgramConfig config;
-  config.ComPort = 3;
+  config.comPort = 3;
   MainWindow window(ui, image, keyer, config);
   window.setUp();
   for (int id : {id::kWriteDp, id::kReadDp, id::kFwUpdate, id::kReadConfigFile,
@@ -85,13 +84,13 @@ TEST(MainWindowTest, SecondCommandWhileBusyDoesNothing) {
   MainWindow window(sim.ui, image, sim.keyer, config);
   window.setUp();
   ASSERT_TRUE(window.beginKeyerCommand(sim.link));
-  EXPECT_TRUE(window.BusyFlag());
+  EXPECT_TRUE(window.busyFlag());
   EXPECT_FALSE(window.beginKeyerCommand(sim.link));
-  EXPECT_TRUE(window.BusyFlag());
+  EXPECT_TRUE(window.busyFlag());
   EXPECT_TRUE(sim.wire().empty());
   window.endKeyerCommand();
-  EXPECT_FALSE(window.BusyFlag());
-  EXPECT_EQ(window.StatusCountdown(), kStatusTicks);
+  EXPECT_FALSE(window.busyFlag());
+  EXPECT_EQ(window.statusCountdown(), kStatusTicks);
 }
 
 TEST(MainWindowTest, KeyerCommandClosesAnOpenPortFirst) {
@@ -100,9 +99,9 @@ TEST(MainWindowTest, KeyerCommandClosesAnOpenPortFirst) {
   ProgramConfig config;
   MainWindow window(sim.ui, image, sim.keyer, config);
   window.setUp();
-  ASSERT_EQ(sim.link.CommOpen(), kCommOpenOk);
+  ASSERT_EQ(sim.link.commOpen(), kCommOpenOk);
   ASSERT_TRUE(window.beginKeyerCommand(sim.link));
-  EXPECT_FALSE(sim.link.PortOpenFlag());
+  EXPECT_FALSE(sim.link.portOpenFlag());
   window.endKeyerCommand();
 }
 
@@ -155,7 +154,7 @@ TEST(MainWindowTest, StatusIsNotClearedWhileACommandRuns) {
   for (int tick = 0; tick < 2 * kStatusTicks; ++tick) window.onTimer();
   EXPECT_EQ(sim.ui.text(id::kOperationStatus), ">Reading");
   window.endKeyerCommand();
-  EXPECT_EQ(window.StatusCountdown(), kStatusTicks);
+  EXPECT_EQ(window.statusCountdown(), kStatusTicks);
 }
 
 TEST(MainWindowTest, ResetShowsDefaultsAndKeepsTheRadios) {
@@ -179,81 +178,10 @@ TEST(MainWindowTest, ExitClosesThePort) {
   SettingsImage image{};
   ProgramConfig config;
   MainWindow window(sim.ui, image, sim.keyer, config);
-  ASSERT_EQ(sim.link.CommOpen(), kCommOpenOk);
+  ASSERT_EQ(sim.link.commOpen(), kCommOpenOk);
   window.onExit(sim.link);
-  EXPECT_FALSE(sim.link.PortOpenFlag());
+  EXPECT_FALSE(sim.link.portOpenFlag());
   EXPECT_FALSE(sim.ui.isEnabled(id::kTestDp));
 }
-
-struct PortCase {
-  const char* name;
-  std::string configured;
-  int selected;
-};
-
-class PortWindowTest : public ::testing::TestWithParam<PortCase> {};
-
-TEST_P(PortWindowTest, ListsDevicesAndSelectsTheConfiguredOne) {
-  const PortCase& c = GetParam();
-  MapSurface ui;
-  ProgramConfig config;
-  config.portPath = c.configured;
-  const PortSelection ports =
-      OpenPortWindow(ui, config, {{"/dev/ttyACM0", ""}, {"/dev/ttyUSB3", "FTDI FT232R USB UART"}});
-  EXPECT_EQ(ui.control(id::kPortList).entries,
-            (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB3  FTDI FT232R USB UART"}));
-  EXPECT_EQ(ui.selectedEntry(id::kPortList), c.selected);
-  EXPECT_EQ(ports.PortSelection, c.selected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Configured, PortWindowTest,
-                         ::testing::Values(PortCase{"second", "/dev/ttyUSB3", 1},
-                                           PortCase{"first", "/dev/ttyACM0", 0},
-                                           PortCase{"not_present", "/dev/ttyUSB9", -1},
-                                           PortCase{"none_chosen", "", -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PortWindowTest, OkSavesTheChosenDeviceAndNoChoiceKeepsThePort) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("dp3_port_window_test_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  MapSurface ui;
-  ProgramConfig config;
-  config.ComPort = 1;
-  config.ConfigFilePath = dir / "dp3tools.cfg";
-  std::filesystem::remove(config.ConfigFilePath);
-  PortSelection ports = OpenPortWindow(ui, config, {{"/dev/ttyUSB3", ""}});
-
-  EXPECT_FALSE(AcceptPortWindow(ui, config, ports));  // nothing selected
-  EXPECT_EQ(config.ComPort, 1);
-  EXPECT_FALSE(std::filesystem::exists(config.ConfigFilePath));
-
-  ui.selectEntry(id::kPortList, 0);
-  EXPECT_TRUE(AcceptPortWindow(ui, config, ports));
-  EXPECT_EQ(config.portPath, "/dev/ttyUSB3");
-  EXPECT_EQ(config.ComPort, 3);
-  std::ifstream file(config.ConfigFilePath, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, std::string("\x03\0\0\0/dev/ttyUSB3", 16));
-  EXPECT_EQ(portLabelText(config), "com:/dev/ttyUSB3");
-  EXPECT_TRUE(ui.messages.empty());
-  std::filesystem::remove_all(dir);
-}
-
-TEST(AboutWindowTest, ShowsVersionAndSystemAndTakesTheVerboseBoxOnOk) {
-  MapSurface ui;
-  AboutState state;
-  OpenAboutWindow(ui, state);
-  EXPECT_EQ(ui.text(id::kAboutVersion), "Ver 5.3, Built 12:08:37, Apr 29 2019");
-  EXPECT_EQ(ui.text(id::kAboutSystem), "Operating System is Linux");
-  EXPECT_FALSE(ui.text(id::kAboutGuide).empty());
-  EXPECT_FALSE(ui.isChecked(id::kVerboseMode));
-  ui.setChecked(id::kVerboseMode, true);
-  AcceptAboutWindow(ui, state);
-  EXPECT_TRUE(state.VerboseFlag);
-  OpenAboutWindow(ui, state);
-  EXPECT_TRUE(ui.isChecked(id::kVerboseMode));
-}
-
 }  // namespace
 }  // namespace dp3

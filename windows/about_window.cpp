@@ -1,8 +1,8 @@
-#include "app/about_window.hpp"
+#include "windows/about_window.hpp"
 
 #include <sys/utsname.h>
 
-#include "app/control_ids.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -16,15 +16,15 @@ std::string systemLine() {
   return std::string("Operating System is ") + name.sysname;
 }
 
-void OpenAboutWindow(ControlSurface& ui, const AboutState& state) {
+void openAboutWindow(ControlSurface& ui, const AboutState& state) {
   ui.setText(id::kAboutVersion, versionLine());
   ui.setText(id::kAboutSystem, systemLine());
   ui.setText(id::kAboutGuide, kGuideAddress);
-  ui.setChecked(id::kVerboseMode, state.VerboseFlag);
+  ui.setChecked(id::kVerboseMode, state.verboseFlag);
 }
 
-void AcceptAboutWindow(const ControlSurface& ui, AboutState& state) {
-  state.VerboseFlag = ui.isChecked(id::kVerboseMode);
+void acceptAboutWindow(const ControlSurface& ui, AboutState& state) {
+  state.verboseFlag = ui.isChecked(id::kVerboseMode);
 }
 
 }  // namespace dp3

@@ -1,12 +1,12 @@
-#include "app/keyer_commands.hpp"
+#include "windows/keyer_commands.hpp"
 
 #include <cstdio>
 #include <span>
 
-#include "app/control_ids.hpp"
 #include "link/host_commands.hpp"
 #include "settings/messages.hpp"
 #include "settings/settings_form.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -17,11 +17,11 @@ std::string voltsText(std::uint8_t reply) {
   return text;
 }
 
-int TestCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+int testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
   for (int field : {id::kOperationStatus, id::kVolts, id::kPotValue, id::kPushButtons}) {
     ui.setText(field, "");
   }
-  const int result = TestInterface(ui, link, keyer);
+  const int result = testInterface(ui, link, keyer);
   if (result < 0) {
     ui.setText(id::kOperationStatus, kStatusError);
     return result;
@@ -31,24 +31,24 @@ int TestCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
     return result;
   }
   ui.setText(id::kOperationStatus, kStatusOk);
-  ui.setText(id::kPotValue, "PotValue: " + std::to_string(GetPotValue(link)));
-  if (keyer.IcVariant != kVariantPika) {
-    ui.setText(id::kPushButtons, "PB:" + std::to_string(GetPushButtons(link)));
+  ui.setText(id::kPotValue, "PotValue: " + std::to_string(getPotValue(link)));
+  if (keyer.icVariant != kVariantPika) {
+    ui.setText(id::kPushButtons, "PB:" + std::to_string(getPushButtons(link)));
   }
-  ui.setText(id::kVolts, voltsText(GetSupplyVoltage(link)));
+  ui.setText(id::kVolts, voltsText(getSupplyVoltage(link)));
   return result;
 }
 
-bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
-  if (TestInterface(ui, link, keyer) < 0) {
+bool readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
+  if (testInterface(ui, link, keyer) < 0) {
     ui.setText(id::kOperationStatus, kStatusError);
     return false;
   }
   ui.setText(id::kOperationStatus, kStatusReading);
   SettingsImage scratch = image;
   const bool complete =
-      ReadSettingsBlock(link, std::span(scratch).first<kSettingsBlockSize>()) &&
-      ReadExtensionBlock(link, std::span(scratch).subspan<kExtensionOffset, kExtensionBlockSize>());
+      readSettingsBlock(link, std::span(scratch).first<kSettingsBlockSize>()) &&
+      readExtensionBlock(link, std::span(scratch).subspan<kExtensionOffset, kExtensionBlockSize>());
   if (!complete) {
     ui.setText(id::kOperationStatus, kStatusReadFailed);
     return false;
@@ -58,19 +58,19 @@ bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage
   return true;
 }
 
-bool WriteCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
+bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
                   int user) {
-  if (TestInterface(ui, link, keyer) < 0) {
+  if (testInterface(ui, link, keyer) < 0) {
     ui.setText(id::kOperationStatus, kStatusError);
     return false;
   }
-  if (!StoreUserSettings(ui, image, user) || !StoreMessages(ui, image)) return false;
+  if (!storeUserSettings(ui, image, user) || !storeMessages(ui, image)) return false;
   ui.setText(id::kOperationStatus, kStatusWriting);
   const bool sent =
-      WriteExtensionBlock(
+      writeExtensionBlock(
           link,
           std::span<const std::uint8_t>(image).subspan<kExtensionOffset, kExtensionBlockSize>()) &&
-      WriteSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
+      writeSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
   if (!sent) {
     ui.setText(id::kOperationStatus, kStatusWriteFailed);
     return false;

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/control_surface.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -12,9 +12,9 @@ namespace dp3 {
 // number first (little-endian), then the device path, so a reader that takes
 // only the first 4 bytes still finds the number.
 struct ProgramConfig {
-  std::int32_t ComPort = 0;
+  std::int32_t comPort = 0;
   std::string portPath;  // the device, e.g. /dev/ttyUSB0; empty until chosen
-  std::filesystem::path ConfigFilePath;
+  std::filesystem::path configFilePath;
 };
 
 // dp3tools.cfg beside the executable when one is there (portable use), else
@@ -29,9 +29,9 @@ std::int32_t portNumberOf(const std::string& devicePath);
 
 // Reads the file; a missing one is created holding port 1. Returns 1, or 0
 // after a read error (reported on ui).
-int LoadProgramConfig(ProgramConfig& config, ControlSurface& ui);
+int loadProgramConfig(ProgramConfig& config, ControlSurface& ui);
 // Writes the file; returns 0 after a write error (reported on ui). A file
 // that cannot be created is not reported.
-int SaveProgramConfig(const ProgramConfig& config, ControlSurface& ui);
+int saveProgramConfig(const ProgramConfig& config, ControlSurface& ui);
 
 }  // namespace dp3

@@ -1,9 +1,9 @@
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 
 #include <cstdio>
 
-#include "app/control_ids.hpp"
 #include "link/host_commands.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -49,11 +49,11 @@ std::string variantName(std::uint8_t variant) {
   }
 }
 
-int TestInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+int testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
   ui.setText(id::kInterfaceStatus, "Testing DP Interface    ");
 
-  if (!link.PortOpenFlag()) {
-    const int code = link.CommOpen();
+  if (!link.portOpenFlag()) {
+    const int code = link.commOpen();
     if (code != kCommOpenOk) {
       ui.setText(id::kInterfaceStatus, commOpenText(code));
       return kTestFailed;
@@ -67,7 +67,7 @@ int TestInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
   }
   if (*echo == host::kEchoBootloader) {
     ui.setText(id::kInterfaceStatus, "DP Fail:No O/S");
-    keyer.IcVariant = kVariantNoFirmware;
+    keyer.icVariant = kVariantNoFirmware;
     return kVariantNoFirmware;
   }
   if (*echo != host::kEchoHostFirmware) {
@@ -76,25 +76,25 @@ int TestInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
   }
 
   // A failed read leaves the value from the last test, as the keyer expects.
-  if (const auto v = queryByte(link, host::GetFirmwareVersion)) keyer.FirmwareVersion = *v;
-  if (const auto r = queryByte(link, host::GetFirmwareRevision)) keyer.FirmwareRevision = *r;
+  if (const auto v = queryByte(link, host::GetFirmwareVersion)) keyer.firmwareVersion = *v;
+  if (const auto r = queryByte(link, host::GetFirmwareRevision)) keyer.firmwareRevision = *r;
 
-  if (keyer.FirmwareVersion < kOldestSupportedVersion) {
+  if (keyer.firmwareVersion < kOldestSupportedVersion) {
     ui.setText(id::kInterfaceStatus, "Only supports DP3");
     return kTestFailed;
   }
 
   // Version 30 before revision 4 predates the IC type query: those are all ORCA.
-  if (keyer.FirmwareVersion > kOldestSupportedVersion || keyer.FirmwareRevision >= 4) {
-    keyer.IcVariant = GetIcType(link);
+  if (keyer.firmwareVersion > kOldestSupportedVersion || keyer.firmwareRevision >= 4) {
+    keyer.icVariant = getIcType(link);
   } else {
-    keyer.IcVariant = kVariantOrca;
+    keyer.icVariant = kVariantOrca;
   }
 
-  const int version = keyer.FirmwareVersion;
-  const int revision = keyer.FirmwareRevision;
+  const int version = keyer.firmwareVersion;
+  const int revision = keyer.firmwareRevision;
   std::string status;
-  switch (keyer.IcVariant) {
+  switch (keyer.icVariant) {
     case kVariantOrca:
       status = format("DP F/W ver %d.%02d", version, revision);
       break;
@@ -112,10 +112,10 @@ int TestInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
       status = format("DP F/W ver %d.%02d", version, revision) + ", IC ?";
       break;
   }
-  const std::string name = variantName(keyer.IcVariant);
+  const std::string name = variantName(keyer.icVariant);
   if (!name.empty()) ui.setText(id::kIcLine, "DP IC: " + name);
   ui.setText(id::kInterfaceStatus, status);
-  return keyer.FirmwareVersion;
+  return keyer.firmwareVersion;
 }
 
 }  // namespace dp3

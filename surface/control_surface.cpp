@@ -1,9 +1,9 @@
-#include "app/control_surface.hpp"
+#include "surface/control_surface.hpp"
 
 #include <charconv>
 #include <string>
 
-#include "app/map_surface.hpp"
+#include "surface/map_surface.hpp"
 
 namespace dp3 {
 

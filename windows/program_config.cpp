@@ -1,4 +1,4 @@
-#include "app/program_config.hpp"
+#include "windows/program_config.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,12 +43,12 @@ std::int32_t portNumberOf(const std::string& devicePath) {
   return static_cast<std::int32_t>(std::stol(devicePath.substr(start)));
 }
 
-int LoadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
-  std::FILE* file = std::fopen(config.ConfigFilePath.c_str(), "rb");
+int loadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
+  std::FILE* file = std::fopen(config.configFilePath.c_str(), "rb");
   if (!file) {
-    config.ComPort = 1;
+    config.comPort = 1;
     config.portPath.clear();
-    SaveProgramConfig(config, ui);
+    saveProgramConfig(config, ui);
     return 1;
   }
   std::vector<char> bytes;
@@ -63,22 +63,22 @@ int LoadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
     return 0;
   }
   // A short file replaces only the low-order bytes of the number.
-  std::uint32_t port = static_cast<std::uint32_t>(config.ComPort);
+  std::uint32_t port = static_cast<std::uint32_t>(config.comPort);
   for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
     port &= ~(0xFFu << (8 * i));
     port |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
   }
-  config.ComPort = static_cast<std::int32_t>(port);
+  config.comPort = static_cast<std::int32_t>(port);
   config.portPath = bytes.size() > 4 ? std::string(bytes.begin() + 4, bytes.end()) : std::string();
   return 1;
 }
 
-int SaveProgramConfig(const ProgramConfig& config, ControlSurface& ui) {
+int saveProgramConfig(const ProgramConfig& config, ControlSurface& ui) {
   std::error_code error;
-  std::filesystem::create_directories(config.ConfigFilePath.parent_path(), error);
-  std::ofstream file(config.ConfigFilePath, std::ios::binary | std::ios::trunc);
+  std::filesystem::create_directories(config.configFilePath.parent_path(), error);
+  std::ofstream file(config.configFilePath, std::ios::binary | std::ios::trunc);
   if (!file) return 1;  // not created: nothing is reported
-  const auto port = static_cast<std::uint32_t>(config.ComPort);
+  const auto port = static_cast<std::uint32_t>(config.comPort);
   const char number[4] = {static_cast<char>(port & 0xFF), static_cast<char>((port >> 8) & 0xFF),
                           static_cast<char>((port >> 16) & 0xFF),
                           static_cast<char>((port >> 24) & 0xFF)};

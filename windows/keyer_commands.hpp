@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/control_surface.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "link/link.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -31,18 +31,18 @@ std::string voltsText(std::uint8_t reply);
 
 // Test DP: the interface test, then the live readings after ">DP OK".
 // Returns the interface test's result.
-int TestCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+int testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
 
 // Read DP: the interface test, then both settings blocks. The image is
 // replaced only when all 300 bytes arrived; otherwise it stays as it was and
 // ">Read Failed" is shown. Returns true when the image was replaced.
-bool ReadCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image);
+bool readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image);
 
 // Write DP: the interface test, then the user's form and the messages are
 // stored and checked (a refusal shows its message and sends nothing), then the
 // 12 extension bytes and the 288-byte block go to the keyer, which gets 3 s to
 // store them before "Done". A write the keyer did not take shows ">Write Failed".
 // Returns true when the keyer took both blocks.
-bool WriteCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image, int user);
+bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image, int user);
 
 }  // namespace dp3

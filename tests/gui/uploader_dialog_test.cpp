@@ -1,14 +1,15 @@
 // The uploader window opened from FW Update, against the in-process simulated keyer.
+#include "ui/uploader_dialog.hpp"
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/control_ids.hpp"
 #include "gui_support.hpp"
+#include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
-#include "ui/uploader_dialog.hpp"
 
 using namespace dp3;
 using dp3::gui_test::Window;
@@ -52,7 +53,7 @@ class UploaderWindowTest : public QObject {
   void fullUpload() {
     Window w;
     w.runCommand(id::kTestDp);
-    w.dialog->about().VerboseFlag = true;
+    w.dialog->about().verboseFlag = true;
     const std::size_t before = w.model.received().size();
     inUploader(w, [&](ui::UploaderDialog& uploader) {
       QCOMPARE(uploader.windowTitle(), QString("Ditpulse 3 Firmware Uploader"));
@@ -100,7 +101,7 @@ class UploaderWindowTest : public QObject {
     QVERIFY(std::search(wire.begin() + static_cast<std::ptrdiff_t>(before), wire.end(),
                         opening.begin(), opening.end()) != wire.end());
     // FW Update ends with a Test of the keyer.
-    QVERIFY(w.dialog->logic().StatusCountdown() == 12);
+    QVERIFY(w.dialog->logic().statusCountdown() == 12);
     QVERIFY(!w.text(id::kInterfaceStatus).empty());
   }
 
@@ -139,8 +140,8 @@ class UploaderWindowTest : public QObject {
     SimConfig silent;
     silent.fault.kind = FaultKind::Silence;
     Window w(silent);
-    w.dialog->keyer().FirmwareVersion = 31;  // as after an earlier Test
-    w.dialog->logic().UnlockControls();
+    w.dialog->keyer().firmwareVersion = 31;  // as after an earlier Test
+    w.dialog->logic().unlockControls();
     inUploader(w, [&](ui::UploaderDialog& uploader) {
       load(uploader, dataFile("lark_full.hex"));
       QSignalSpy started(&uploader, &ui::UploaderDialog::programStarted);
@@ -152,4 +153,4 @@ class UploaderWindowTest : public QObject {
 };
 
 QTEST_MAIN(UploaderWindowTest)
-#include "uploader_window_test.moc"
+#include "uploader_dialog_test.moc"

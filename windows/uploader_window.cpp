@@ -1,6 +1,6 @@
-#include "firmware/uploader_window.hpp"
+#include "windows/uploader_window.hpp"
 
-#include "app/control_ids.hpp"
+#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -31,12 +31,12 @@ bool checkProgram(ControlSurface& ui, Link& link, KeyerInfo& keyer, const Loaded
     ui.setText(id::kUploadStatus, "Error: Zero Length File !");
     return false;
   }
-  if (link.PortOpenFlag()) link.CommClose();
-  if (TestInterface(ui, link, keyer) < 0) {
+  if (link.portOpenFlag()) link.commClose();
+  if (testInterface(ui, link, keyer) < 0) {
     ui.showMessage("DP not connected", "Error");
     return false;
   }
-  if (const std::string refusal = compatibilityError(keyer.IcVariant, loaded.version.kind);
+  if (const std::string refusal = compatibilityError(keyer.icVariant, loaded.version.kind);
       !refusal.empty()) {
     ui.setText(id::kUploadStatus, refusal);
     return false;
@@ -75,7 +75,9 @@ void UploaderWindow::onLoad(const std::string& path) {
   if (!image_) image_ = std::make_unique<FirmwareImage>();
   ui_.setText(id::kUploadStatus, "Opening File");
   ui_.setText(id::kUploadPath, path);
-  loaded_.records = loadFirmwareFile(ui_, *image_, path, &loadDetail_);
+  loaded_.records = loadFirmwareFile(*image_, path, &loadDetail_, [this](int percent) {
+    ui_.setProgress(id::kUploadProgress, percent);
+  });
   if (loaded_.records <= 0) {
     ui_.setText(id::kUploadStatus, "File Error");
     return;
@@ -95,11 +97,11 @@ void UploaderWindow::onProgram() {
   ui_.setEnabled(id::kProgram, false);
   ui_.setEnabled(id::kUploaderExit, false);
   shared_.reset();
-  const bool recovery = keyer_.IcVariant == kVariantNoFirmware;
+  const bool recovery = keyer_.icVariant == kVariantNoFirmware;
   ui_.setText(id::kUploadStatus,
               recovery ? "Programming DPUSB in Recovery mode...." : "Programming DPUSB....");
   worker_ =
-      std::thread(uploadThread, UploadJob{link_, *image_, keyer_.IcVariant, verbose_, shared_});
+      std::thread(runUploadJob, UploadJob{link_, *image_, keyer_.icVariant, verbose_, shared_});
   timerActive_ = true;
 }
 

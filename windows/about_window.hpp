@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/control_surface.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -14,7 +14,7 @@ inline constexpr const char* kGuideAddress = "Operating guide: README.md in the 
 
 // Process-wide: the uploader logs every block while set. Not saved between runs.
 struct AboutState {
-  bool VerboseFlag = false;
+  bool verboseFlag = false;
 };
 
 // "Ver 5.3, Built 12:08:37, Apr 29 2019".
@@ -23,8 +23,8 @@ std::string versionLine();
 std::string systemLine();
 
 // Fills the About window: version, system, guide line, the verbose box.
-void OpenAboutWindow(ControlSurface& ui, const AboutState& state);
+void openAboutWindow(ControlSurface& ui, const AboutState& state);
 // OK: the verbose flag follows the box. Closing otherwise leaves it alone.
-void AcceptAboutWindow(const ControlSurface& ui, AboutState& state);
+void acceptAboutWindow(const ControlSurface& ui, AboutState& state);
 
 }  // namespace dp3

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/control_surface.hpp"
+#include "surface/control_surface.hpp"
 
 namespace dp3 {
 

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/control_ids.hpp"
 #include "gui_support.hpp"
 #include "settings/settings_image.hpp"
+#include "surface/control_ids.hpp"
 #include "ui/about_dialog.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/port_dialog.hpp"
@@ -147,7 +147,7 @@ class MainWindowTest : public QObject {
     for (int id : {id::kReadDp, id::kWriteDp, id::kRtty}) QCOMPARE(w.enabled(id), readWrite);
     // The lock step leaves the file buttons enabled after any keyer command.
     QVERIFY(w.enabled(id::kReadConfigFile) && w.enabled(id::kWriteConfigFile));
-    QCOMPARE(w.dialog->logic().StatusCountdown(), 12);
+    QCOMPARE(w.dialog->logic().statusCountdown(), 12);
   }
 
   void failedTestShowsError() {
@@ -229,7 +229,7 @@ class MainWindowTest : public QObject {
     w.surface().setText(id::kRatio, "70");
     w.click(id::kUser2);
     QCOMPARE(w.messages, QStringList{"Error: Ratio must be between 33 and 66"});
-    QCOMPARE(w.dialog->logic().ActiveUser(), 1);
+    QCOMPARE(w.dialog->logic().activeUser(), 1);
     QVERIFY(w.surface().isChecked(id::kUser1) && !w.surface().isChecked(id::kUser2));
     QVERIFY(w.shown(id::kCallsignUser1));
 
@@ -237,7 +237,7 @@ class MainWindowTest : public QObject {
     w.surface().setText(id::kRatio, "40");
     w.click(id::kUser2);
     QVERIFY(w.messages.isEmpty());
-    QCOMPARE(w.dialog->logic().ActiveUser(), 2);
+    QCOMPARE(w.dialog->logic().activeUser(), 2);
     QVERIFY(!w.surface().isChecked(id::kUser1) && w.surface().isChecked(id::kUser2));
     QCOMPARE(int(w.dialog->image()[user_field::Ratio]), 40);
     QCOMPARE(w.dialog->image()[user_field::SpacingReg] & 0x80, 0x80);
@@ -341,7 +341,7 @@ class MainWindowTest : public QObject {
       QVERIFY(w.shown(id::kMsg7 + i) && w.shown(id::kMsgLabel7 + i));
     }
     QCOMPARE(w.dialog->image()[user_field::SpacingReg] & 0x40, 0x40);
-    QCOMPARE(w.dialog->logic().ActiveBank(), 2);
+    QCOMPARE(w.dialog->logic().activeBank(), 2);
     // Both banks sit in the same place.
     QTRY_COMPARE(w.widget(id::kMsg7)->geometry(), firstPlace);
     w.click(id::kBank1);
@@ -539,9 +539,9 @@ class MainWindowTest : public QObject {
     });
     w.click(id::kSetComPort);
     QCOMPARE(w.config.portPath, std::string("/dev/ttyTEST7"));
-    QCOMPARE(w.config.ComPort, 7);
+    QCOMPARE(w.config.comPort, 7);
     QCOMPARE(w.text(id::kComPortLabel), std::string("com:/dev/ttyTEST7"));
-    QFile saved(QString::fromStdString(w.config.ConfigFilePath.string()));
+    QFile saved(QString::fromStdString(w.config.configFilePath.string()));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray("\x07\0\0\0/dev/ttyTEST7", 17));
 
@@ -572,7 +572,7 @@ class MainWindowTest : public QObject {
       QTest::mouseClick(about->surface().widget(id::kAboutOk), Qt::LeftButton);
     });
     w.click(id::kAbout);
-    QVERIFY(w.dialog->about().VerboseFlag);
+    QVERIFY(w.dialog->about().verboseFlag);
 
     // Closed from its title bar: the flag stays.
     gui_test::onNextModal([](QWidget* modal) {
@@ -582,7 +582,7 @@ class MainWindowTest : public QObject {
       about->close();
     });
     w.click(id::kAbout);
-    QVERIFY(w.dialog->about().VerboseFlag);
+    QVERIFY(w.dialog->about().verboseFlag);
   }
 
   void inputHeldOffWhileACommandRuns() {
@@ -614,14 +614,14 @@ class MainWindowTest : public QObject {
   void exitClosesThePort() {
     Window w;
     w.runCommand(id::kTestDp);
-    QVERIFY(w.simLink().PortOpenFlag());
+    QVERIFY(w.simLink().portOpenFlag());
     QSignalSpy finished(w.dialog.get(), &QDialog::finished);
     w.click(id::kExit);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toInt(), 0);
-    QVERIFY(!w.simLink().PortOpenFlag());
+    QVERIFY(!w.simLink().portOpenFlag());
   }
 };
 
 QTEST_MAIN(MainWindowTest)
-#include "main_window_test.moc"
+#include "main_dialog_test.moc"

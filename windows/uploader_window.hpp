@@ -5,12 +5,12 @@
 #include <string>
 #include <thread>
 
-#include "app/control_surface.hpp"
-#include "app/file_filter.hpp"
 #include "firmware/firmware_image.hpp"
 #include "firmware/upload.hpp"
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 #include "link/link.hpp"
+#include "surface/control_surface.hpp"
+#include "surface/file_filter.hpp"
 
 namespace dp3 {
 
@@ -41,7 +41,7 @@ std::string compatibilityError(std::uint8_t variant, std::uint8_t kind);
 // The Program command's checks: an image is loaded and not empty, the keyer
 // answers (the port is reopened for the test), and the image suits its IC.
 // On refusal its text is in the status line (4036) or a message box was
-// shown, and false is returned. keyer.IcVariant 5 afterwards means recovery.
+// shown, and false is returned. keyer.icVariant 5 afterwards means recovery.
 bool checkProgram(ControlSurface& ui, Link& link, KeyerInfo& keyer, const LoadedImage& loaded);
 
 // The uploader window's behaviour over its controls (dialog 1003). The front

@@ -1,14 +1,14 @@
-#include "app/main_window.hpp"
+#include "windows/main_window.hpp"
 
 #include <algorithm>
 #include <string>
 
-#include "app/keyer_commands.hpp"
-#include "link/port_selection.hpp"
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
+#include "windows/keyer_commands.hpp"
+#include "windows/port_window.hpp"
 
 namespace dp3 {
 
@@ -23,13 +23,13 @@ void MainWindow::setUp() {
   ui_.setChecked(id::kUser1, true);
   ui_.setChecked(id::kUser2, false);
   activeUser_ = 1;
-  ShowMessageBank(ui_, 1);
+  showMessageBank(ui_, 1);
   showPort();
-  StartupLock();
-  FillModeLists(ui_);
+  startupLock();
+  fillModeLists(ui_);
 }
 
-void MainWindow::LockControls() {
+void MainWindow::lockControls() {
   for (int control : {id::kTestDp, id::kWriteDp, id::kReadDp, id::kBank1, id::kBank2, id::kUser1,
                       id::kUser2, id::kSetComPort, id::kFwUpdate, id::kRtty}) {
     ui_.setEnabled(control, false);
@@ -38,15 +38,15 @@ void MainWindow::LockControls() {
   ui_.setEnabled(id::kWriteConfigFile, true);
 }
 
-void MainWindow::UnlockControls() {
+void MainWindow::unlockControls() {
   for (int control :
        {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     ui_.setEnabled(control, true);
   }
-  if (keyer_.FirmwareVersion >= 30 || keyer_.IcVariant == kVariantNoFirmware) {
+  if (keyer_.firmwareVersion >= 30 || keyer_.icVariant == kVariantNoFirmware) {
     ui_.setEnabled(id::kFwUpdate, true);
   }
-  if (keyer_.FirmwareVersion > 30) {
+  if (keyer_.firmwareVersion > 30) {
     for (int control :
          {id::kWriteDp, id::kReadDp, id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
       ui_.setEnabled(control, true);
@@ -54,7 +54,7 @@ void MainWindow::UnlockControls() {
   }
 }
 
-void MainWindow::StartupLock() {
+void MainWindow::startupLock() {
   for (int control : {id::kWriteDp, id::kReadDp, id::kFwUpdate, id::kReadConfigFile,
                       id::kWriteConfigFile, id::kRtty}) {
     ui_.setEnabled(control, false);
@@ -62,13 +62,13 @@ void MainWindow::StartupLock() {
 }
 
 bool MainWindow::beginKeyerCommand(Link& link) {
-  LockControls();
+  lockControls();
   if (busy_) {
-    UnlockControls();
+    unlockControls();
     return false;
   }
   busy_ = true;
-  if (link.PortOpenFlag()) link.CommClose();
+  if (link.portOpenFlag()) link.commClose();
   return true;
 }
 
@@ -76,16 +76,16 @@ void MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link&
                                  KeyerInfo& keyer, SettingsImage& image, int user) {
   switch (command) {
     case KeyerCommand::Test:
-      TestCommand(ui, link, keyer);
+      testCommand(ui, link, keyer);
       break;
     case KeyerCommand::Read:
-      if (ReadCommand(ui, link, keyer, image)) {
-        ShowUserSettings(ui, image, user);
-        ShowMessages(ui, image);
+      if (readCommand(ui, link, keyer, image)) {
+        showUserSettings(ui, image, user);
+        showMessages(ui, image);
       }
       break;
     case KeyerCommand::Write:
-      WriteCommand(ui, link, keyer, image, user);
+      writeCommand(ui, link, keyer, image, user);
       break;
   }
 }
@@ -93,7 +93,7 @@ void MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link&
 void MainWindow::endKeyerCommand() {
   statusCountdown_ = kStatusTicks;
   busy_ = false;
-  UnlockControls();
+  unlockControls();
 }
 
 void MainWindow::keyerCommand(KeyerCommand command, Link& link) {
@@ -104,7 +104,7 @@ void MainWindow::keyerCommand(KeyerCommand command, Link& link) {
 
 void MainWindow::onTimer() {
   ui_.setText(id::kBytesLeft,
-              "Msg Bytes Left: " + std::to_string(kMessageBudget - CountMessageBytes(ui_)));
+              "Msg Bytes Left: " + std::to_string(kMessageBudget - countMessageBytes(ui_)));
   // A running command owns the status line; its own countdown starts when it ends.
   if (statusCountdown_ > 0 && !busy_) {
     if (statusCountdown_ == 1) ui_.setText(id::kOperationStatus, "");
@@ -116,19 +116,19 @@ void MainWindow::onCheckBox(int id) {
   if (std::find(kModeCheckBoxIds.begin(), kModeCheckBoxIds.end(), id) == kModeCheckBoxIds.end()) {
     return;
   }
-  ui_.setChecked(id, ToggleModeBit(image_, activeUser_, id));
+  ui_.setChecked(id, toggleModeBit(image_, activeUser_, id));
 }
 
 void MainWindow::onListSelection(int id) {
-  SelectModeListEntry(image_, activeUser_, id, ui_.selectedEntry(id));
+  selectModeListEntry(image_, activeUser_, id, ui_.selectedEntry(id));
 }
 
 void MainWindow::onBank(int bank) {
   activeBank_ = bank == 2 ? 2 : 1;
   ui_.setChecked(id::kBank1, activeBank_ == 1);
   ui_.setChecked(id::kBank2, activeBank_ == 2);
-  ShowMessageBank(ui_, activeBank_);
-  MarkMessageBank(image_, activeBank_);
+  showMessageBank(ui_, activeBank_);
+  markMessageBank(image_, activeBank_);
 }
 
 void MainWindow::showUserRadios() {
@@ -137,41 +137,41 @@ void MainWindow::showUserRadios() {
 }
 
 bool MainWindow::onUser(int user) {
-  LockControls();
-  const bool stored = StoreUserSettings(ui_, image_, activeUser_);
+  lockControls();
+  const bool stored = storeUserSettings(ui_, image_, activeUser_);
   if (stored) {
     activeUser_ = user == 2 ? 2 : 1;
     showUserRadios();
-    ShowUserSettings(ui_, image_, activeUser_);
-    MarkActiveUser(image_, activeUser_);
+    showUserSettings(ui_, image_, activeUser_);
+    markActiveUser(image_, activeUser_);
   } else {
     showUserRadios();  // the click may have moved the radio; the user stays
   }
-  UnlockControls();
+  unlockControls();
   return stored;
 }
 
 void MainWindow::onResetDefaults() {
-  LockControls();
-  ResetSettingsImage(image_);
-  ShowUserSettings(ui_, image_, activeUser_);
-  UnlockControls();
+  lockControls();
+  resetSettingsImage(image_);
+  showUserSettings(ui_, image_, activeUser_);
+  unlockControls();
 }
 
 bool MainWindow::onReadConfigFile(const std::filesystem::path& path) {
-  const bool loaded = LoadSettingsFile(ui_, image_, path);
-  ShowUserSettings(ui_, image_, activeUser_);
-  ShowMessages(ui_, image_);
+  const bool loaded = loadSettingsFile(ui_, image_, path);
+  showUserSettings(ui_, image_, activeUser_);
+  showMessages(ui_, image_);
   return loaded;
 }
 
 bool MainWindow::prepareWriteConfigFile() {
-  if (!StoreUserSettings(ui_, image_, activeUser_)) return false;
-  return StoreMessages(ui_, image_);
+  if (!storeUserSettings(ui_, image_, activeUser_)) return false;
+  return storeMessages(ui_, image_);
 }
 
 bool MainWindow::onWriteConfigFile(const std::filesystem::path& path) {
-  return SaveSettingsFile(ui_, image_, path);
+  return saveSettingsFile(ui_, image_, path);
 }
 
 void MainWindow::showPort() {
@@ -179,8 +179,8 @@ void MainWindow::showPort() {
 }
 
 void MainWindow::onExit(Link& link) {
-  LockControls();
-  link.CommClose();
+  lockControls();
+  link.commClose();
 }
 
 }  // namespace dp3

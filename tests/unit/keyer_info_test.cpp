@@ -1,4 +1,4 @@
-#include "link/interface_test.hpp"
+#include "link/keyer_info.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ struct Identification {
   bool asksIcType;
 };
 
-TEST(TestInterface, IdentifiesEveryVariantAndVersion) {
+TEST(testInterface, IdentifiesEveryVariantAndVersion) {
   const Identification cases[] = {
       {1, 31, 7, 31, "DP F/W ver 31.07", "DP IC: ORCA", true},
       {2, 31, 62, 31, "DP F/W revision 31.12", "DP IC: ROOK", true},
@@ -39,7 +39,7 @@ TEST(TestInterface, IdentifiesEveryVariantAndVersion) {
     config.version = c.version;
     config.revision = c.revision;
     SimKeyer sim(config);
-    const int result = TestInterface(sim.ui, sim.link, sim.keyer);
+    const int result = testInterface(sim.ui, sim.link, sim.keyer);
     SCOPED_TRACE(c.status);
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(sim.ui.text(4061), c.status);
@@ -47,24 +47,24 @@ TEST(TestInterface, IdentifiesEveryVariantAndVersion) {
     std::vector<std::uint8_t> frames = {0x00, 0x04, 0x55, 0x00, 0x09, 0x00, 0x17};
     if (c.asksIcType) frames.insert(frames.end(), {0x00, 0x18});
     EXPECT_EQ(sim.wire(), frames);
-    EXPECT_TRUE(sim.link.PortOpenFlag());
+    EXPECT_TRUE(sim.link.portOpenFlag());
     if (c.result > 0) {
-      EXPECT_EQ(sim.keyer.FirmwareVersion, c.version);
-      EXPECT_EQ(sim.keyer.IcVariant, c.asksIcType ? c.variant : 1);
+      EXPECT_EQ(sim.keyer.firmwareVersion, c.version);
+      EXPECT_EQ(sim.keyer.icVariant, c.asksIcType ? c.variant : 1);
     }
   }
 }
 
-TEST(TestInterface, TooOldFirmwareKeepsThePreviousVariant) {
+TEST(testInterface, TooOldFirmwareKeepsThePreviousVariant) {
   SimConfig config;
   config.version = 29;
   SimKeyer sim(config);
-  sim.keyer.IcVariant = 2;
-  EXPECT_EQ(TestInterface(sim.ui, sim.link, sim.keyer), -1);
-  EXPECT_EQ(sim.keyer.IcVariant, 2);
+  sim.keyer.icVariant = 2;
+  EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), -1);
+  EXPECT_EQ(sim.keyer.icVariant, 2);
 }
 
-TEST(TestInterface, EchoFailures) {
+TEST(testInterface, EchoFailures) {
   const struct {
     FaultKind fault;
     bool bootloaderOnly;
@@ -80,16 +80,16 @@ TEST(TestInterface, EchoFailures) {
     config.fault.kind = c.fault;
     config.bootloaderOnly = c.bootloaderOnly;
     SimKeyer sim(config);
-    EXPECT_EQ(TestInterface(sim.ui, sim.link, sim.keyer), c.result) << c.status;
+    EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), c.result) << c.status;
     EXPECT_EQ(sim.ui.text(4061), c.status);
     EXPECT_EQ(sim.ui.text(4079), "DP IC: ?");
     // No version frames follow a failed or bootloader echo.
     EXPECT_EQ(sim.wire(), test::bytes({0x00, 0x04, 0x55})) << c.status;
-    EXPECT_EQ(sim.keyer.IcVariant, c.bootloaderOnly ? 5 : 0);
+    EXPECT_EQ(sim.keyer.icVariant, c.bootloaderOnly ? 5 : 0);
   }
 }
 
-TEST(TestInterface, OpenFailuresShowTheirTextAndSendNothing) {
+TEST(testInterface, OpenFailuresShowTheirTextAndSendNothing) {
   const struct {
     int code;
     const char* status;
@@ -102,18 +102,18 @@ TEST(TestInterface, OpenFailuresShowTheirTextAndSendNothing) {
   for (const auto& c : cases) {
     SimKeyer sim;
     sim.link.failOpenWith(c.code);
-    EXPECT_EQ(TestInterface(sim.ui, sim.link, sim.keyer), -1);
+    EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), -1);
     EXPECT_EQ(sim.ui.text(4061), c.status);
-    EXPECT_EQ(sim.link.PortOpenFlag(), c.portOpen) << c.status;
+    EXPECT_EQ(sim.link.portOpenFlag(), c.portOpen) << c.status;
     EXPECT_TRUE(sim.wire().empty());
   }
 }
 
-TEST(TestInterface, UsesAnOpenPortAsItIs) {
+TEST(testInterface, UsesAnOpenPortAsItIs) {
   SimKeyer sim;
-  ASSERT_EQ(sim.link.CommOpen(), 0);
+  ASSERT_EQ(sim.link.commOpen(), 0);
   sim.link.failOpenWith(-4);  // would fail if the test opened again
-  EXPECT_EQ(TestInterface(sim.ui, sim.link, sim.keyer), 31);
+  EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), 31);
 }
 
 }  // namespace
