@@ -5,6 +5,7 @@
 
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
+#include "settings/settings_fields.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
 #include "windows/keyer_commands.hpp"
@@ -113,7 +114,8 @@ void MainWindow::onTimer() {
 }
 
 void MainWindow::onCheckBox(int id) {
-  if (std::find(kModeCheckBoxIds.begin(), kModeCheckBoxIds.end(), id) == kModeCheckBoxIds.end()) {
+  if (std::none_of(kModeBits.begin(), kModeBits.end(),
+                   [id](const BitField& bit) { return bit.control == id; })) {
     return;
   }
   ui_.setChecked(id, toggleModeBit(image_, activeUser_, id));

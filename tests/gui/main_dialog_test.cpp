@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "gui_support.hpp"
+#include "settings/settings_fields.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/control_ids.hpp"
 #include "ui/about_dialog.hpp"
@@ -371,7 +372,8 @@ class MainWindowTest : public QObject {
 
   void keyFilterSwallowsCharactersWithoutMorse_data() {
     QTest::addColumn<int>("box");
-    for (int box : kMessageBoxIds) QTest::newRow(qPrintable(QString::number(box))) << box;
+    for (const TextField& box : kTextFields)
+      QTest::newRow(qPrintable(QString::number(box.control))) << box.control;
   }
 
   void keyFilterSwallowsCharactersWithoutMorse() {

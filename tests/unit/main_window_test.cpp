@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "settings/settings_fields.hpp"
 #include "sim_fixture.hpp"
 #include "surface/control_ids.hpp"
 
@@ -182,6 +183,49 @@ TEST(MainWindowTest, ExitClosesThePort) {
   window.onExit(sim.link);
   EXPECT_FALSE(sim.link.portOpenFlag());
   EXPECT_FALSE(sim.ui.isEnabled(id::kTestDp));
+}
+
+// Read a keyer whose texts hold patterns no character has, then Write with no
+// edit: the keyer keeps every byte.
+TEST(MainWindowTest, ReadThenWriteKeepsTextsTheWindowCannotSpell) {
+  test::SimKeyer sim;
+  SettingsImage& memory = sim.model.memory();
+  std::fill(memory.begin() + 32, memory.begin() + 288, 0);
+  memory[32] = 22;  // free pointer
+  memory[33] = 15;  // Msg 1: C Q, six dits, the stop mark alone, A
+  memory[34] = 20;  // Msg 2: 5 $
+  const std::vector<std::uint8_t> texts = {0x15, 0x1B, 0x40, 0x01, 0x86, 0x20, 0xC8};
+  std::copy(texts.begin(), texts.end(), memory.begin() + 32 + 15);
+  const SettingsImage before = memory;
+
+  SettingsImage image{};
+  ProgramConfig program;
+  MainWindow window(sim.ui, image, sim.keyer, program);
+  window.setUp();
+  window.keyerCommand(KeyerCommand::Read, sim.link);
+  EXPECT_EQ(sim.ui.text(id::kMsg1), "CQ{......}{}A");
+  EXPECT_EQ(sim.ui.text(id::kMsg1 + 1), "5$");
+  window.keyerCommand(KeyerCommand::Write, sim.link);
+  EXPECT_EQ(sim.ui.text(id::kOperationStatus), "Done");
+  EXPECT_EQ(sim.model.memory(), before);
+}
+
+// Every mode check box of the table is live in the window: a click flips its
+// bit for the current user and nothing else.
+TEST(MainWindowTest, EveryModeCheckBoxFlipsItsBit) {
+  for (const BitField& bit : kModeBits) {
+    MapSurface ui;
+    SettingsImage image{};
+    KeyerInfo keyer;
+    ProgramConfig config;
+    MainWindow window(ui, image, keyer, config);
+    window.setUp();
+    window.onCheckBox(bit.control);
+    SettingsImage expected{};
+    expected[fieldOffset(bit.area, bit.offset, 1)] = bit.mask;
+    EXPECT_EQ(image, expected) << bit.label;
+    EXPECT_TRUE(ui.isChecked(bit.control)) << bit.label;
+  }
 }
 }  // namespace
 }  // namespace dp3
