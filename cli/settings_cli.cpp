@@ -81,9 +81,12 @@ void addSettingsCommands(CLI::App& app, Context& context) {
   auto* show = app.add_subcommand(
       "show",
       "Show a settings file (.eep) as the window would: form, lists, check boxes, RTTY, "
-      "messages and callsigns. A stored Morse pattern that no character has shows as its "
-      "elements in braces ({......} six dits, {} a stop mark alone, {?} no stop mark); a text "
-      "holding one is written back as it was read as long as it is left unchanged");
+      "messages and callsigns");
+  show->footer(
+      "Texts: a stored Morse pattern that no character has shows as its elements in braces "
+      "({......} six dits, {} the stop mark alone, {?} no stop mark). A text holding one goes "
+      "back to the file or the keyer exactly as it was read while it is left unchanged; "
+      "dp3 set refuses an edited text that still holds one. \"$\" can only end a text.");
   show->add_option("FILE", options->file, "Settings file")->required();
   addUserOption(show, options->user);
   show->add_flag("--json", options->json, "Print JSON, keyed by the window's labels");
