@@ -224,6 +224,27 @@ class MainWindowTest : public QObject {
     QVERIFY(w.enabled(id::kWriteDp));
   }
 
+  // Texts holding patterns no character has show marked and go back to the
+  // keyer byte for byte when left alone.
+  void readThenWriteKeepsTextsAsRead() {
+    Window w;
+    SettingsImage& memory = w.model.memory();
+    std::fill(memory.begin() + 32, memory.begin() + 288, 0);
+    memory[32] = 22;  // free pointer
+    memory[33] = 15;  // Msg 1: C Q, six dits, the stop mark alone, A
+    memory[34] = 20;  // Msg 2: 5 $
+    const std::vector<std::uint8_t> texts = {0x15, 0x1B, 0x40, 0x01, 0x86, 0x20, 0xC8};
+    std::copy(texts.begin(), texts.end(), memory.begin() + 32 + 15);
+    const SettingsImage before = memory;
+    readKeyer(w);
+    QCOMPARE(w.text(id::kMsg1), std::string("CQ{......}{}A"));
+    QCOMPARE(w.text(id::kMsg1 + 1), std::string("5$"));
+    w.runCommand(id::kWriteDp);
+    QVERIFY(w.messages.isEmpty());
+    QCOMPARE(w.text(id::kOperationStatus), std::string("Done"));
+    QVERIFY(w.model.memory() == before);
+  }
+
   void userSwitchGuardedByTheForm() {
     Window w;
     readKeyer(w);
