@@ -28,7 +28,7 @@ bool loadSettings(const std::filesystem::path& path, SettingsImage& image) {
 
 namespace {
 
-int runWrite(Context& context, const std::string& name) {
+int runWrite(Context& context, const std::string& name, bool verify) {
   SettingsImage image{};
   if (!loadSettings(settingsPath(name), image)) return kExitFile;
 
@@ -44,20 +44,7 @@ int runWrite(Context& context, const std::string& name) {
   }
 
   SettingsWindows w(image, 1);
-  auto link = context.openLink();
-  KeyerInfo keyer;
-  const bool written = writeCommand(w.main, *link, keyer, image, 1);
-  std::cout << w.main.text(id::kInterfaceStatus) << '\n';
-  if (const std::string ic = w.main.text(id::kIcLine); !ic.empty()) std::cout << ic << '\n';
-  const std::string status = w.main.text(id::kOperationStatus);
-  if (status == kStatusWriteDone || status == kStatusWriteFailed)
-    std::cout << kStatusWriting << '\n';
-  std::cout << status << '\n';
-  if (!written) {
-    printOpenHint(*link, context.portPath());
-    return kExitKeyer;
-  }
-  return kExitDone;
+  return writeToKeyer(context, w.main, image, verify);
 }
 
 void addUserOption(CLI::App* command, int& user) {
@@ -74,6 +61,7 @@ void addSettingsCommands(CLI::App& app, Context& context) {
     std::string other;
     int user = 1;
     bool json = false;
+    bool noVerify = false;
     std::vector<std::string> edits;
   };
   auto options = std::make_shared<Options>();
@@ -116,7 +104,11 @@ void addSettingsCommands(CLI::App& app, Context& context) {
   auto* write = app.add_subcommand(
       "write", "Write a settings file (.eep) into the keyer after the form's checks of both users");
   write->add_option("FILE", options->file, "Settings file to send")->required();
-  write->callback([&context, options] { context.exitCode = runWrite(context, options->file); });
+  write->add_flag("--no-verify", options->noVerify,
+                  "Do not read the settings back to compare them with what was sent");
+  write->callback([&context, options] {
+    context.exitCode = runWrite(context, options->file, !options->noVerify);
+  });
 }
 
 }  // namespace dp3::cli

@@ -44,12 +44,17 @@ void MainWindow::unlockControls() {
        {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     ui_.setEnabled(control, true);
   }
-  if (keyer_.firmwareVersion >= 30 || keyer_.icVariant == kVariantNoFirmware) {
+  if (keyer_.firmwareVersion >= kOldestSupportedVersion || keyer_.bootloaderOnly) {
     ui_.setEnabled(id::kFwUpdate, true);
   }
-  if (keyer_.firmwareVersion > 30) {
-    for (int control :
-         {id::kWriteDp, id::kReadDp, id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
+  // Read and Write follow the last keyer that answered: one that runs only its
+  // bootloader, or firmware too old to hold settings, turns them off again.
+  const bool holdsSettings =
+      !keyer_.bootloaderOnly && keyer_.firmwareVersion >= kOldestSettingsVersion;
+  ui_.setEnabled(id::kReadDp, holdsSettings);
+  ui_.setEnabled(id::kWriteDp, holdsSettings);
+  if (holdsSettings) {
+    for (int control : {id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
       ui_.setEnabled(control, true);
     }
   }
@@ -80,7 +85,7 @@ void MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link&
       testCommand(ui, link, keyer);
       break;
     case KeyerCommand::Read:
-      if (readCommand(ui, link, keyer, image)) {
+      if (readCommand(ui, link, keyer, image) == CommandOutcome::Done) {
         showUserSettings(ui, image, user);
         showMessages(ui, image);
       }

@@ -200,11 +200,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(int(image[user_field::Weight]), 60);
     QCOMPARE(int(image[user_field::ModeReg]), 0x08);
     QCOMPARE(int(image[kMessagePageOffset + 4]), 15 + 34);  // message 4 after messages 1-3
-    // On the wire: 00 1B and the 12 extension bytes, then 00 0D and the 288-byte block.
+    // On the wire: 00 1B and the 12 extension bytes, then 00 0D and the 288-byte
+    // block, then the read-back of both.
     std::vector<std::uint8_t> tail = {0x00, 0x1B};
     tail.insert(tail.end(), image.begin() + 288, image.end());
     tail.insert(tail.end(), {0x00, 0x0D});
     tail.insert(tail.end(), image.begin(), image.begin() + 288);
+    tail.insert(tail.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back to verify
     const auto& wire = w.model.received();
     QVERIFY(wire.size() >= tail.size());
     QVERIFY(std::equal(tail.begin(), tail.end(), wire.end() - tail.size()));

@@ -197,6 +197,7 @@ TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
   expected.insert(expected.end(), image.begin() + 288, image.end());
   expected.insert(expected.end(), {0x00, 0x0D});
   expected.insert(expected.end(), image.begin(), image.begin() + 288);
+  expected.insert(expected.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back to verify
   EXPECT_EQ(received(), expected);
 }
 

@@ -17,7 +17,7 @@ namespace {
 struct LockCase {
   const char* name;
   std::uint8_t version;
-  std::uint8_t variant;
+  bool bootloaderOnly;
   bool fwUpdate;
   bool readWrite;
 };
@@ -28,7 +28,7 @@ TEST_P(UnlockControlsTest, EnablesByFirmwareVersionAndVariant) {
   const LockCase& c = GetParam();
   MapSurface ui;
   SettingsImage image{};
-  KeyerInfo keyer{c.version, 0, c.variant};
+  KeyerInfo keyer{c.version, 0, kVariantLark, c.bootloaderOnly};
   ProgramConfig config;
   MainWindow window(ui, image, keyer, config);
   window.setUp();
@@ -36,24 +36,29 @@ TEST_P(UnlockControlsTest, EnablesByFirmwareVersionAndVariant) {
   for (int id : {id::kTestDp, id::kReadDp, id::kUser1, id::kBank2, id::kSetComPort}) {
     EXPECT_FALSE(ui.isEnabled(id)) << id;
   }
+  // Read and Write left on by an earlier keyer follow this one.
+  ui.setEnabled(id::kReadDp, true);
+  ui.setEnabled(id::kWriteDp, true);
   window.unlockControls();
   for (int id : {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     EXPECT_TRUE(ui.isEnabled(id)) << id;
   }
   EXPECT_EQ(ui.isEnabled(id::kFwUpdate), c.fwUpdate);
-  for (int id : {id::kReadDp, id::kWriteDp, id::kRtty}) EXPECT_EQ(ui.isEnabled(id), c.readWrite);
-  // The lock step enabled the file buttons, and unlocking never disables.
+  for (int id : {id::kReadDp, id::kWriteDp}) EXPECT_EQ(ui.isEnabled(id), c.readWrite) << id;
+  EXPECT_EQ(ui.isEnabled(id::kRtty), c.readWrite);
+  // The lock step enabled the file buttons, and unlocking leaves them on.
   EXPECT_TRUE(ui.isEnabled(id::kReadConfigFile));
   EXPECT_TRUE(ui.isEnabled(id::kWriteConfigFile));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, UnlockControlsTest,
-                         ::testing::Values(LockCase{"never_tested", 0, 0, false, false},
-                                           LockCase{"version_29", 29, 1, false, false},
-                                           LockCase{"version_30", 30, 1, true, false},
-                                           LockCase{"version_31", 31, 3, true, true},
-                                           LockCase{"no_firmware", 0, kVariantNoFirmware, true,
-                                                    false}),
+                         ::testing::Values(LockCase{"never_tested", 0, false, false, false},
+                                           LockCase{"version_29", 29, false, false, false},
+                                           LockCase{"version_30", 30, false, true, false},
+                                           LockCase{"version_31", 31, false, true, true},
+                                           LockCase{"no_firmware", 0, true, true, false},
+                                           // a keyer that lost its firmware after a good test
+                                           LockCase{"firmware_lost", 31, true, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MainWindowTest, StartUpLocksTheKeyerButtonsAndFillsTheLists) {
