@@ -4,6 +4,7 @@
 
 #include "cli/cli.hpp"
 #include "settings/atomic_file.hpp"
+#include "settings/settings_file.hpp"
 #include "surface/control_ids.hpp"
 #include "windows/keyer_commands.hpp"
 
@@ -27,8 +28,16 @@ int runTest(Context& context) {
   return kExitDone;
 }
 
-int runRead(Context& context, const std::string& file) {
+int runRead(Context& context, const std::string& name) {
   ConsoleSurface ui;
+  // The same name rule and checks as a save, before the keyer is touched.
+  std::filesystem::path file;
+  std::string refusal = settingsFileName(name, file);
+  if (refusal.empty()) refusal = checkSaveTarget(file);
+  if (!refusal.empty()) {
+    std::cerr << "dp3: cannot write " << name << ": " << refusal << '\n';
+    return kExitFile;
+  }
   auto link = context.openLink();
   KeyerInfo keyer;
   SettingsImage image{};
@@ -38,10 +47,7 @@ int runRead(Context& context, const std::string& file) {
     printOpenHint(*link, context.portPath());
     return kExitKeyer;
   }
-  if (const std::string error = writeFileAtomically(file, image); !error.empty()) {
-    std::cerr << "dp3: cannot write " << file << ": " << error << '\n';
-    return kExitFile;
-  }
+  if (!saveSettingsFile(ui, image, file)) return kExitFile;
   return kExitDone;
 }
 

@@ -71,11 +71,17 @@ bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImag
           link,
           std::span<const std::uint8_t>(image).subspan<kExtensionOffset, kExtensionBlockSize>()) &&
       writeSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
-  if (!sent) {
+  // The keyer's store time starts when the last byte has left the port, and
+  // a keyer that hung up meanwhile has stored nothing we can vouch for.
+  if (!sent || !link.drain()) {
     ui.setText(id::kOperationStatus, kStatusWriteFailed);
     return false;
   }
   link.pause(kWriteSettleTime);
+  if (!link.drain()) {
+    ui.setText(id::kOperationStatus, kStatusWriteFailed);
+    return false;
+  }
   ui.setText(id::kOperationStatus, kStatusWriteDone);
   return true;
 }

@@ -85,5 +85,20 @@ TEST(writeCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
   }
 }
 
+// A keyer that hangs up as its block arrives has stored nothing: no "Done".
+TEST(writeCommand, AKeyerThatHangsUpIsNotDone) {
+  SimConfig config;
+  config.fault.kind = FaultKind::WriteHangUp;
+  KeyerModel model(config);
+  SimLink link(model);
+  KeyerInfo keyer;
+  MapSurface ui;
+  SettingsImage image{};
+  resetSettingsImage(image);
+  showUserSettings(ui, image, 1);
+  EXPECT_FALSE(writeCommand(ui, link, keyer, image, 1));
+  EXPECT_EQ(ui.text(id::kOperationStatus), ">Write Failed");
+}
+
 }  // namespace
 }  // namespace dp3
