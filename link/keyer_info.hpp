@@ -22,6 +22,7 @@ struct KeyerInfo {
   std::uint8_t firmwareVersion = 0;
   std::uint8_t firmwareRevision = 0;
   std::uint8_t icVariant = 0;
+  bool settingsBackedUp = false;  // this run holds a backup of what the keyer now holds
 };
 
 // "DP Fail:comm open" and its kin for a commOpen code.

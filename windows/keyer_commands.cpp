@@ -7,6 +7,7 @@
 #include "settings/messages.hpp"
 #include "settings/settings_form.hpp"
 #include "surface/control_ids.hpp"
+#include "windows/keyer_backup.hpp"
 
 namespace dp3 {
 
@@ -54,6 +55,7 @@ bool readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage
     return false;
   }
   image = scratch;
+  keepKeyerBackup(ui, keyer, image);
   ui.setText(id::kOperationStatus, kStatusReadDone);
   return true;
 }
@@ -65,6 +67,10 @@ bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImag
     return false;
   }
   if (!storeUserSettings(ui, image, user) || !storeMessages(ui, image)) return false;
+  if (!backUpBeforeChange(ui, link, keyer)) {
+    ui.setText(id::kOperationStatus, kStatusWriteFailed);
+    return false;
+  }
   ui.setText(id::kOperationStatus, kStatusWriting);
   const bool sent =
       writeExtensionBlock(

@@ -57,6 +57,7 @@ TEST(writeCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
     KeyerModel model;
     DroppingLink link(model, c.failingWrite ? t + c.failingWrite : 0);
     KeyerInfo keyer;
+    keyer.settingsBackedUp = true;  // the backup read has its own test
     MapSurface ui;
     SettingsImage image{};
     resetSettingsImage(image);
