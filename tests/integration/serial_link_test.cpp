@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "process.hpp"
 #include "sim/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
@@ -22,6 +23,7 @@ using Clock = std::chrono::steady_clock;
 // The simulated keyer serving a pseudo-terminal from a thread of this process.
 struct PtyFixture {
   explicit PtyFixture(SimConfig config = {}) : model(config), keyer(model) {
+    test::keepBackupsAway();
     std::string error;
     EXPECT_TRUE(keyer.open(error)) << error;
     keyer.start();
