@@ -74,5 +74,6 @@ void addPortCommands(CLI::App& app, Context& context);
 void addSimCommand(CLI::App& app, Context& context);
 void addSettingsCommands(CLI::App& app, Context& context);
 void addFirmwareCommands(CLI::App& app, Context& context);
+void addBackupCommands(CLI::App& app, Context& context);
 
 }  // namespace dp3::cli

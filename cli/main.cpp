@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   addSimCommand(app, context);
   addSettingsCommands(app, context);
   addFirmwareCommands(app, context);
+  addBackupCommands(app, context);
 
   try {
     app.parse(argc, argv);

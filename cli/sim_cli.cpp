@@ -1,13 +1,12 @@
 #include <atomic>
 #include <csignal>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "cli/cli.hpp"
 #include "link/keyer_variants.hpp"
+#include "settings/atomic_file.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
 
@@ -54,11 +53,15 @@ int runSim(const SimOptions& options) {
 
   KeyerModel model(config);
   if (!options.eep.empty()) {
-    std::ifstream file(options.eep, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
-    if (!file.good() && !file.eof()) bytes.clear();
-    if (bytes.size() != kImageSize && bytes.size() != kSettingsBlockSize) {
+    // Checked by type and size before reading: no FIFO hangs it, no huge file fills memory.
+    const SmallFile file = readSmallFile(options.eep, kImageSize);
+    const auto& bytes = file.bytes;
+    if (file.status != SmallFileStatus::Ok && file.status != SmallFileStatus::TooLarge) {
+      std::cerr << "dp3 sim: " << options.eep << ": " << file.reason << '\n';
+      return kExitFile;
+    }
+    if (file.status == SmallFileStatus::TooLarge ||
+        (bytes.size() != kImageSize && bytes.size() != kSettingsBlockSize)) {
       std::cerr << "dp3 sim: " << options.eep << ": not a 300- or 288-byte settings file\n";
       return kExitFile;
     }

@@ -114,6 +114,10 @@ void KeyerModel::runHostCommand() {
       }
       break;
     case host::writeSettingsBlock:
+      if (config_.fault.kind == FaultKind::WriteHangUp) {
+        hungUp_ = true;
+        break;
+      }
       std::copy(block, block + kSettingsBlockSize, memory_.begin());
       storeBadly(0);
       break;

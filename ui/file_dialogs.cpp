@@ -1,8 +1,11 @@
 #include "ui/file_dialogs.hpp"
 
 #include <QFileDialog>
+#include <QList>
 #include <QStringList>
+#include <QUrl>
 
+#include "settings/backups.hpp"
 #include "settings/settings_file.hpp"
 
 namespace dp3::ui {
@@ -33,6 +36,15 @@ QString runSettingsDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
   dialog.setNameFilters(filterList());
   dialog.setDefaultSuffix(
       QString::fromUtf8(kSettingsFileExtension.data(), qsizetype(kSettingsFileExtension.size())));
+  if (mode == QFileDialog::AcceptOpen) {
+    // The keyer backups sit beside the usual places, to restore one with Write.
+    QList<QUrl> places = dialog.sidebarUrls();
+    const auto backups = backupFolder();
+    if (!backups.empty()) {
+      places << QUrl::fromLocalFile(QString::fromStdString(backups.string()));
+      dialog.setSidebarUrls(places);
+    }
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
