@@ -54,5 +54,6 @@ void addPortCommands(CLI::App& app, Context& context);
 void addSimCommand(CLI::App& app, Context& context);
 void addSettingsCommands(CLI::App& app, Context& context);
 void addFirmwareCommands(CLI::App& app, Context& context);
+void addPlayCommand(CLI::App& app, Context& context);
 
 }  // namespace dp3::cli

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   addSimCommand(app, context);
   addSettingsCommands(app, context);
   addFirmwareCommands(app, context);
+  addPlayCommand(app, context);
 
   try {
     app.parse(argc, argv);
