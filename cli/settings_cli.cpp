@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli.hpp"
+#include "cli/message_times.hpp"
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/rtty.hpp"
@@ -240,6 +241,7 @@ int runShow(const std::string& name, int user, bool json) {
     std::cout << "User: " << user << '\n';
     for (const Value& v : values) std::cout << v.label << ": " << v.text << '\n';
     std::cout << "Msg Bytes Left: " << bytesLeft(image) << '\n';
+    printMessageTimes(std::cout, image, user);
     return kExitDone;
   }
   nlohmann::ordered_json out;
@@ -262,6 +264,7 @@ int runShow(const std::string& name, int user, bool json) {
     }
   }
   out["Msg Bytes Left"] = bytesLeft(image);
+  addMessageTimes(out, image, user);
   std::cout << out.dump(2) << '\n';
   return kExitDone;
 }

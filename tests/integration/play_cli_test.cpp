@@ -87,6 +87,27 @@ TEST_F(PlayCli, WavReadBackByPython) {
   }
 }
 
+TEST_F(PlayCli, ShowListsDurationsAndPatterns) {
+  const test::RunResult run = test::runDp3({"show", file_});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (const char* line :
+       {"\nSound: 20 WPM, 801 Hz\n", "\nMsg 1 sound: 3.0 s  .--. .- .-. .. ... /\n",
+        "\nMsg 2 sound: 1.6 s  -.-. --.-\n",
+        "\nUser 1 Callsign /M sound: 4.4 s  -. ----- -.-. .- .-.. .-..\n"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
+  }
+  EXPECT_EQ(run.out.find("Msg 3 sound"), std::string::npos) << "empty texts have no sound";
+
+  const test::RunResult json = test::runDp3({"show", file_, "--json", "--user", "2"});
+  ASSERT_EQ(json.exitCode, 0);
+  for (const char* pair :
+       {"\"WPM\": 25", "\"Approximate\": false",
+        "\"Msg 1\": {\n        \"Seconds\": 2.4,\n        \"Pattern\": \".--. .- .-. .. ... /\"",
+        "\"Pattern\": \"-.- .---- .-\""}) {
+    EXPECT_NE(json.out.find(pair), std::string::npos) << pair << json.out;
+  }
+}
+
 TEST_F(PlayCli, Refusals) {
   struct Row {
     std::vector<std::string> args;
