@@ -16,12 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.hpp"
+#include "cli/settings_cli.hpp"
 #include "settings/atomic_file.hpp"
 #include "settings/morse_timing.hpp"
 #include "settings/pcm.hpp"
 #include "settings/settings_fields.hpp"
-#include "settings/settings_file.hpp"
 
 extern char** environ;
 
@@ -144,16 +143,9 @@ int playOnDevice(PcmRenderer& renderer) {
   return kExitDone;
 }
 
-fs::path settingsPath(const std::string& name) {
-  fs::path path = name;
-  if (!path.has_extension()) path += "." + std::string(kSettingsFileExtension);
-  return path;
-}
-
 int runPlay(const PlayOptions& options) {
   SettingsImage image{};
-  ConsoleSurface ui;
-  if (!loadSettingsFile(ui, image, settingsPath(options.file))) return kExitFile;
+  if (!loadSettings(settingsPath(options.file), image)) return kExitFile;
 
   const std::size_t index = options.callsign ? kTextFields.size() - 2 + (options.user == 2 ? 1 : 0)
                                              : static_cast<std::size_t>(options.message - 1);
