@@ -75,5 +75,6 @@ void addSimCommand(CLI::App& app, Context& context);
 void addSettingsCommands(CLI::App& app, Context& context);
 void addFirmwareCommands(CLI::App& app, Context& context);
 void addBackupCommands(CLI::App& app, Context& context);
+void addPlayCommand(CLI::App& app, Context& context);
 
 }  // namespace dp3::cli

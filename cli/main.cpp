@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   addSettingsCommands(app, context);
   addFirmwareCommands(app, context);
   addBackupCommands(app, context);
+  addPlayCommand(app, context);
 
   try {
     app.parse(argc, argv);

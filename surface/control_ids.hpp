@@ -120,4 +120,12 @@ inline constexpr int kRttyUsos = 4102;
 inline constexpr int kRttyOk = 4106;
 inline constexpr int kRttyCancel = 4105;
 
+// Main window: the sound of the message editor's texts. One Play button and one
+// duration beside each place of the editor; the place plays the box shown there.
+inline constexpr int kPlayMsg1 = 4130;  // 4130-4135: message places 1-6
+inline constexpr int kPlayCallsign = 4136;
+inline constexpr int kStopPlay = 4137;
+inline constexpr int kMsgDuration1 = 4140;  // 4140-4145: message places 1-6
+inline constexpr int kCallsignDuration = 4146;
+
 }  // namespace dp3::id

@@ -20,6 +20,7 @@
 #include "ui/rtty_dialog.hpp"
 #include "ui/uploader_dialog.hpp"
 #include "ui_main_form.h"
+#include "windows/message_sound.hpp"
 
 namespace dp3::ui {
 
@@ -51,8 +52,12 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
     }
   }
   wireControls();
+  setSoundOut(makeDeviceSoundOut());
   timer_.setInterval(kTimerPeriodMs);
-  connect(&timer_, &QTimer::timeout, this, [this] { logic_->onTimer(); });
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    logic_->onTimer();
+    showMessageTimes(*surface_, logic_->activeBank(), logic_->activeUser());
+  });
   timer_.start();
   logic_->onTimer();
 }
@@ -77,9 +82,12 @@ void MainDialog::wireControls() {
       connect(list, &QComboBox::activated, this, [this, id] { logic_->onListSelection(id); });
     }
   }
-  for (int id : {id::kBank1, id::kBank2, id::kUser1, id::kUser2, id::kTestDp, id::kReadDp,
-                 id::kWriteDp, id::kFwUpdate, id::kSetComPort, id::kRtty, id::kAbout,
-                 id::kReadConfigFile, id::kWriteConfigFile, id::kResetDefaults, id::kExit}) {
+  for (int id : {id::kBank1,           id::kBank2,         id::kUser1,        id::kUser2,
+                 id::kTestDp,          id::kReadDp,        id::kWriteDp,      id::kFwUpdate,
+                 id::kSetComPort,      id::kRtty,          id::kAbout,        id::kReadConfigFile,
+                 id::kWriteConfigFile, id::kResetDefaults, id::kExit,         id::kPlayMsg1,
+                 id::kPlayMsg1 + 1,    id::kPlayMsg1 + 2,  id::kPlayMsg1 + 3, id::kPlayMsg1 + 4,
+                 id::kPlayMsg1 + 5,    id::kPlayCallsign,  id::kStopPlay}) {
     if (auto* button = qobject_cast<QAbstractButton*>(surface_->widget(id))) {
       connect(button, &QAbstractButton::clicked, this, [this, id] { onButton(id); });
     }
@@ -128,8 +136,10 @@ void MainDialog::onButton(int id) {
       logic_->onExit(*link_);
       done(0);
       return;
+    case id::kStopPlay:
+      return sound_->stop();
     default:
-      return;
+      return play(id);
   }
 }
 
@@ -149,6 +159,32 @@ void MainDialog::startKeyerCommand(KeyerCommand command) {
     Q_EMIT keyerCommandFinished();
   });
   worker_->start();
+}
+
+void MainDialog::setSoundOut(std::unique_ptr<SoundOut> sound) {
+  if (sound_) sound_->stop();
+  sound_ = std::move(sound);
+  connect(sound_.get(), &SoundOut::stopped, this, [this] { showPlayState(); });
+  showPlayState();
+}
+
+void MainDialog::showPlayState() {
+  dp3::showPlayState(*surface_, sound_->unavailableReason().toStdString(), sound_->playing());
+}
+
+// The box beside the button as it reads now, at the form's current values.
+void MainDialog::play(int playId) {
+  if (playedBox(playId, logic_->activeBank(), logic_->activeUser()) == 0) return;
+  if (!sound_->unavailableReason().isEmpty()) return;
+  const KeyingSettings settings = formKeying(*surface_);
+  if (!playableSpeed(settings)) {
+    surface_->showMessage("CurWpm must be between 5 and 99 to play a message", "Error");
+    return;
+  }
+  Keying keying = playKeying(*surface_, playId, logic_->activeBank(), logic_->activeUser());
+  if (keying.empty()) return;
+  sound_->play(std::make_unique<PcmRenderer>(keying, settings.toneHz));
+  showPlayState();
 }
 
 void MainDialog::readConfigFile() {

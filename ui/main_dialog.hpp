@@ -8,6 +8,7 @@
 
 #include "link/port_list.hpp"
 #include "ui/input_hold.hpp"
+#include "ui/sound_out.hpp"
 #include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
 #include "windows/about_window.hpp"
@@ -49,6 +50,10 @@ class MainDialog : public QDialog {
   std::vector<SerialDevice> portDevices() const;
   bool keyerCommandRunning() const { return worker_ != nullptr; }
 
+  // Where Play sends its sound (the default audio output unless a test sets another).
+  void setSoundOut(std::unique_ptr<SoundOut> sound);
+  SoundOut& sound() { return *sound_; }
+
   // Test, Read or Write as if its button had been pressed.
   void startKeyerCommand(KeyerCommand command);
 
@@ -68,6 +73,8 @@ class MainDialog : public QDialog {
   void setComPort();
   void firmwareUpdate();
   void keepUpperCase(QWidget* box);
+  void play(int playId);
+  void showPlayState();
 
   std::unique_ptr<Ui::MainForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
@@ -83,6 +90,7 @@ class MainDialog : public QDialog {
   QTimer timer_;
   QThread* worker_ = nullptr;
   std::vector<SerialDevice> extraPorts_;
+  std::unique_ptr<SoundOut> sound_;
 };
 
 }  // namespace dp3::ui
