@@ -32,6 +32,12 @@ class SerialLink : public Link {
   bool setBaudRate(int baud) override;
   std::string openFailureReason() const override { return reason_; }
 
+  // Shorter transfer deadlines, for a quick look at a port that may hold no keyer.
+  void setTimeouts(std::chrono::milliseconds read, std::chrono::milliseconds write) {
+    readTimeout_ = read;
+    writeTimeout_ = write;
+  }
+
   const std::string& devicePath() const { return path_; }
 
  private:
@@ -42,6 +48,8 @@ class SerialLink : public Link {
   bool locked_ = false;
   termios settings_{};  // as configured at open; the baud change edits only the speed
   std::string reason_;
+  std::chrono::milliseconds readTimeout_ = kReadTimeout;
+  std::chrono::milliseconds writeTimeout_ = kWriteTimeout;
 };
 
 }  // namespace dp3
