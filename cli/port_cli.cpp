@@ -6,6 +6,7 @@
 #include "link/port_list.hpp"
 #include "link/port_probe.hpp"
 #include "link/posix/serial_link.hpp"
+#include "windows/port_window.hpp"
 #include "windows/program_config.hpp"
 
 namespace dp3::cli {
@@ -19,7 +20,7 @@ int listPorts(Context& context) {
   const auto devices = listSerialDevices();
   bool configuredListed = false;
   for (const SerialDevice& device : devices) {
-    const bool mark = device.path == configured;
+    const bool mark = !configured.empty() && samePort(device.path, configured);
     configuredListed = configuredListed || mark;
     std::cout << (mark ? "* " : "  ") << device.path;
     if (!device.description.empty()) std::cout << "  " << device.description;
@@ -81,7 +82,7 @@ int choosePort(Context& context, const std::string& given) {
   const std::string port = stablePortPath(given);
   ProgramConfig& config = context.config();
   config.portPath = port;
-  config.comPort = portNumberOf(port);
+  config.comPort = portNumberOf(shortPortName(port));
   ConsoleSurface ui;
   if (!saveProgramConfig(config, ui)) return kExitFile;
   std::error_code error;

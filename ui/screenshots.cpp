@@ -49,6 +49,7 @@ int writeScreenshots(MainDialog& window, const QDir& dir) {
   window.logic().onTimer();  // the bytes-left counter, without waiting for the tick
   bool ok = save(window, dir, "main_window.png");
 
+  window.link().commClose();  // as Set Com Port does, so Find Keyer can reach the keyer
   PortDialog port(
       window.config(), [&window] { return window.portDevices(); }, &window);
   {
