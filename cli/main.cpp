@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
   CLI::App app{"dp3: configure Ditpulse 3 keyers from the command line", "dp3"};
   app.set_version_flag("--version", "DP3tools " DP3_VERSION);
   app.require_subcommand(1);
+  app.footer(kExitCodeHelp);
 
   Context context;
   app.add_option("--port", context.portOption,
