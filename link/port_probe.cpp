@@ -34,13 +34,13 @@ ProbeResult probeOne(const SerialDevice& port, const ProbeOptions& options) {
   const auto link = options.makeLink ? options.makeLink(port.path, options.deadline)
                                      : serialLinkFor(port.path, options.deadline);
   MapSurface ui;
-  const int answer = testInterface(ui, *link, result.keyer);
+  const InterfaceTest answer = testInterface(ui, *link, result.keyer);
   const std::string status = ui.text(id::kInterfaceStatus);
   link->commClose();
-  if (answer == kVariantNoFirmware) {
+  if (answer.bootloaderOnly()) {
     result.outcome = ProbeOutcome::BootloaderOnly;
     result.text = "keyer without firmware (bootloader only)";
-  } else if (answer >= 0) {
+  } else if (!answer.failed()) {
     result.outcome = ProbeOutcome::Keyer;
     const std::string ic = ui.text(id::kIcLine);
     result.text = ic.empty() ? status : ic + ", " + status;

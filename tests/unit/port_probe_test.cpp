@@ -82,7 +82,7 @@ TEST(PortProbe, ReportsEachPortAndFindsTheKeyer) {
   const ProbeResult* keyer = foundKeyer(results);
   ASSERT_NE(keyer, nullptr);
   EXPECT_EQ(keyer->port.path, "/dev/ttyS4");
-  EXPECT_EQ(keyer->keyer.icVariant, kVariantLark);
+  EXPECT_EQ(keyer->keyer.icVariant, 3);  // LARK
   EXPECT_EQ(keyer->keyer.firmwareVersion, 31);
 }
 

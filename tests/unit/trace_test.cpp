@@ -85,7 +85,7 @@ TEST_F(TraceTest, ATraceOfReadReplaysAsTheSameRead) {
   MapSurface ui;
   KeyerInfo keyer;
   SettingsImage image{};
-  EXPECT_TRUE(readCommand(ui, link, keyer, image));
+  EXPECT_EQ(readCommand(ui, link, keyer, image), CommandOutcome::Done);
   EXPECT_EQ(image, KeyerModel::presetMemory());
   EXPECT_EQ(ui.text(id::kIcLine), "DP IC: PIKA");
   EXPECT_EQ(ui.text(id::kInterfaceStatus), "DP F/W revision 31.13");
@@ -94,7 +94,7 @@ TEST_F(TraceTest, ATraceOfReadReplaysAsTheSameRead) {
 
   // A program that leaves the trace meets silence, and the replay says where.
   MapSurface again;
-  EXPECT_LT(testCommand(again, link, keyer), 0);
+  EXPECT_TRUE(testCommand(again, link, keyer).failed());
   EXPECT_EQ(again.text(id::kInterfaceStatus), "DP Fail:no response");
   EXPECT_EQ(script->divergence(), "byte 14 from the program (00) is past the end of the trace");
 }
