@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   Context context;
   app.add_option("--port", context.portOption,
                  "Keyer device for this call (default: the one chosen with 'dp3 port')");
+  app.add_option("--trace", context.traceFile,
+                 "Log every byte on the line, with its direction, time and baud rate, to FILE");
   addKeyerCommands(app, context);
   addPortCommands(app, context);
   addSimCommand(app, context);

@@ -9,6 +9,7 @@
 #include "settings/atomic_file.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/pty_keyer.hpp"
+#include "sim/replay_keyer.hpp"
 
 namespace dp3::cli {
 
@@ -27,6 +28,7 @@ struct SimOptions {
   std::string eep;
   bool realtime = false;
   std::string fault;
+  std::string replay;
 };
 
 int runSim(const SimOptions& options) {
@@ -68,6 +70,18 @@ int runSim(const SimOptions& options) {
     std::copy(bytes.begin(), bytes.end(), model.memory().begin());
   }
 
+  std::shared_ptr<ReplayScript> script;
+  if (!options.replay.empty()) {
+    std::string error;
+    const auto events = loadTrace(options.replay, error);
+    if (!events) {
+      std::cerr << "dp3 sim: " << options.replay << ": " << error << '\n';
+      return kExitFile;
+    }
+    script = std::make_shared<ReplayScript>(*events);
+    model.replay(script);
+  }
+
   PtyKeyer keyer(model, options.realtime);
   std::string error;
   if (!keyer.open(error)) {
@@ -81,6 +95,9 @@ int runSim(const SimOptions& options) {
   std::cerr << "Simulated keyer on " << keyer.path() << " (interrupt to stop)\n";
   keyer.serve(gStop);
   if (!gStop) std::cerr << "dp3 sim: the simulated keyer hung up\n";
+  if (script && script->diverged()) {
+    std::cerr << "dp3 sim: the program left the trace: " << script->divergence() << '\n';
+  }
   return kExitDone;
 }
 
@@ -102,6 +119,9 @@ void addSimCommand(CLI::App& app, Context& context) {
       ->check(CLI::ExistingFile);
   sim->add_flag("--realtime", options->realtime, "Pace bytes at the line rate of the baud rate");
   sim->add_option("--fault", options->fault, "Misbehave: " + faultNames());
+  sim->add_option("--replay", options->replay,
+                  "Answer as the keyer of this trace did (a file written with --trace)")
+      ->check(CLI::ExistingFile);
   sim->callback([&context, options] { context.exitCode = runSim(*options); });
 }
 

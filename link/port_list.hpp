@@ -13,4 +13,13 @@ struct SerialDevice {
 // The serial devices present, sorted by path.
 std::vector<SerialDevice> listSerialDevices();
 
+// The name under /dev/serial/by-id/ that leads to the device at path, so a USB
+// adapter plugged in again under another ttyUSB number is still found; the
+// path itself when the system gives no such name.
+std::string stablePortPath(const std::string& path,
+                           const std::string& byIdDir = "/dev/serial/by-id");
+
+// The device's short name ("ttyUSB0" for a by-id name that leads to it).
+std::string shortPortName(const std::string& path);
+
 }  // namespace dp3

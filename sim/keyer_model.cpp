@@ -8,6 +8,7 @@
 #include "link/host_commands.hpp"
 #include "link/keyer_variants.hpp"
 #include "settings/morse_code.hpp"
+#include "sim/replay_keyer.hpp"
 
 namespace dp3 {
 
@@ -48,6 +49,10 @@ SettingsImage KeyerModel::presetMemory() {
 void KeyerModel::receive(std::uint8_t byte) {
   if (hungUp_) return;
   received_.push_back(byte);
+  if (replay_) {
+    replay_->receive(byte, output_);
+    return;
+  }
   if (mode_ == Mode::Host) {
     hostReceive(byte);
   } else {

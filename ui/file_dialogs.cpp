@@ -30,6 +30,10 @@ QStringList filterList() {
 
 QString runSettingsDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent);
+  const std::string key = mode == QFileDialog::AcceptOpen ? "settings-open" : "settings-save";
+  if (const auto it = lastFolders().find(key); it != lastFolders().end()) {
+    dialog.setDirectory(QString::fromStdString(it->second));
+  }
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
@@ -46,10 +50,16 @@ QString runSettingsDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
     }
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  lastFolders()[key] = dialog.directory().absolutePath().toStdString();
   return dialog.selectedFiles().first();
 }
 
 }  // namespace
+
+std::map<std::string, std::string>& lastFolders() {
+  static std::map<std::string, std::string> folders;
+  return folders;
+}
 
 FileDialogs& fileDialogs() {
   static FileDialogs dialogs{

@@ -1,6 +1,7 @@
 #include "ui/main_dialog.hpp"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -9,7 +10,9 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QThread>
+#include <filesystem>
 
 #include "settings/messages.hpp"
 #include "settings/settings_fields.hpp"
@@ -37,7 +40,7 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   surface_ = std::make_unique<WidgetSurface>(this);
   threaded_ = std::make_unique<ThreadedSurface>(*surface_, this);
-  link_ = makeLink_(config_);
+  link_ = newLink();
   logic_ = std::make_unique<MainWindow>(*surface_, image_, keyer_, config_);
   logic_->setUp();
   for (int box : {id::kSerialNumber, id::kStFreq}) {
@@ -53,6 +56,7 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
   }
   wireControls();
   setSoundOut(makeDeviceSoundOut());
+  restoreWindowMemory();
   timer_.setInterval(kTimerPeriodMs);
   connect(&timer_, &QTimer::timeout, this, [this] {
     logic_->onTimer();
@@ -101,11 +105,15 @@ void MainDialog::onButton(int id) {
     case id::kBank2:
       return logic_->onBank(2);
     case id::kUser1:
-      logic_->onUser(1);
+    case id::kUser2: {
+      // The click has already flipped the radio: show the user in force until
+      // the switch is done, so a refused switch never shows both checked.
+      const int current = logic_->activeUser();
+      surface_->setChecked(id::kUser1, current == 1);
+      surface_->setChecked(id::kUser2, current == 2);
+      logic_->onUser(id == id::kUser1 ? 1 : 2);
       return;
-    case id::kUser2:
-      logic_->onUser(2);
-      return;
+    }
     case id::kTestDp:
       return startKeyerCommand(KeyerCommand::Test);
     case id::kReadDp:
@@ -122,8 +130,9 @@ void MainDialog::onButton(int id) {
       return;
     }
     case id::kAbout: {
-      AboutDialog about(about_, this);
+      AboutDialog about(about_, this, config_.configFilePath.parent_path().string());
       about.exec();
+      if (about.traceChanged()) startTrace();
       return;
     }
     case id::kReadConfigFile:
@@ -146,16 +155,32 @@ void MainDialog::onButton(int id) {
 void MainDialog::startKeyerCommand(KeyerCommand command) {
   if (!logic_->beginKeyerCommand(*link_)) return;
   hold_.hold();
+  // The work shows: a busy cursor, and the held-off form and editor greyed.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  for (int group : {id::kConfigGroup, id::kEditorGroup}) {
+    if (QWidget* w = surface_->widget(group)) w->setEnabled(false);
+  }
+  const int button = command == KeyerCommand::Test   ? id::kTestDp
+                     : command == KeyerCommand::Read ? id::kReadDp
+                                                     : id::kWriteDp;
   const int user = logic_->activeUser();
   worker_ = QThread::create([this, command, user] {
     MainWindow::runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
   });
-  connect(worker_, &QThread::finished, this, [this] {
+  connect(worker_, &QThread::finished, this, [this, button] {
     worker_->wait();
     delete worker_;
     worker_ = nullptr;
     hold_.release();
+    QApplication::restoreOverrideCursor();
+    for (int group : {id::kConfigGroup, id::kEditorGroup}) {
+      if (QWidget* w = surface_->widget(group)) w->setEnabled(true);
+    }
     logic_->endKeyerCommand();
+    explainPortFailure(*surface_, *link_, gatherFacts_(config_.portPath), lastPortAdvice_);
+    if (QWidget* w = surface_->widget(button); w && w->isEnabled()) w->setFocus();
+    // A close asked for during the command is done now that it has ended.
+    if (hold_.closeRequested()) QTimer::singleShot(0, this, [this] { close(); });
     Q_EMIT keyerCommandFinished();
   });
   worker_->start();
@@ -212,10 +237,67 @@ std::vector<SerialDevice> MainDialog::portDevices() const {
 
 void MainDialog::setComPort() {
   if (link_->portOpenFlag()) link_->commClose();
-  PortDialog ports(config_, portDevices(), this);
+  PortDialog ports(
+      config_, [this] { return portDevices(); }, this);
   ports.exec();
-  if (ports.portChanged()) link_ = makeLink_(config_);
+  if (ports.portChanged()) link_ = newLink();
   logic_->showPort();
+}
+
+// Where the window was and how big, and the file dialogs' folders, from the
+// last run; the window is kept wholly on the screen it opens on.
+void MainDialog::restoreWindowMemory() {
+  if (config_.configFilePath.empty()) return;
+  const WindowMemory memory = loadWindowMemory(windowMemoryPath(config_.configFilePath));
+  for (const auto& [name, folder] : memory.folders) lastFolders()[name] = folder;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect free = screen->availableGeometry();
+  const WindowRect area{free.x(), free.y(), free.width(), free.height()};
+  const QSize size = sizeHint();
+  WindowRect wanted = memory.geometry.value_or(
+      WindowRect{free.x() + (free.width() - size.width()) / 2,
+                 free.y() + (free.height() - size.height()) / 2, size.width(), size.height()});
+  const WindowRect placed = fitOnScreen(wanted, area);
+  setGeometry(placed.x, placed.y, placed.width, placed.height);
+}
+
+void MainDialog::done(int result) {
+  if (!config_.configFilePath.empty()) {
+    WindowMemory memory;
+    const QRect r = geometry();
+    memory.geometry = WindowRect{r.x(), r.y(), r.width(), r.height()};
+    memory.folders = lastFolders();
+    saveWindowMemory(windowMemoryPath(config_.configFilePath), memory);
+  }
+  QDialog::done(result);
+}
+
+std::unique_ptr<Link> MainDialog::newLink() {
+  auto link = makeLink_(config_);
+  if (!trace_) return link;
+  trace_->comment("port " + config_.portPath);
+  return std::make_unique<TraceLink>(std::move(link), trace_);
+}
+
+// The About window's Trace box: every byte on the line from now on goes to
+// its file, until the box is cleared.
+void MainDialog::startTrace() {
+  link_->commClose();
+  link_.reset();
+  trace_.reset();
+  if (about_.traceOn) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(about_.traceFile).parent_path(),
+                                        error);
+    trace_ = std::make_shared<TraceSink>(about_.traceFile);
+    if (!trace_->ok()) {
+      trace_.reset();
+      about_.traceOn = false;
+      surface_->showMessage("Can't write the trace file " + about_.traceFile, "Error");
+    }
+  }
+  link_ = newLink();
 }
 
 void MainDialog::firmwareUpdate() {
@@ -265,6 +347,14 @@ bool MainDialog::eventFilter(QObject* target, QEvent* event) {
     unsigned character = c.unicode();
     if (character == '\n') character = '\r';
     if (messageKeyFilter(*surface_, character)) return true;
+  }
+  // A typed letter goes in as its capital, as an ordinary keystroke, so the
+  // box's own undo takes it back (a replaced text would lose the undo history).
+  if (const QString upper = typed.toUpper(); upper != typed) {
+    QKeyEvent capital(key->type(), key->key(), key->modifiers(), upper, key->isAutoRepeat(),
+                      key->count());
+    QCoreApplication::sendEvent(target, &capital);
+    return true;
   }
   return QDialog::eventFilter(target, event);
 }

@@ -172,7 +172,7 @@ void SerialLink::commClose() {
 
 bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (fd_ < 0) return false;
-  const auto deadline = Clock::now() + kWriteTimeout;
+  const auto deadline = Clock::now() + writeTimeout_;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -195,7 +195,7 @@ bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
 
 bool SerialLink::commRead(std::span<std::uint8_t> bytes) {
   if (fd_ < 0) return false;
-  const auto deadline = Clock::now() + kReadTimeout;
+  const auto deadline = Clock::now() + readTimeout_;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::read(fd_, bytes.data() + done, bytes.size() - done);

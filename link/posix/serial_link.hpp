@@ -35,6 +35,12 @@ class SerialLink : public Link {
   bool drain() override;
   std::string openFailureReason() const override { return reason_; }
 
+  // Shorter transfer deadlines, for a quick look at a port that may hold no keyer.
+  void setTimeouts(std::chrono::milliseconds read, std::chrono::milliseconds write) {
+    readTimeout_ = read;
+    writeTimeout_ = write;
+  }
+
   const std::string& devicePath() const { return path_; }
 
  private:
@@ -48,6 +54,8 @@ class SerialLink : public Link {
   termios original_{};  // as the port was before the open; put back on close
   bool restore_ = false;
   std::string reason_;
+  std::chrono::milliseconds readTimeout_ = kReadTimeout;
+  std::chrono::milliseconds writeTimeout_ = kWriteTimeout;
 };
 
 }  // namespace dp3
