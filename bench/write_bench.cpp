@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
 
 #include "link/posix/serial_link.hpp"
 #include "settings/messages.hpp"
@@ -28,6 +29,9 @@ double wireSeconds(std::size_t bytes) {
 constexpr double kSettleSeconds = 0.1;              // the wait before the purge at every open
 constexpr std::size_t kInterfaceTestBytes = 9 + 4;  // four frames, four replies
 
+// Backups of the read-back go to a scratch folder, not the operator's.
+[[maybe_unused]] const bool kScratchData = ::setenv("XDG_DATA_HOME", "/tmp/dp3-bench-data", 1) == 0;
+
 void runWrite(benchmark::State& state, bool verify) {
   KeyerModel model;
   PtyKeyer keyer(model, /*realtime=*/true);
@@ -46,6 +50,7 @@ void runWrite(benchmark::State& state, bool verify) {
     SerialLink link(keyer.path());
     MapSurface ui;
     KeyerInfo info;
+    info.settingsBackedUp = true;  // the backup read before a write is not what is measured
     SettingsImage image = KeyerModel::presetMemory();
     showUserSettings(ui, image, 1);
     showMessages(ui, image);
