@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "link/posix/serial_link.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
 

@@ -48,6 +48,10 @@ void printKeyerStatus(const MapSurface& ui);
 // The hint for a port that would not open, on standard error.
 void printOpenHint(const Link& link, const std::string& port);
 
+// Whether standard output is a terminal that draws escape sequences (a
+// progress bar redrawn in place); switched on where the system must be asked.
+bool outputTakesEscapes();
+
 // Each file adds its subcommands.
 void addKeyerCommands(CLI::App& app, Context& context);
 void addPortCommands(CLI::App& app, Context& context);

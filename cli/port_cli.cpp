@@ -23,8 +23,7 @@ int listPorts(Context& context) {
   }
   if (devices.empty()) std::cout << "No serial devices found.\n";
   if (!configured.empty() && !configuredListed) {
-    std::error_code error;
-    const bool present = std::filesystem::exists(configured, error);
+    const bool present = serialDevicePresent(configured);
     std::cout << "* " << configured
               << (present ? "  (configured)\n" : "  (configured, not present)\n");
   }
@@ -37,8 +36,7 @@ int choosePort(Context& context, const std::string& port) {
   config.comPort = portNumberOf(port);
   ConsoleSurface ui;
   if (!saveProgramConfig(config, ui)) return kExitFile;
-  std::error_code error;
-  if (!std::filesystem::exists(port, error)) {
+  if (!serialDevicePresent(port)) {
     std::cerr << "dp3: note: " << port << " is not present now\n";
   }
   std::cout << "Keyer port: " << port << '\n';

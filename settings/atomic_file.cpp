@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/platform_files.hpp"
+
 namespace dp3 {
 
 std::string writeFileAtomically(const std::filesystem::path& path,
@@ -36,8 +38,7 @@ std::string writeFileAtomically(const std::filesystem::path& path,
     ::fchmod(fd, 0666 & ~mask);
   }
   if (::close(fd) != 0 && !error) error = errno;
-  if (!error && std::rename(temp.c_str(), path.c_str()) != 0) {
-    error = errno;
+  if (!error && (error = replaceFile(temp, path)) != 0) {
     step = AtomicWriteStep::Create;
   }
   if (error) {

@@ -1,8 +1,7 @@
 #include "windows/about_window.hpp"
 
-#include <sys/utsname.h>
-
 #include "surface/control_ids.hpp"
+#include "windows/platform.hpp"
 
 namespace dp3 {
 
@@ -11,9 +10,8 @@ std::string versionLine() {
 }
 
 std::string systemLine() {
-  utsname name{};
-  if (::uname(&name) != 0 || name.sysname[0] == '\0') return "Operating System is unknown";
-  return std::string("Operating System is ") + name.sysname;
+  const std::string name = operatingSystemName();
+  return "Operating System is " + (name.empty() ? std::string("unknown") : name);
 }
 
 void openAboutWindow(ControlSurface& ui, const AboutState& state) {

@@ -6,16 +6,12 @@
 #include <system_error>
 #include <vector>
 
+#include "windows/platform.hpp"
+
 namespace dp3 {
 
 namespace {
 constexpr const char* kConfigFileName = "dp3tools.cfg";
-}
-
-std::filesystem::path executablePath() {
-  std::error_code error;
-  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : path;
 }
 
 std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable) {
@@ -24,6 +20,7 @@ std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executa
     std::error_code error;
     if (std::filesystem::is_regular_file(beside, error)) return beside;
   }
+  if (auto own = userSettingsFolder(); !own.empty()) return own / "dp3tools" / kConfigFileName;
   std::filesystem::path base;
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
     base = xdg;
@@ -44,7 +41,7 @@ std::int32_t portNumberOf(const std::string& devicePath) {
 }
 
 int loadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
-  std::FILE* file = std::fopen(config.configFilePath.c_str(), "rb");
+  std::FILE* file = std::fopen(config.configFilePath.string().c_str(), "rb");
   if (!file) {
     config.comPort = 1;
     config.portPath.clear();

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
 

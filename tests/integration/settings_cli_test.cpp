@@ -12,7 +12,7 @@
 #include "link/keyer_info.hpp"
 #include "process.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "sim/sim_link.hpp"
 #include "surface/map_surface.hpp"
 

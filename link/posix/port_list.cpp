@@ -76,4 +76,9 @@ std::vector<SerialDevice> listSerialDevices() {
   return devices;
 }
 
+bool serialDevicePresent(const std::string& port) {
+  std::error_code error;
+  return fs::exists(port, error);
+}
+
 }  // namespace dp3

@@ -8,7 +8,7 @@
 
 #include "cli/cli.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 
 namespace dp3::cli {
 
