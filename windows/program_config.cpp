@@ -43,6 +43,12 @@ std::int32_t portNumberOf(const std::string& devicePath) {
 int loadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
   std::FILE* file = std::fopen(config.configFilePath.string().c_str(), "rb");
   if (!file) {
+    // Only a missing file starts afresh; one that is there but will not open
+    // (Windows will not open a folder) is a read error.
+    if (std::error_code error; std::filesystem::exists(config.configFilePath, error)) {
+      ui.showMessage("Read file failed.", "Error");
+      return 0;
+    }
     config.comPort = 1;
     config.portPath.clear();
     saveProgramConfig(config, ui);
