@@ -53,7 +53,7 @@ void BM_TestDp(benchmark::State& state) {
   // Interface test, then pot (2+1), buttons (2+1), supply (2+1).
   runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 9,
                           [](MapSurface& ui, SerialLink& link, KeyerInfo& info) {
-                            return testCommand(ui, link, info) > 0;
+                            return !testCommand(ui, link, info).failed();
                           });
 }
 
@@ -62,7 +62,7 @@ void BM_ReadDp(benchmark::State& state) {
   runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 2 + 288 + 2 + 12,
                           [](MapSurface& ui, SerialLink& link, KeyerInfo& info) {
                             SettingsImage image{};
-                            return readCommand(ui, link, info, image);
+                            return readCommand(ui, link, info, image) == CommandOutcome::Done;
                           });
 }
 

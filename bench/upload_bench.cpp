@@ -92,12 +92,12 @@ void UploadAtLineRate(benchmark::State& state) {
     }
     UploadShared shared;
     const auto begin = std::chrono::steady_clock::now();
-    runUploadJob({link, *image, kVariantLark, false, shared});
+    runUploadJob({link, *image, false, false, shared});
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     state.SetIterationTime(took.count());
     total += took.count();
-    if (shared.uploadResult != kUploadCompleted) {
-      state.SkipWithError(uploadResultText(shared.uploadResult).c_str());
+    if (!shared.uploadOutcome.completed()) {
+      state.SkipWithError(uploadOutcomeText(shared.uploadOutcome).c_str());
       break;
     }
   }

@@ -115,7 +115,8 @@ int runUploadJob(Context& context, const std::string& file, bool verbose) {
   ui.finishProgress();
   std::cout << ui.text(id::kUploadStatus) << '\n';
   link->commClose();
-  return window.lastResult() == kUploadCompleted ? kExitDone : kExitKeyer;
+  // After a failure the hint on recovery went to standard error as a message box.
+  return window.lastOutcome() && window.lastOutcome()->completed() ? kExitDone : kExitKeyer;
 }
 
 }  // namespace

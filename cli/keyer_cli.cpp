@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/cli.hpp"
+#include "firmware/upload.hpp"
 #include "settings/atomic_file.hpp"
 #include "surface/control_ids.hpp"
 #include "windows/keyer_commands.hpp"
@@ -15,11 +16,15 @@ int runTest(Context& context) {
   ConsoleSurface ui;
   auto link = context.openLink();
   KeyerInfo keyer;
-  const int result = testCommand(ui, *link, keyer);
+  const InterfaceTest test = testCommand(ui, *link, keyer);
   printKeyerStatus(ui);
-  if (result < 0) {
+  if (test.failed()) {
     printOpenHint(*link, context.portPath());
     return kExitKeyer;
+  }
+  if (test.bootloaderOnly()) {
+    std::cerr << kBootloaderOnlyHint << '\n';
+    return kExitNeedsFirmware;
   }
   for (int field : {id::kPotValue, id::kPushButtons, id::kVolts}) {
     if (const std::string text = ui.text(field); !text.empty()) std::cout << text << '\n';
@@ -27,17 +32,32 @@ int runTest(Context& context) {
   return kExitDone;
 }
 
+// The exit code of a Read or Write that did not end well; its texts are out.
+int failedCommandExit(CommandOutcome outcome, const Link& link, const std::string& port) {
+  switch (outcome) {
+    case CommandOutcome::Done:
+      return kExitDone;
+    case CommandOutcome::NeedsFirmware:
+      return kExitNeedsFirmware;  // the refusal went to standard error
+    case CommandOutcome::FormRefused:
+      return kExitRefused;
+    case CommandOutcome::KeyerFailed:
+      printOpenHint(link, port);
+      return kExitKeyer;
+    case CommandOutcome::VerifyFailed:
+      return kExitKeyer;
+  }
+  return kExitKeyer;
+}
+
 int runRead(Context& context, const std::string& file) {
   ConsoleSurface ui;
   auto link = context.openLink();
   KeyerInfo keyer;
   SettingsImage image{};
-  const bool read = readCommand(ui, *link, keyer, image);
+  const CommandOutcome read = readCommand(ui, *link, keyer, image);
   printKeyerStatus(ui);
-  if (!read) {
-    printOpenHint(*link, context.portPath());
-    return kExitKeyer;
-  }
+  if (read != CommandOutcome::Done) return failedCommandExit(read, *link, context.portPath());
   if (const std::string error = writeFileAtomically(file, image); !error.empty()) {
     std::cerr << "dp3: cannot write " << file << ": " << error << '\n';
     return kExitFile;
@@ -46,6 +66,23 @@ int runRead(Context& context, const std::string& file) {
 }
 
 }  // namespace
+
+int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify) {
+  auto link = context.openLink();
+  KeyerInfo keyer;
+  const WriteResult result = writeCommand(ui, *link, keyer, image, 1, verify);
+  std::cout << ui.text(id::kInterfaceStatus) << '\n';
+  if (const std::string ic = ui.text(id::kIcLine); !ic.empty()) std::cout << ic << '\n';
+  const std::string status = ui.text(id::kOperationStatus);
+  for (const char* after : {kStatusWriteDone, kStatusWriteFailed, kStatusVerifyFailed}) {
+    if (status == after) std::cout << kStatusWriting << '\n';
+  }
+  std::cout << status << '\n';
+  for (const std::string& difference : result.differences) {
+    std::cout << "Differs: " << difference << '\n';
+  }
+  return failedCommandExit(result.outcome, *link, context.portPath());
+}
 
 void addKeyerCommands(CLI::App& app, Context& context) {
   auto* test =

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   // A file name such as /home/op/new.hex is a file name on every system.
   app.allow_windows_style_options(false);
+  app.footer(kExitCodeHelp);
 
   Context context;
   app.add_option("--port", context.portOption,

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <istream>
 
+#include "link/keyer_variants.hpp"
+
 namespace dp3 {
 
 namespace {
@@ -225,23 +227,17 @@ ImageVersion imageVersion(const FirmwareImage& image) {
   return {a, b};
 }
 
-std::uint8_t variantForKind(std::uint8_t kind) {
-  if (kind < 50) return 1;
-  if (kind < 100) return 2;
-  if (kind < 150) return 3;
-  return 4;
-}
-
 std::string imageStatusText(ImageVersion version, int records) {
-  static constexpr const char* kNames[] = {"ORCA", "ROOK", "LARK", "PIKA"};
   char text[96];
-  if (version.kind >= 200) {
+  if (version.kind >= kKeyerVariants.back().bandStart + kVariantBandWidth) {
     // No IC's band: say what the image holds rather than invent a version.
     std::snprintf(text, sizeof text, "DP Image Kind %d Version: %d Loaded, %d Records",
                   version.kind, version.major, records);
   } else {
+    const KeyerVariant& variant = variantForKind(version.kind);
     std::snprintf(text, sizeof text, "DP %s Version: %d.%02d Loaded, %d Records",
-                  kNames[version.kind / 50], version.major, version.kind % 50, records);
+                  std::string(variant.name).c_str(), version.major,
+                  version.kind - variant.bandStart, records);
   }
   return text;
 }

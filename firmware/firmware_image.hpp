@@ -94,10 +94,6 @@ struct ImageVersion {
 };
 ImageVersion imageVersion(const FirmwareImage& image);
 
-// The IC variant code (1 ORCA .. 4 PIKA) an image of kind K suits; K of 200
-// and more counts as PIKA.
-std::uint8_t variantForKind(std::uint8_t kind);
-
 // "DP LARK Version: 31.04 Loaded, 964 Records" and its kin.
 std::string imageStatusText(ImageVersion version, int records);
 

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "link/host_commands.hpp"
-#include "link/keyer_info.hpp"
 
 namespace dp3 {
 
@@ -29,68 +28,87 @@ bool sendByte(Link& link, std::uint8_t byte) {
   return link.commWrite(bytes);
 }
 
-int runUpload(const UploadJob& job) {
+using Kind = UploadOutcome::Kind;
+
+UploadOutcome runUpload(const UploadJob& job) {
   Link& link = job.link;
-  if (job.icVariant != kVariantNoFirmware) enterBootloader(link);
+  if (!job.bootloaderOnly) enterBootloader(link);
 
   // The bootloader, not the firmware, must answer the echo.
   const auto echo = queryByte(link, host::EchoTest);
-  if (!echo) return kUploadTimeout;
-  if (*echo != host::kEchoBootloader) return kUploadNoBootloader;
+  if (!echo) return {Kind::NoReply};
+  if (*echo != host::kEchoBootloader) return {Kind::NoBootloaderEcho};
 
   sendByte(link, boot::kSpeedChange);
   link.pause(kSpeedChangeWait);
-  if (!link.setBaudRate(kBootloaderBaudRate)) return kUploadBaudFailed;
+  if (!link.setBaudRate(kBootloaderBaudRate)) return {Kind::BaudChangeFailed};
 
-  auto send = [&job](std::uint8_t start, int slot) { return sendImageSlot(job, start, slot); };
+  // nullopt while the keyer takes the frame, else how the upload ends.
+  auto send = [&job](std::uint8_t start, int slot) -> std::optional<UploadOutcome> {
+    const auto reply = sendImageSlot(job, start, slot);
+    if (!reply) return UploadOutcome{Kind::NoReply};
+    if (*reply != boot::kAccepted) return UploadOutcome{Kind::Refused, *reply};
+    return std::nullopt;
+  };
   if (job.image.slots[kHighBlockSlot][2] != 0xFF) {
     for (int slot : kHighBlock) {
-      if (const int reply = send(boot::kFrameStart, slot); reply != boot::kAccepted) return reply;
+      if (const auto end = send(boot::kFrameStart, slot)) return *end;
     }
   }
   for (int slot = kFirstBodySlot; slot <= kLastBodySlot; ++slot) {
     job.shared.uploadProgress = slot * 100 / kProgressSpan;
-    if (const int reply = send(boot::kFrameStart, slot); reply != boot::kAccepted) return reply;
+    if (const auto end = send(boot::kFrameStart, slot)) return *end;
   }
   // The reset vector goes last, so a keyer cut off before the end still
   // starts its bootloader rather than half a program.
   for (int slot = 0; slot < kFirstBodySlot; ++slot) {
     const std::uint8_t start =
         slot == kFirstBodySlot - 1 ? boot::kLastFrameStart : boot::kFrameStart;
-    if (const int reply = send(start, slot); reply != boot::kAccepted) return reply;
+    if (const auto end = send(start, slot)) return *end;
   }
 
   sendByte(link, boot::kFinished);
   link.pause(kRestartWait);
-  if (!link.setBaudRate(kHostBaudRate)) return kUploadBaudFailed;
+  if (!link.setBaudRate(kHostBaudRate)) return {Kind::BaudChangeFailed};
   link.pause(kSettleWait);
-  return kUploadCompleted;
+  return {Kind::Completed};
 }
 
 }  // namespace
 
-std::string uploadResultText(int code) {
-  switch (code) {
-    case kUploadCompleted:
+std::string uploadOutcomeText(const UploadOutcome& outcome) {
+  switch (outcome.kind) {
+    case Kind::Completed:
       return "Upload Completed Successfully";
-    case kUploadFrameStartError:
-      return "Error: SOF Error !";
-    case kUploadChecksumError:
-      return "Error: Checksum !";
-    case kUploadFlashVerifyError:
-      return "Error: Flash Verify !";
-    case kUploadTimeout:
+    case Kind::NoReply:
       return "Error: DPUSB Timeout !";
-    case kUploadSyncError:
+    case Kind::BaudChangeFailed:
+    case Kind::NoBootloaderEcho:
+      return "Error: Restart failed !";
+    case Kind::Refused:
+      break;
+  }
+  switch (outcome.reply) {
+    case boot::kReplyFrameStartError:
+      return "Error: SOF Error !";
+    case boot::kReplyChecksumError:
+      return "Error: Checksum !";
+    case boot::kReplyFlashVerifyError:
+      return "Error: Flash Verify !";
+    case boot::kReplySyncError:
       return "Error: DPUSB Sync !";
     default:
       return "Error: Restart failed !";
   }
 }
 
+bool leavesBootloaderOnly(const UploadOutcome& outcome) {
+  return outcome.kind != Kind::Completed && outcome.kind != Kind::NoBootloaderEcho;
+}
+
 void UploadShared::reset() {
   uploadProgress = 0;
-  uploadResult = 0;
+  uploadOutcome = {};
   uploadDone = false;
   takeLogLines();
 }
@@ -115,30 +133,34 @@ std::array<std::uint8_t, boot::kFrameSize> buildFrame(std::uint8_t frameStart,
   return frame;
 }
 
-std::string frameLogLine(const ImageSlot& slot, std::uint8_t reply) {
+std::string frameLogLine(const ImageSlot& slot, std::optional<std::uint8_t> reply) {
   char text[96];
   int n = std::snprintf(text, sizeof text, "%02x%02x -", slot[0], slot[1]);
   for (std::size_t i = 2; i < kSlotSize; i += 2) {
     n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " %02x%02x", slot[i],
                        slot[i + 1]);
   }
-  std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " %02x", reply);
+  if (reply) {
+    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " %02x", *reply);
+  } else {
+    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " --");
+  }
   return text;
 }
 
-int sendImageSlot(const UploadJob& job, std::uint8_t frameStart, int slot) {
+std::optional<std::uint8_t> sendImageSlot(const UploadJob& job, std::uint8_t frameStart, int slot) {
   const ImageSlot& data = job.image.slots[static_cast<std::size_t>(slot)];
   // A lost write shows up as a missing reply.
   job.link.commWrite(buildFrame(frameStart, data));
-  std::array<std::uint8_t, 1> reply{};
-  const int result = job.link.commRead(reply) ? reply[0] : kUploadTimeout;
-  if (job.verbose) job.shared.addLogLine(frameLogLine(data, static_cast<std::uint8_t>(result)));
-  return result;
+  std::array<std::uint8_t, 1> byte{};
+  const std::optional<std::uint8_t> reply =
+      job.link.commRead(byte) ? std::optional<std::uint8_t>(byte[0]) : std::nullopt;
+  if (job.verbose) job.shared.addLogLine(frameLogLine(data, reply));
+  return reply;
 }
 
 void runUploadJob(UploadJob job) {
-  const int result = runUpload(job);
-  job.shared.uploadResult = result;
+  job.shared.uploadOutcome = runUpload(job);
   job.shared.uploadDone = true;
 }
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,17 +21,43 @@ inline constexpr std::uint8_t kLastFrameStart = 0x2E;  // the last frame
 inline constexpr std::uint8_t kFinished = 0x5A;        // host: all frames sent
 inline constexpr std::uint8_t kAccepted = 0x3C;        // keyer: frame programmed
 inline constexpr std::size_t kFrameSize = 20;
+
+// The bootloader's error replies to a frame that have a text of their own.
+inline constexpr std::uint8_t kReplyFrameStartError = 0x80;
+inline constexpr std::uint8_t kReplyChecksumError = 0x81;
+inline constexpr std::uint8_t kReplyFlashVerifyError = 0x82;
+inline constexpr std::uint8_t kReplySyncError = 0x89;
 }  // namespace boot
 
-// Upload results: the keyer's error replies keep their byte.
-inline constexpr int kUploadCompleted = 0x88;
-inline constexpr int kUploadFrameStartError = 0x80;
-inline constexpr int kUploadChecksumError = 0x81;
-inline constexpr int kUploadFlashVerifyError = 0x82;
-inline constexpr int kUploadTimeout = 0x84;
-inline constexpr int kUploadSyncError = 0x89;
-inline constexpr int kUploadBaudFailed = 0x8A;
-inline constexpr int kUploadNoBootloader = 0x8B;
+// How an upload ended. The keyer's reply byte is carried beside the kind and
+// never stands for one: any byte may come back from a keyer.
+struct UploadOutcome {
+  enum class Kind : std::uint8_t {
+    Completed,         // every frame taken, the keyer restarted
+    Refused,           // the keyer answered a frame with reply
+    NoReply,           // nothing came back within the read time-out
+    BaudChangeFailed,  // the line's speed could not be changed
+    NoBootloaderEcho,  // the restart request left no bootloader answering
+  };
+  Kind kind = Kind::Completed;
+  std::uint8_t reply = 0;  // Refused: the keyer's byte
+
+  bool completed() const { return kind == Kind::Completed; }
+  friend bool operator==(const UploadOutcome&, const UploadOutcome&) = default;
+};
+
+// "Upload Completed Successfully", "Error: Checksum !" ...; a refusal whose
+// byte has no text of its own reads "Error: Restart failed !".
+std::string uploadOutcomeText(const UploadOutcome& outcome);
+
+// True when the keyer may be left running only its bootloader: every failure
+// after the restart request, but not the one where the firmware kept running.
+bool leavesBootloaderOnly(const UploadOutcome& outcome);
+
+// What to tell the operator after such a failure, or about a keyer found so.
+inline constexpr const char* kBootloaderOnlyHint =
+    "The keyer now runs only its bootloader and holds no working firmware: program its "
+    "firmware again (FW Update, or dp3 upload) to recover it.";
 
 // The slots sent, in order: the high block when the image fills it, the body,
 // then the reset-vector slots 0-3 last.
@@ -39,15 +66,12 @@ inline constexpr int kFirstBodySlot = 4;
 inline constexpr int kLastBodySlot = 955;
 inline constexpr int kProgressSpan = 960;
 
-// "Upload Completed Successfully", "Error: Checksum !" ...; every code without
-// a text of its own reads "Error: Restart failed !".
-std::string uploadResultText(int code);
-
 // What the upload worker shares with the window that watches it. The window
-// reads progress and result and takes the log lines; nothing else is shared.
+// reads progress and, once uploadDone is set, the outcome, and takes the log
+// lines; nothing else is shared.
 struct UploadShared {
   std::atomic<int> uploadProgress{0};  // percent, 0-99
-  std::atomic<int> uploadResult{0};    // set once, before uploadDone
+  UploadOutcome uploadOutcome;         // written once, before uploadDone is set
   std::atomic<bool> uploadDone{false};
 
   void reset();
@@ -63,23 +87,24 @@ struct UploadShared {
 struct UploadJob {
   Link& link;  // open at 1200 baud
   const FirmwareImage& image;
-  std::uint8_t icVariant;  // 5: the keyer runs only its bootloader
-  bool verbose;            // log one line per frame
+  bool bootloaderOnly;  // the keyer runs only its bootloader: no restart request
+  bool verbose;         // log one line per frame
   UploadShared& shared;
 };
 
-// Sends one slot as a frame and returns the keyer's reply byte, or the
-// time-out code when none came. Logs the frame when the job is verbose.
-int sendImageSlot(const UploadJob& job, std::uint8_t frameStart, int slot);
+// Sends one slot as a frame and returns the keyer's reply byte, or nullopt
+// when none came. Logs the frame when the job is verbose.
+std::optional<std::uint8_t> sendImageSlot(const UploadJob& job, std::uint8_t frameStart, int slot);
 
 // The 20 bytes of a slot's frame, checksum last.
 std::array<std::uint8_t, boot::kFrameSize> buildFrame(std::uint8_t frameStart,
                                                       const ImageSlot& slot);
 
-// "0020 - ffff ffff ... 3c": a frame's address, its words and the reply.
-std::string frameLogLine(const ImageSlot& slot, std::uint8_t reply);
+// "0020 - ffff ffff ... 3c": a frame's address, its words and the reply
+// ("--" when none came).
+std::string frameLogLine(const ImageSlot& slot, std::optional<std::uint8_t> reply);
 
-// The whole upload; stores the result and then sets the done flag. The body
+// The whole upload; stores the outcome and then sets the done flag. The body
 // of the upload worker thread.
 void runUploadJob(UploadJob job);
 

@@ -44,7 +44,7 @@ struct HostCommand {
   std::size_t replySize;                 // bytes the keyer answers
 };
 
-inline constexpr std::array<HostCommand, 12> kHostCommands = {{
+inline constexpr std::array kHostCommands = std::to_array<HostCommand>({
     {"EchoTest", host::EchoTest, host::kEchoArgument, 0, 1},
     {"getPushButtons", host::getPushButtons, std::nullopt, 0, 1},
     {"getPotValue", host::getPotValue, std::nullopt, 0, 1},
@@ -57,7 +57,7 @@ inline constexpr std::array<HostCommand, 12> kHostCommands = {{
     {"getIcType", host::getIcType, std::nullopt, 0, 1},
     {"readExtensionBlock", host::readExtensionBlock, std::nullopt, 0, kExtensionBlockSize},
     {"writeExtensionBlock", host::writeExtensionBlock, std::nullopt, kExtensionBlockSize, 0},
-}};
+});
 
 // The table entry for code, or nullptr for a code the keyer does not know.
 const HostCommand* findHostCommand(std::uint8_t code);

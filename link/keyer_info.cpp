@@ -9,8 +9,6 @@ namespace dp3 {
 
 namespace {
 
-inline constexpr std::uint8_t kOldestSupportedVersion = 30;
-
 std::string format(const char* pattern, int a, int b) {
   char text[64];
   std::snprintf(text, sizeof text, pattern, a, b);
@@ -34,46 +32,34 @@ std::string commOpenText(int code) {
   }
 }
 
-std::string variantName(std::uint8_t variant) {
-  switch (variant) {
-    case kVariantOrca:
-      return "ORCA";
-    case kVariantRook:
-      return "ROOK";
-    case kVariantLark:
-      return "LARK";
-    case kVariantPika:
-      return "PIKA";
-    default:
-      return {};
-  }
-}
-
-int testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+InterfaceTest testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+  constexpr InterfaceTest kFailed{InterfaceTest::Kind::Failed};
   ui.setText(id::kInterfaceStatus, "Testing DP Interface    ");
 
   if (!link.portOpenFlag()) {
     const int code = link.commOpen();
     if (code != kCommOpenOk) {
       ui.setText(id::kInterfaceStatus, commOpenText(code));
-      return kTestFailed;
+      return kFailed;
     }
   }
 
   const auto echo = queryByte(link, host::EchoTest);
   if (!echo) {
     ui.setText(id::kInterfaceStatus, "DP Fail:no response");
-    return kTestFailed;
+    return kFailed;
   }
   if (*echo == host::kEchoBootloader) {
     ui.setText(id::kInterfaceStatus, "DP Fail:No O/S");
-    keyer.icVariant = kVariantNoFirmware;
-    return kVariantNoFirmware;
+    keyer.bootloaderOnly = true;
+    return {InterfaceTest::Kind::BootloaderOnly};
   }
   if (*echo != host::kEchoHostFirmware) {
     ui.setText(id::kInterfaceStatus, "DP Fail:echo mismatch");
-    return kTestFailed;
+    return kFailed;
   }
+
+  keyer.bootloaderOnly = false;
 
   // A failed read leaves the value from the last test, as the keyer expects.
   if (const auto v = queryByte(link, host::GetFirmwareVersion)) keyer.firmwareVersion = *v;
@@ -81,7 +67,7 @@ int testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
 
   if (keyer.firmwareVersion < kOldestSupportedVersion) {
     ui.setText(id::kInterfaceStatus, "Only supports DP3");
-    return kTestFailed;
+    return kFailed;
   }
 
   // Version 30 before revision 4 predates the IC type query: those are all ORCA.
@@ -91,31 +77,21 @@ int testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
     keyer.icVariant = kVariantOrca;
   }
 
+  // Each IC counts its revisions from the start of its band. An IC type no
+  // row names (5 included) keeps the IC line and shows the raw revision.
   const int version = keyer.firmwareVersion;
-  const int revision = keyer.firmwareRevision;
+  const KeyerVariant* variant = findVariant(keyer.icVariant);
   std::string status;
-  switch (keyer.icVariant) {
-    case kVariantOrca:
-      status = format("DP F/W ver %d.%02d", version, revision);
-      break;
-    case kVariantRook:
-      status = format("DP F/W revision %d.%02d", version, revision - 50);
-      break;
-    case kVariantLark:
-      status = format("DP F/W revision %d.%02d", version, revision - 100);
-      break;
-    case kVariantPika:
-      status = format("DP F/W revision %d.%02d", version, revision - 150);
-      break;
-    default:
-      // An IC type this program does not know: keep the IC line, show the raw revision.
-      status = format("DP F/W ver %d.%02d", version, revision) + ", IC ?";
-      break;
+  if (!variant) {
+    status = format("DP F/W ver %d.%02d", version, keyer.firmwareRevision) + ", IC ?";
+  } else {
+    status =
+        format(variant->code == kVariantOrca ? "DP F/W ver %d.%02d" : "DP F/W revision %d.%02d",
+               version, keyer.firmwareRevision - variant->bandStart);
+    ui.setText(id::kIcLine, "DP IC: " + std::string(variant->name));
   }
-  const std::string name = variantName(keyer.icVariant);
-  if (!name.empty()) ui.setText(id::kIcLine, "DP IC: " + name);
   ui.setText(id::kInterfaceStatus, status);
-  return keyer.firmwareVersion;
+  return {InterfaceTest::Kind::Firmware, keyer.firmwareVersion};
 }
 
 }  // namespace dp3

@@ -3,36 +3,48 @@
 #include <cstdint>
 #include <string>
 
+#include "link/keyer_variants.hpp"
 #include "link/link.hpp"
 #include "surface/control_surface.hpp"
 
 namespace dp3 {
 
-// IC variant codes.
-inline constexpr std::uint8_t kVariantOrca = 1;
-inline constexpr std::uint8_t kVariantRook = 2;
-inline constexpr std::uint8_t kVariantLark = 3;
-inline constexpr std::uint8_t kVariantPika = 4;
-inline constexpr std::uint8_t kVariantNoFirmware = 5;  // only the bootloader answers
-
-inline constexpr int kTestFailed = -1;
+// Oldest firmware that speaks the host commands at all, and the oldest that
+// holds the settings Read and Write move.
+inline constexpr std::uint8_t kOldestSupportedVersion = 30;
+inline constexpr std::uint8_t kOldestSettingsVersion = 31;
 
 // What the last interface test found; kept until the next test.
 struct KeyerInfo {
   std::uint8_t firmwareVersion = 0;
   std::uint8_t firmwareRevision = 0;
-  std::uint8_t icVariant = 0;
+  std::uint8_t icVariant = 0;   // the IC type reply; see kKeyerVariants
+  bool bootloaderOnly = false;  // no operating firmware: only the bootloader answers
+};
+
+// How an interface test ended. The firmware version is kept beside the kind,
+// never in its place.
+struct InterfaceTest {
+  enum class Kind {
+    Failed,          // port, no answer, wrong echo or firmware too old
+    BootloaderOnly,  // the keyer holds no operating firmware
+    Firmware,        // the keyer's firmware answered; version holds its version
+  };
+  Kind kind = Kind::Failed;
+  std::uint8_t version = 0;
+
+  bool failed() const { return kind == Kind::Failed; }
+  bool bootloaderOnly() const { return kind == Kind::BootloaderOnly; }
+  // Read and Write need firmware that holds the settings.
+  bool holdsSettings() const { return kind == Kind::Firmware && version >= kOldestSettingsVersion; }
 };
 
 // "DP Fail:comm open" and its kin for a commOpen code.
 std::string commOpenText(int code);
-// "ORCA", "ROOK", "LARK", "PIKA" for codes 1-4, "" otherwise.
-std::string variantName(std::uint8_t variant);
 
 // Opens the port if it is not open, echo-tests the keyer, reads its firmware
 // version and revision and identifies the IC. Shows its texts in the status
-// line (4061) and the IC line (4079) of ui. Returns -1 on failure, 5 when only
-// the bootloader answers, else the firmware version.
-int testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+// line (4061) and the IC line (4079) of ui.
+InterfaceTest testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer);
 
 }  // namespace dp3

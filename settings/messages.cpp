@@ -1,6 +1,7 @@
 #include "settings/messages.hpp"
 
 #include <algorithm>
+#include <optional>
 
 #include "settings/morse_code.hpp"
 #include "settings/settings_fields.hpp"
@@ -13,31 +14,76 @@ namespace {
 inline constexpr std::size_t kLastPageAddress = kMessagePageSize - 1;
 inline constexpr unsigned kBackspace = 8;
 inline constexpr std::string_view kErrorCaption = "Error";
+inline constexpr std::uint8_t kDollar = morseCode('$');  // carries its own end mark
 
 std::uint8_t& pagePointer(SettingsImage& image, std::size_t index) {
   return image[kMessagePageOffset + page::FirstMessagePointer + index];
 }
 
-// The character a stored pattern stands for: the first table entry that
-// matches, 0 when none does (a pattern with no Morse form included).
-char characterOf(std::uint8_t byte) {
-  const std::uint8_t pattern = byte & static_cast<std::uint8_t>(~kEndMark);
-  if (pattern == kNoMorseCode) return 0;
-  const auto it = std::find(MorseCodeTable.begin(), MorseCodeTable.end(), pattern);
-  if (it == MorseCodeTable.end()) return 0;
-  return static_cast<char>(32 + (it - MorseCodeTable.begin()));
+// A pattern with no character shows as its elements in braces: "{......}" for
+// six dits, "{}" for the stop mark alone, "{?}" for a byte with no stop mark.
+std::string patternMark(std::uint8_t pattern) {
+  if (pattern == 0) return "{?}";
+  std::string mark = "{";
+  for (std::uint8_t rest = pattern; rest > 1; rest >>= 1) mark += (rest & 1) ? '-' : '.';
+  return mark + "}";
 }
 
-std::string unsendable(std::string_view label, unsigned char c) {
-  std::string text(label);
-  if (c >= 32 && c < 127) {
-    text += " holds \"";
-    text += static_cast<char>(c);
-    text += "\", which has no Morse code. Remove it before storing.";
-  } else {
-    text += " holds a character that has no Morse code. Remove it before storing.";
+// What one stored byte shows as: its character (the first table entry that
+// matches), or the mark of its pattern.
+std::string shownAs(std::uint8_t byte) {
+  if (byte == kDollar) return "$";
+  const std::uint8_t pattern = byte & static_cast<std::uint8_t>(~kEndMark);
+  if (pattern != kNoMorseCode) {
+    const auto it = std::find(MorseCodeTable.begin(), MorseCodeTable.end(), pattern);
+    if (it != MorseCodeTable.end())
+      return std::string(1, static_cast<char>(32 + (it - MorseCodeTable.begin())));
   }
-  return text;
+  return patternMark(pattern);
+}
+
+// Length of the pattern mark that starts at text[at], 0 when none does.
+std::size_t markLength(std::string_view text, std::size_t at) {
+  if (at >= text.size() || text[at] != '{') return 0;
+  std::size_t end = at + 1;
+  if (end < text.size() && text[end] == '?') {
+    ++end;
+  } else {
+    while (end < text.size() && end - at <= 6 && (text[end] == '.' || text[end] == '-')) ++end;
+  }
+  return end < text.size() && text[end] == '}' ? end + 1 - at : 0;
+}
+
+std::string refusal(std::string_view label, std::string_view what) {
+  return std::string(label) + " holds " + std::string(what) + " Remove it before storing.";
+}
+
+// The bytes an edited text packs into, or the refusal naming its box.
+std::optional<std::string> encodeText(std::string_view label, std::string_view text,
+                                      std::vector<std::uint8_t>& bytes) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (const std::size_t mark = markLength(text, i)) {
+      return refusal(label, std::string(text.substr(i, mark)) +
+                                ", a keyer pattern with no character, in an edited text; such a "
+                                "pattern is kept only while its text stays as it was read.");
+    }
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::uint8_t code = morseCode(c);
+    if (code == kNoMorseCode) {
+      if (c >= 32 && c < 127) {
+        return refusal(
+            label, "\"" + std::string(1, static_cast<char>(c)) + "\", which has no Morse code.");
+      }
+      return refusal(label, "a character that has no Morse code.");
+    }
+    if (code == kDollar && i + 1 < text.size()) {
+      return refusal(label,
+                     "\"$\" before its end; the keyer ends a text at \"$\", so it can only come "
+                     "last.");
+    }
+    bytes.push_back(code);
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -57,19 +103,30 @@ std::string keyerText(std::string_view boxText) {
   return text;
 }
 
+std::vector<std::uint8_t> pageTextBytes(const SettingsImage& image, std::size_t index) {
+  std::vector<std::uint8_t> bytes;
+  const std::size_t start = image[kMessagePageOffset + page::FirstMessagePointer + index];
+  if (start == 0) return bytes;
+  for (std::size_t address = start; address <= kLastPageAddress && bytes.size() < kTextBoxLimit;
+       ++address) {
+    bytes.push_back(image[kMessagePageOffset + address]);
+    if (bytes.back() & kEndMark) break;
+  }
+  return bytes;
+}
+
 std::string pageText(const SettingsImage& image, std::size_t index) {
   std::string text;
-  const std::size_t start = image[kMessagePageOffset + page::FirstMessagePointer + index];
-  if (start == 0) return text;
-  for (std::size_t address = start; address <= kLastPageAddress && text.size() < kTextBoxLimit;
-       ++address) {
-    const std::uint8_t byte = image[kMessagePageOffset + address];
-    const char c = characterOf(byte);
-    if (c == 0) break;
-    text += c;
-    if (byte & kEndMark) break;
-  }
+  for (std::uint8_t byte : pageTextBytes(image, index)) text += shownAs(byte);
   return text;
+}
+
+std::size_t textByteCount(std::string_view boxText) {
+  const std::string text = keyerText(boxText);
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count)
+    i += std::max<std::size_t>(1, markLength(text, i));
+  return count;
 }
 
 void showMessages(ControlSurface& ui, const SettingsImage& image) {
@@ -79,16 +136,17 @@ void showMessages(ControlSurface& ui, const SettingsImage& image) {
 }
 
 bool storeMessages(ControlSurface& ui, SettingsImage& image) {
-  std::array<std::string, kTextFields.size()> texts;
+  std::array<std::vector<std::uint8_t>, kTextFields.size()> texts;
   std::size_t total = 0;
   for (std::size_t i = 0; i < kTextFields.size(); ++i) {
-    texts[i] = keyerText(ui.text(kTextFields[i].control));
-    for (char c : texts[i]) {
-      if (morseCode(static_cast<unsigned char>(c)) == kNoMorseCode) {
-        ui.showMessage(unsendable(kTextFields[i].label, static_cast<unsigned char>(c)),
-                       kErrorCaption);
-        return false;
-      }
+    const std::string box = ui.text(kTextFields[i].control);
+    if (box == pageText(image, i)) {
+      // Unchanged since it was shown: the page's own bytes go back as they came,
+      // patterns with no character included.
+      texts[i] = pageTextBytes(image, i);
+    } else if (const auto refused = encodeText(kTextFields[i].label, keyerText(box), texts[i])) {
+      ui.showMessage(*refused, kErrorCaption);
+      return false;
     }
     total += texts[i].size();
     if (total > static_cast<std::size_t>(kMessageBudget)) {
@@ -108,9 +166,8 @@ bool storeMessages(ControlSurface& ui, SettingsImage& image) {
       continue;
     }
     pagePointer(image, i) = static_cast<std::uint8_t>(page::FirstTextAddress + n);
-    for (char c : texts[i]) {
-      image[kMessagePageOffset + page::FirstTextAddress + n] =
-          morseCode(static_cast<unsigned char>(c));
+    for (std::uint8_t byte : texts[i]) {
+      image[kMessagePageOffset + page::FirstTextAddress + n] = byte;
       ++n;
     }
     image[kMessagePageOffset + page::FirstTextAddress + n - 1] |= kEndMark;
@@ -122,7 +179,7 @@ bool storeMessages(ControlSurface& ui, SettingsImage& image) {
 
 int countMessageBytes(const ControlSurface& ui) {
   std::size_t count = 0;
-  for (const TextField& field : kTextFields) count += keyerText(ui.text(field.control)).size();
+  for (const TextField& field : kTextFields) count += textByteCount(ui.text(field.control));
   return static_cast<int>(count);
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/settings_image.hpp"
 #include "surface/control_surface.hpp"
@@ -14,20 +15,23 @@ namespace dp3 {
 
 // Bytes the texts together may take in the page (page addresses 15-254).
 inline constexpr int kMessageBudget = 240;
-// Characters one text box holds.
+// Bytes of one text read back from the page.
 inline constexpr std::size_t kTextBoxLimit = 249;
 
-// Fills the fourteen boxes from the page. A pointer of 0 is an empty text; a
-// text without an end mark stops at the end of the page or the box's limit.
+// Fills the fourteen boxes from the page (pageText). A pointer of 0 is an empty
+// text; a text without an end mark stops at the end of the page or the limit.
 void showMessages(ControlSurface& ui, const SettingsImage& image);
 
 // Packs the fourteen boxes into the page from address 15 on and rewrites every
-// pointer and the free pointer. Text the keyer cannot hold (a character with no
-// Morse code, or more than the budget in all) is refused with a message naming
-// its box; the image is then unchanged and false returned.
+// pointer and the free pointer. A box that still holds the text the page shows
+// for it goes back with the page's own bytes; an edited one is packed from its
+// text. Text the keyer cannot hold (a character with no Morse code, "$" before
+// the end, a pattern mark, or more than the budget in all) is refused with a
+// message naming its box; the image is then unchanged and false returned.
 bool storeMessages(ControlSurface& ui, SettingsImage& image);
 
-// Characters in the fourteen boxes, a line break counting as two.
+// Bytes the fourteen boxes take in the page: a line break counts as two, a
+// pattern mark as one.
 int countMessageBytes(const ControlSurface& ui);
 
 // Shows bank 1 (messages 1-6) or bank 2 (messages 7-12) and hides the other.
@@ -37,8 +41,18 @@ void showMessageBank(ControlSurface& ui, int bank);
 // swallowed (the budget is spent and it is no backspace, or it has no Morse code).
 bool messageKeyFilter(const ControlSurface& ui, unsigned character);
 
-// Text i (0-11 messages, 12-13 callsigns) as the page holds it.
+// The bytes of text i (0-11 messages, 12-13 callsigns) as the page holds them,
+// up to the one with the end mark.
+std::vector<std::uint8_t> pageTextBytes(const SettingsImage& image, std::size_t index);
+
+// Text i as a box shows it. Letters read back in upper case; a last byte of
+// 0xC8 is "$"; a pattern no character has shows as a mark of its elements in
+// braces, which no character typed can form ("{......}" six dits, "{}" the stop
+// mark alone, "{?}" no stop mark).
 std::string pageText(const SettingsImage& image, std::size_t index);
+
+// Bytes a box's text takes in the page (line break two, pattern mark one).
+std::size_t textByteCount(std::string_view boxText);
 
 // A box's text as the keyer will hold it: each line break becomes two spaces
 // (the carriage return and line feed of the break).

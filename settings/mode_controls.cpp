@@ -22,14 +22,15 @@ struct KeyerModeCode {
   bool setsPriority;
   std::uint8_t priority;
 };
-inline constexpr std::array<KeyerModeCode, 6> kKeyerModeCodes = {{
+inline constexpr auto kKeyerModeCodes = std::to_array<KeyerModeCode>({
     {0x10, false, 0},    // Iambic A
     {0x00, false, 0},    // Iambic B
     {0x20, true, 0x00},  // Ultimatic
     {0x20, true, 0x80},  // UltimDit
     {0x20, true, 0x40},  // UltimDah
     {0x30, false, 0},    // VibroBug
-}};
+});
+static_assert(kKeyerModeCodes.size() == kKeyerModeEntries.size());
 
 std::uint8_t& modeReg(SettingsImage& image, int user) {
   return image[userSettingsOffset(user) + user_field::ModeReg];
@@ -82,18 +83,8 @@ void selectPaddleHang(SettingsImage& image, int user, int entry) {
 }
 
 void selectModeListEntry(SettingsImage& image, int user, int listId, int entry) {
-  switch (listId) {
-    case id::kKeyerMode:
-      selectKeyerMode(image, user, entry);
-      break;
-    case id::kOutputSelection:
-      selectOutput(image, user, entry);
-      break;
-    case id::kPaddleHang:
-      selectPaddleHang(image, user, entry);
-      break;
-    default:
-      break;
+  for (const ListField& list : kModeLists) {
+    if (list.control == listId) list.select(image, user, entry);
   }
 }
 

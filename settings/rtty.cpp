@@ -30,16 +30,30 @@ void openRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user
     rttyUi.clearList(list.control);
     for (std::string_view entry : list.entries) rttyUi.addListEntry(list.control, entry);
   }
-  const std::uint8_t reg = image[rttyReg(user)];
-  const std::uint8_t reg2 = image[rttyReg2(user)];
-  for (const BitField& bit : kRttyBits) rttyUi.setChecked(bit.control, (reg & bit.mask) != 0);
-  rttyUi.selectEntry(id::kRttyBaudRate, reg & kBaudMask);
-  rttyUi.selectEntry(id::kRttyDiddleIs, (reg2 & kDiddleIsBit) ? 1 : 0);
-  rttyUi.selectEntry(id::kRttyStopBits, (reg2 & kStopBitsBit) ? 1 : 0);
-  const int usos = reg2 & kUsosMask;
-  rttyUi.selectEntry(id::kRttyUsos, usos <= 1 ? usos : -1);
+  for (const BitField& bit : kRttyBits) {
+    rttyUi.setChecked(bit.control, bitIsSet(bit, image, user));
+  }
+  for (const ListField& list : kRttyLists)
+    rttyUi.selectEntry(list.control, list.entryOf(image, user));
   for (const BitField& bit : kRttyBits) rttyUi.setEnabled(bit.control, true);
   for (const ListField& list : kRttyLists) rttyUi.setEnabled(list.control, true);
+}
+
+int baudRateEntry(const SettingsImage& image, int user) {
+  return image[rttyReg(user)] & kBaudMask;
+}
+
+int diddleIsEntry(const SettingsImage& image, int user) {
+  return (image[rttyReg2(user)] & kDiddleIsBit) ? 1 : 0;
+}
+
+int stopBitsEntry(const SettingsImage& image, int user) {
+  return (image[rttyReg2(user)] & kStopBitsBit) ? 1 : 0;
+}
+
+int usosEntry(const SettingsImage& image, int user) {
+  const int usos = image[rttyReg2(user)] & kUsosMask;
+  return usos <= 1 ? usos : -1;
 }
 
 void acceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user) {

@@ -15,4 +15,10 @@ void openRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user
 // become 0. A list with no selection counts as not its first entry.
 void acceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user);
 
+// The list entries that show the user's bytes (-1: none).
+int baudRateEntry(const SettingsImage& image, int user);
+int diddleIsEntry(const SettingsImage& image, int user);
+int stopBitsEntry(const SettingsImage& image, int user);
+int usosEntry(const SettingsImage& image, int user);  // -1 for a value of 2 or 3
+
 }  // namespace dp3

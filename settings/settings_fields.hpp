@@ -6,13 +6,16 @@
 #include <span>
 #include <string_view>
 
+#include "settings/mode_controls.hpp"
+#include "settings/rtty.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/control_ids.hpp"
 
 namespace dp3 {
 
 // Every setting the windows edit, described once: the form, the mode controls,
-// the RTTY window and the command line's show/set/diff all read these tables.
+// the RTTY window, the window's wiring and the command line's show/set/diff all
+// read these tables, so a row added here is a working control everywhere.
 
 // Which of the user's two blocks a byte lives in.
 enum class Area { User, Extension };
@@ -47,7 +50,7 @@ struct NumberField {
 
 // The number boxes in the order the form checks them; the first refusal stops
 // the store and everything before it stays stored.
-inline constexpr std::array<NumberField, 16> kNumberFields = {{
+inline constexpr auto kNumberFields = std::to_array<NumberField>({
     {"Weight", id::kWeight, Area::User, user_field::Weight, NumberKind::Byte, 10, 90, false,
      "Weight must be between 10 and 90", "Weight must be between 10 and 90"},
     {"PTT LeadIn", id::kLeadIn, Area::User, user_field::LeadIn, NumberKind::Byte, 0, 250, false,
@@ -84,7 +87,7 @@ inline constexpr std::array<NumberField, 16> kNumberFields = {{
     {"LtrSpace", id::kLtrSpace, Area::User, user_field::SpacingReg, NumberKind::LowBits, 0, 31,
      false, "Letterspace Adjustment can't be greater than 31",
      "Letterspace Adjustment can't be greater than 31"},
-}};
+});
 
 // The first step of the MaxWpm/MinWpm check, before either range.
 inline constexpr std::string_view kPotOrderMessage = "Pot Max must be greater than Pot Min";
@@ -98,8 +101,13 @@ struct BitField {
   std::uint8_t mask;
 };
 
+// Whether the user's bit is set (the box checked).
+constexpr bool bitIsSet(const BitField& bit, const SettingsImage& image, int user) {
+  return (image[fieldOffset(bit.area, bit.offset, user)] & bit.mask) != 0;
+}
+
 // The main window's mode check boxes.
-inline constexpr std::array<BitField, 12> kModeBits = {{
+inline constexpr auto kModeBits = std::to_array<BitField>({
     {"Swap", id::kSwap, Area::User, user_field::ModeReg, 0x08},
     {"AutoSpace", id::kAutoSpace, Area::User, user_field::ModeReg, 0x02},
     {"CTspace", id::kCtSpace, Area::User, user_field::ModeReg, 0x01},
@@ -112,51 +120,58 @@ inline constexpr std::array<BitField, 12> kModeBits = {{
     {"Tune50%", id::kTune50, Area::User, user_field::SpacingReg, 0x20},
     {"SO2R", id::kSo2r, Area::Extension, extension_field::ModeReg2, 0x04},
     {"FaveWpmOff", id::kFaveWpmOff, Area::Extension, extension_field::ModeReg2, 0x01},
-}};
+});
 
-inline constexpr std::array<std::string_view, 6> kKeyerModeEntries = {
-    "Iambic A", "Iambic B", "Ultimatic", "UltimDit", "UltimDah", "VibroBug"};
-inline constexpr std::array<std::string_view, 8> kOutputEntries = {
-    "Port1", "Port1, ST", "Port1, PTT", "Port1, ST, PTT",
-    "Port2", "Port2, ST", "Port2, PTT", "Port2, ST, PTT"};
+inline constexpr auto kKeyerModeEntries = std::to_array<std::string_view>(
+    {"Iambic A", "Iambic B", "Ultimatic", "UltimDit", "UltimDah", "VibroBug"});
+inline constexpr auto kOutputEntries =
+    std::to_array<std::string_view>({"Port1", "Port1, ST", "Port1, PTT", "Port1, ST, PTT", "Port2",
+                                     "Port2, ST", "Port2, PTT", "Port2, ST, PTT"});
 // PinConfig bits 3-0 of each output entry.
-inline constexpr std::array<std::uint8_t, 8> kOutputValues = {4, 6, 5, 7, 8, 10, 9, 11};
-inline constexpr std::array<std::string_view, 4> kPaddleHangEntries = {"1.0 Word", "1.3 Word",
-                                                                       "1.6 Word", "2.0 Word"};
+inline constexpr auto kOutputValues = std::to_array<std::uint8_t>({4, 6, 5, 7, 8, 10, 9, 11});
+static_assert(kOutputValues.size() == kOutputEntries.size());
+inline constexpr auto kPaddleHangEntries =
+    std::to_array<std::string_view>({"1.0 Word", "1.3 Word", "1.6 Word", "2.0 Word"});
 
-// A list and its entries, in the order they are added.
+// A list and its entries, in the order they are added; the entry that shows
+// a user's bytes, and (for the main window's lists, which change the image at
+// once) what selecting an entry does. The RTTY window's lists change the image
+// only on Ok.
 struct ListField {
   std::string_view label;
   int control;
   std::span<const std::string_view> entries;
+  int (*entryOf)(const SettingsImage& image, int user);  // -1: no entry
+  void (*select)(SettingsImage& image, int user, int entry);
 };
 
-inline constexpr std::array<ListField, 3> kModeLists = {{
-    {"Keyer Mode", id::kKeyerMode, kKeyerModeEntries},
-    {"Output Selection", id::kOutputSelection, kOutputEntries},
-    {"Paddle Hang", id::kPaddleHang, kPaddleHangEntries},
-}};
+inline constexpr auto kModeLists = std::to_array<ListField>({
+    {"Keyer Mode", id::kKeyerMode, kKeyerModeEntries, keyerModeEntry, selectKeyerMode},
+    {"Output Selection", id::kOutputSelection, kOutputEntries, outputEntry, selectOutput},
+    {"Paddle Hang", id::kPaddleHang, kPaddleHangEntries, paddleHangEntry, selectPaddleHang},
+});
 
 // The RTTY window: check boxes over RttyReg, lists over both bytes.
-inline constexpr std::array<BitField, 5> kRttyBits = {{
+inline constexpr auto kRttyBits = std::to_array<BitField>({
     {"RTTY Enable", id::kRttyEnable, Area::Extension, extension_field::RttyReg, 0x80},
     {"Diddle", id::kRttyDiddle, Area::Extension, extension_field::RttyReg, 0x40},
     {"FSK Map", id::kRttyFskMap, Area::Extension, extension_field::RttyReg, 0x20},
     {"AutoCRLF", id::kRttyAutoCrLf, Area::Extension, extension_field::RttyReg, 0x10},
     {"Reverse", id::kRttyReverse, Area::Extension, extension_field::RttyReg, 0x04},
-}};
+});
 
-inline constexpr std::array<std::string_view, 4> kBaudRateEntries = {"45.45", "50", "75", "100"};
-inline constexpr std::array<std::string_view, 2> kDiddleIsEntries = {"Blank", "Ltrs"};
-inline constexpr std::array<std::string_view, 2> kStopBitsEntries = {"2.0", "1.5"};
-inline constexpr std::array<std::string_view, 2> kUsosEntries = {"Off", "On"};
+inline constexpr auto kBaudRateEntries =
+    std::to_array<std::string_view>({"45.45", "50", "75", "100"});
+inline constexpr auto kDiddleIsEntries = std::to_array<std::string_view>({"Blank", "Ltrs"});
+inline constexpr auto kStopBitsEntries = std::to_array<std::string_view>({"2.0", "1.5"});
+inline constexpr auto kUsosEntries = std::to_array<std::string_view>({"Off", "On"});
 
-inline constexpr std::array<ListField, 4> kRttyLists = {{
-    {"Baud Rate", id::kRttyBaudRate, kBaudRateEntries},
-    {"Diddle is", id::kRttyDiddleIs, kDiddleIsEntries},
-    {"Stop Bits", id::kRttyStopBits, kStopBitsEntries},
-    {"USOS", id::kRttyUsos, kUsosEntries},
-}};
+inline constexpr auto kRttyLists = std::to_array<ListField>({
+    {"Baud Rate", id::kRttyBaudRate, kBaudRateEntries, baudRateEntry, nullptr},
+    {"Diddle is", id::kRttyDiddleIs, kDiddleIsEntries, diddleIsEntry, nullptr},
+    {"Stop Bits", id::kRttyStopBits, kStopBitsEntries, stopBitsEntry, nullptr},
+    {"USOS", id::kRttyUsos, kUsosEntries, usosEntry, nullptr},
+});
 
 // The fourteen text boxes of the message page in page order: messages 1-12,
 // then the two users' callsigns. Pointer i+1 of the page belongs to text i.
@@ -165,7 +180,7 @@ struct TextField {
   int control;
 };
 
-inline constexpr std::array<TextField, 14> kTextFields = {{
+inline constexpr auto kTextFields = std::to_array<TextField>({
     {"Msg 1", id::kMsg1},
     {"Msg 2", id::kMsg1 + 1},
     {"Msg 3", id::kMsg1 + 2},
@@ -180,7 +195,7 @@ inline constexpr std::array<TextField, 14> kTextFields = {{
     {"Msg 12", id::kMsg7 + 5},
     {"User 1 Callsign /M", id::kCallsignUser1},
     {"User 2 Callsign /M", id::kCallsignUser2},
-}};
+});
 
 // The window's own label of the callsign box, the same for both users.
 inline constexpr std::string_view kCallsignLabel = "User Callsign /M";

@@ -53,37 +53,34 @@ bool storePotRange(ControlSurface& ui, SettingsImage& image, int user, const Num
 
 }  // namespace
 
-void showUserSettings(ControlSurface& ui, const SettingsImage& image, int user) {
+std::optional<unsigned> numberValue(const NumberField& field, const SettingsImage& image,
+                                    int user) {
   const std::size_t base = userSettingsOffset(user);
-  for (const NumberField& field : kNumberFields) {
-    const std::size_t at = fieldOffset(field.area, field.offset, user);
-    switch (field.kind) {
-      case NumberKind::Byte:
-        setNumber(ui, field.control, image[at]);
-        break;
-      case NumberKind::LowBits:
-        setNumber(ui, field.control, image[at] & 0x1Fu);
-        break;
-      case NumberKind::SidetoneFreq:
-        if (image[at] != 0) setNumber(ui, field.control, kSidetoneClock / image[at]);
-        break;
-      case NumberKind::SerialNumber:
-        setNumber(ui, field.control, image[at] * 256u + image[at + 1] + 1u);
-        break;
-      case NumberKind::PotMax:
-        setNumber(ui, field.control,
-                  unsigned{image[base + user_field::MinWpm]} + image[base + user_field::WpmRange]);
-        break;
-      case NumberKind::PotMin:
-        setNumber(ui, field.control, image[at]);
-        break;
-    }
+  const std::size_t at = fieldOffset(field.area, field.offset, user);
+  switch (field.kind) {
+    case NumberKind::Byte:
+    case NumberKind::PotMin:
+      return image[at];
+    case NumberKind::LowBits:
+      return image[at] & 0x1Fu;
+    case NumberKind::SidetoneFreq:
+      if (image[at] == 0) return std::nullopt;
+      return kSidetoneClock / image[at];
+    case NumberKind::SerialNumber:
+      return image[at] * 256u + image[at + 1] + 1u;
+    case NumberKind::PotMax:
+      return unsigned{image[base + user_field::MinWpm]} + image[base + user_field::WpmRange];
   }
-  ui.selectEntry(id::kKeyerMode, keyerModeEntry(image, user));
-  ui.selectEntry(id::kPaddleHang, paddleHangEntry(image, user));
-  ui.selectEntry(id::kOutputSelection, outputEntry(image, user));
+  return std::nullopt;
+}
+
+void showUserSettings(ControlSurface& ui, const SettingsImage& image, int user) {
+  for (const NumberField& field : kNumberFields) {
+    if (const auto value = numberValue(field, image, user)) setNumber(ui, field.control, *value);
+  }
+  for (const ListField& list : kModeLists) ui.selectEntry(list.control, list.entryOf(image, user));
   for (const BitField& bit : kModeBits) {
-    ui.setChecked(bit.control, (image[fieldOffset(bit.area, bit.offset, user)] & bit.mask) != 0);
+    ui.setChecked(bit.control, bitIsSet(bit, image, user));
   }
   ui.setVisible(id::kCallsignUser1, user != 2);
   ui.setVisible(id::kCallsignUser2, user == 2);

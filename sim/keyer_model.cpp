@@ -6,7 +6,7 @@
 
 #include "firmware/upload.hpp"
 #include "link/host_commands.hpp"
-#include "link/keyer_info.hpp"
+#include "link/keyer_variants.hpp"
 #include "settings/morse_code.hpp"
 
 namespace dp3 {
@@ -115,12 +115,14 @@ void KeyerModel::runHostCommand() {
       break;
     case host::writeSettingsBlock:
       std::copy(block, block + kSettingsBlockSize, memory_.begin());
+      storeBadly(0);
       break;
     case host::readExtensionBlock:
       sendBlock(memory_.data() + kExtensionOffset, kExtensionBlockSize);
       break;
     case host::writeExtensionBlock:
       std::copy(block, block + kExtensionBlockSize, memory_.begin() + kExtensionOffset);
+      storeBadly(kExtensionOffset);
       break;
     case host::enterBootloader:
       if (frame[2] == host::kBootloaderArgument && config_.fault.kind != FaultKind::AppEcho) {
@@ -129,6 +131,15 @@ void KeyerModel::runHostCommand() {
         echoed_ = false;
       }
       break;
+  }
+}
+
+void KeyerModel::storeBadly(std::size_t blockStart) {
+  // The bad-store fault flips every bit of one stored byte of the block just written.
+  const std::size_t end = blockStart == 0 ? kSettingsBlockSize : kImageSize;
+  const auto offset = static_cast<std::size_t>(config_.fault.frame);
+  if (config_.fault.kind == FaultKind::BadStore && offset >= blockStart && offset < end) {
+    memory_[offset] ^= 0xFF;
   }
 }
 
@@ -204,14 +215,14 @@ void KeyerModel::frameReceive(std::uint8_t byte) {
 std::uint8_t KeyerModel::programFrame() {
   const std::vector<std::uint8_t>& frame = bootFrame_;
   if (frame[0] != boot::kFrameStart && frame[0] != boot::kLastFrameStart) {
-    return kUploadFrameStartError;
+    return boot::kReplyFrameStartError;
   }
   unsigned sum = 0;
   for (std::uint8_t b : frame) sum += b;
-  if ((sum & 0xFF) != 0) return kUploadChecksumError;
+  if ((sum & 0xFF) != 0) return boot::kReplyChecksumError;
   const unsigned word = static_cast<unsigned>(frame[1] << 8 | frame[2]);
   // Words beyond the program memory cannot be written, so they never verify.
-  if (word >= kImageWords) return kUploadFlashVerifyError;
+  if (word >= kImageWords) return boot::kReplyFlashVerifyError;
   const std::size_t slot = word / kWordsPerSlot;
   std::copy(frame.begin() + 1, frame.begin() + 1 + kSlotSize, flash_.slots[slot].begin());
   programmed_.set(slot);
@@ -224,7 +235,7 @@ void KeyerModel::runNewFirmware() {
   const ImageVersion version = imageVersion(flash_);
   config_.version = version.major;
   config_.revision = version.kind;
-  config_.variant = variantForKind(version.kind);
+  config_.variant = variantForKind(version.kind).code;
   config_.bootloaderOnly = false;
   mode_ = Mode::Host;
   bootState_ = BootState::Command;

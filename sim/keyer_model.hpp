@@ -57,6 +57,7 @@ class KeyerModel {
  private:
   void hostReceive(std::uint8_t byte);
   void runHostCommand();
+  void storeBadly(std::size_t blockStart);
   void bootloaderReceive(std::uint8_t byte);
   void commandReceive(std::uint8_t byte);
   void frameReceive(std::uint8_t byte);

@@ -5,6 +5,9 @@
 #include <cctype>
 #include <utility>
 
+#include "link/keyer_variants.hpp"
+#include "settings/settings_image.hpp"
+
 namespace dp3 {
 
 namespace {
@@ -41,9 +44,13 @@ std::optional<SimFault> parseFrameFault(const std::string& name) {
   const auto at = name.rfind('@');
   if (at == std::string::npos) return std::nullopt;
   const auto frame = parseNumber(name.substr(at + 1), 1'000'000);
-  if (!frame || *frame < 1) return std::nullopt;
   const std::string head = name.substr(0, at);
+  if (!frame || (*frame < 1 && head != "bad-store")) return std::nullopt;
   if (head == "no-reply") return SimFault{FaultKind::NoReply, 0, static_cast<int>(*frame)};
+  if (head == "bad-store") {
+    if (*frame >= static_cast<long>(kImageSize)) return std::nullopt;
+    return SimFault{FaultKind::BadStore, 0, static_cast<int>(*frame)};
+  }
   if (head.rfind("refuse:", 0) == 0) {
     const auto code = parseNumber(head.substr(7), 255);
     if (!code) return std::nullopt;
@@ -69,18 +76,22 @@ std::string faultNames() {
   }
   return names +
          ", refuse:CODE@N (answer upload frame N with byte CODE, e.g. refuse:0x81@5), "
-         "no-reply@N (no answer to upload frame N)";
+         "no-reply@N (no answer to upload frame N), bad-store@N (a settings write stores image "
+         "byte N wrongly)";
 }
 
 std::optional<std::uint8_t> parseVariant(const std::string& name) {
+  if (const KeyerVariant* variant = findVariantByName(name)) return variant->code;
   std::string upper = name;
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  const std::array<const char*, 5> names = {"NONE", "ORCA", "ROOK", "LARK", "PIKA"};
-  for (std::uint8_t i = 0; i < names.size(); ++i) {
-    if (upper == names[i]) return i;
-  }
+  if (upper == "NONE") return 0;
   return std::nullopt;
+}
+
+std::uint8_t defaultRevision(std::uint8_t variant) {
+  const KeyerVariant* row = findVariant(variant);
+  return static_cast<std::uint8_t>((row ? row->bandStart : 0) + 12);
 }
 
 }  // namespace dp3

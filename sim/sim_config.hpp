@@ -17,17 +17,18 @@ enum class FaultKind {
   NoReply,     // the bootloader gives no answer to frame N
   AppEcho,     // the firmware ignores the restart request and keeps answering 0x55
   BaudFail,    // the speed change to 9600 baud fails
+  BadStore,    // a settings write stores the byte at image offset N inverted
 };
 
 struct SimFault {
   FaultKind kind = FaultKind::None;
   std::uint8_t code = 0;  // Refuse: the reply byte
-  int frame = 0;          // Refuse, NoReply: the frame, counted from 1 in an upload
+  int frame = 0;  // Refuse, NoReply: the frame, counted from 1 in an upload; BadStore: the offset
 };
 
 // How the simulated keyer presents itself.
 struct SimConfig {
-  std::uint8_t variant = 3;  // 1 ORCA, 2 ROOK, 3 LARK, 4 PIKA
+  std::uint8_t variant = 3;  // the IC type reply: 1 ORCA, 2 ROOK, 3 LARK, 4 PIKA
   std::uint8_t version = 31;
   std::uint8_t revision = 112;  // carries the variant: 0-49 ORCA ... 150-199 PIKA
   std::uint8_t pot = 14;
@@ -39,13 +40,16 @@ struct SimConfig {
 
 // The fault named on the command line: "silence", "wrong-echo", "short-dump",
 // "disconnect", "refuse:CODE@N" (CODE a byte, decimal or 0x hex), "no-reply@N",
-// "app-echo", "baud-fail"; nullopt for anything else.
+// "app-echo", "baud-fail", "bad-store@N"; nullopt for anything else.
 std::optional<SimFault> parseFault(const std::string& name);
 // The names parseFault takes, for help texts.
 std::string faultNames();
 
-// 1-4 for "ORCA".."PIKA" (any letter case), 0 for "NONE" (bootloader only),
-// nullopt otherwise.
+// The revision a simulated keyer of this IC reports by default: 12 into its band.
+std::uint8_t defaultRevision(std::uint8_t variant);
+
+// The IC type code of a variant name (any letter case), 0 for "NONE"
+// (bootloader only), nullopt otherwise.
 std::optional<std::uint8_t> parseVariant(const std::string& name);
 
 }  // namespace dp3

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include "settings/messages.hpp"
+#include "settings/settings_fields.hpp"
 #include "ui/about_dialog.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/port_dialog.hpp"
@@ -43,8 +44,8 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
       line->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), line));
     }
   }
-  for (int box : kMessageBoxIds) {
-    if (QWidget* w = surface_->widget(box)) {
+  for (const TextField& box : kTextFields) {
+    if (QWidget* w = surface_->widget(box.control)) {
       w->installEventFilter(this);
       keepUpperCase(w);
     }
@@ -64,12 +65,14 @@ MainDialog::~MainDialog() {
 }
 
 void MainDialog::wireControls() {
-  for (int id : kModeCheckBoxIds) {
+  for (const BitField& bit : kModeBits) {
+    const int id = bit.control;
     if (auto* box = qobject_cast<QAbstractButton*>(surface_->widget(id))) {
       connect(box, &QAbstractButton::clicked, this, [this, id] { logic_->onCheckBox(id); });
     }
   }
-  for (int id : {id::kKeyerMode, id::kOutputSelection, id::kPaddleHang}) {
+  for (const ListField& mode : kModeLists) {
+    const int id = mode.control;
     if (auto* list = qobject_cast<QComboBox*>(surface_->widget(id))) {
       connect(list, &QComboBox::activated, this, [this, id] { logic_->onListSelection(id); });
     }

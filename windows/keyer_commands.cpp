@@ -7,6 +7,7 @@
 #include "settings/messages.hpp"
 #include "settings/settings_form.hpp"
 #include "surface/control_ids.hpp"
+#include "windows/settings_verify.hpp"
 
 namespace dp3 {
 
@@ -17,18 +18,18 @@ std::string voltsText(std::uint8_t reply) {
   return text;
 }
 
-int testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+InterfaceTest testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
   for (int field : {id::kOperationStatus, id::kVolts, id::kPotValue, id::kPushButtons}) {
     ui.setText(field, "");
   }
-  const int result = testInterface(ui, link, keyer);
-  if (result < 0) {
+  const InterfaceTest test = testInterface(ui, link, keyer);
+  if (test.failed()) {
     ui.setText(id::kOperationStatus, kStatusError);
-    return result;
+    return test;
   }
-  if (result == kVariantNoFirmware) {
+  if (test.bootloaderOnly()) {
     ui.setText(id::kOperationStatus, kStatusNoFirmware);
-    return result;
+    return test;
   }
   ui.setText(id::kOperationStatus, kStatusOk);
   ui.setText(id::kPotValue, "PotValue: " + std::to_string(getPotValue(link)));
@@ -36,35 +37,73 @@ int testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
     ui.setText(id::kPushButtons, "PB:" + std::to_string(getPushButtons(link)));
   }
   ui.setText(id::kVolts, voltsText(getSupplyVoltage(link)));
-  return result;
+  return test;
 }
 
-bool readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
-  if (testInterface(ui, link, keyer) < 0) {
+std::string settingsRefusal(const InterfaceTest& test) {
+  if (test.holdsSettings() || test.failed()) return {};
+  if (test.bootloaderOnly()) {
+    return "The keyer runs only its bootloader: it has no firmware and holds no settings. "
+           "Program its firmware first (FW Update, or dp3 upload), then try again.";
+  }
+  return "The keyer's firmware version " + std::to_string(test.version) +
+         " cannot hold these settings; version " + std::to_string(kOldestSettingsVersion) +
+         " or later is needed. Update its firmware first (FW Update, or dp3 upload), then try "
+         "again.";
+}
+
+namespace {
+
+// The interface test before Read and Write: a failed test or a keyer that
+// cannot hold settings ends the command here, with its status and text.
+CommandOutcome checkSettingsKeyer(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+  const InterfaceTest test = testInterface(ui, link, keyer);
+  if (test.failed()) {
     ui.setText(id::kOperationStatus, kStatusError);
-    return false;
+    return CommandOutcome::KeyerFailed;
+  }
+  if (const std::string refusal = settingsRefusal(test); !refusal.empty()) {
+    ui.setText(id::kOperationStatus, test.bootloaderOnly() ? kStatusNoFirmware : kStatusError);
+    ui.showMessage(refusal, "Error");
+    return CommandOutcome::NeedsFirmware;
+  }
+  return CommandOutcome::Done;
+}
+
+// Both blocks from the keyer into image; false unless all 300 bytes came.
+bool readBlocks(Link& link, SettingsImage& image) {
+  return readSettingsBlock(link, std::span(image).first<kSettingsBlockSize>()) &&
+         readExtensionBlock(link,
+                            std::span(image).subspan<kExtensionOffset, kExtensionBlockSize>());
+}
+
+}  // namespace
+
+CommandOutcome readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
+  if (const CommandOutcome check = checkSettingsKeyer(ui, link, keyer);
+      check != CommandOutcome::Done) {
+    return check;
   }
   ui.setText(id::kOperationStatus, kStatusReading);
   SettingsImage scratch = image;
-  const bool complete =
-      readSettingsBlock(link, std::span(scratch).first<kSettingsBlockSize>()) &&
-      readExtensionBlock(link, std::span(scratch).subspan<kExtensionOffset, kExtensionBlockSize>());
-  if (!complete) {
+  if (!readBlocks(link, scratch)) {
     ui.setText(id::kOperationStatus, kStatusReadFailed);
-    return false;
+    return CommandOutcome::KeyerFailed;
   }
   image = scratch;
   ui.setText(id::kOperationStatus, kStatusReadDone);
-  return true;
+  return CommandOutcome::Done;
 }
 
-bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
-                  int user) {
-  if (testInterface(ui, link, keyer) < 0) {
-    ui.setText(id::kOperationStatus, kStatusError);
-    return false;
+WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
+                         int user, bool verify) {
+  if (const CommandOutcome check = checkSettingsKeyer(ui, link, keyer);
+      check != CommandOutcome::Done) {
+    return {check};
   }
-  if (!storeUserSettings(ui, image, user) || !storeMessages(ui, image)) return false;
+  if (!storeUserSettings(ui, image, user) || !storeMessages(ui, image)) {
+    return {CommandOutcome::FormRefused};
+  }
   ui.setText(id::kOperationStatus, kStatusWriting);
   const bool sent =
       writeExtensionBlock(
@@ -73,11 +112,24 @@ bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImag
       writeSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
   if (!sent) {
     ui.setText(id::kOperationStatus, kStatusWriteFailed);
-    return false;
+    return {CommandOutcome::KeyerFailed};
   }
   link.pause(kWriteSettleTime);
+  if (verify) {
+    SettingsImage readBack{};
+    WriteResult result{CommandOutcome::VerifyFailed};
+    if (!readBlocks(link, readBack)) {
+      result.differences = {"the keyer did not send its settings back"};
+    } else {
+      result.differences = differingFields(image, readBack);
+    }
+    if (!result.differences.empty()) {
+      ui.setText(id::kOperationStatus, kStatusVerifyFailed);
+      return result;
+    }
+  }
   ui.setText(id::kOperationStatus, kStatusWriteDone);
-  return true;
+  return {CommandOutcome::Done};
 }
 
 }  // namespace dp3

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/keyer_info.hpp"
 #include "link/link.hpp"
@@ -21,6 +22,7 @@ inline constexpr const char* kStatusReadFailed = ">Read Failed";
 inline constexpr const char* kStatusWriting = "Writing";
 inline constexpr const char* kStatusWriteDone = "Done";
 inline constexpr const char* kStatusWriteFailed = ">Write Failed";
+inline constexpr const char* kStatusVerifyFailed = ">Verify Failed";
 
 // The keyer's time to store a written image before it answers again.
 inline constexpr std::chrono::milliseconds kWriteSettleTime{3000};
@@ -29,20 +31,41 @@ inline constexpr std::chrono::milliseconds kWriteSettleTime{3000};
 // has no voltage to show.
 std::string voltsText(std::uint8_t reply);
 
+// How Read DP and Write DP ended.
+enum class CommandOutcome {
+  Done,
+  KeyerFailed,    // the interface test failed, or a block did not pass the line
+  NeedsFirmware,  // the keyer runs only its bootloader or firmware too old for settings
+  FormRefused,    // the form or the messages refused a value; nothing was sent
+  VerifyFailed,   // the keyer holds something other than what was written
+};
+
+struct WriteResult {
+  CommandOutcome outcome = CommandOutcome::Done;
+  // VerifyFailed: what differs, by field ("User 1 Weight", "Msg 3", "image byte 290").
+  std::vector<std::string> differences = {};
+};
+
 // Test DP: the interface test, then the live readings after ">DP OK".
-// Returns the interface test's result.
-int testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+InterfaceTest testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+
+// Why a keyer whose test ended so cannot take Read or Write, and what to do;
+// "" when it can.
+std::string settingsRefusal(const InterfaceTest& test);
 
 // Read DP: the interface test, then both settings blocks. The image is
 // replaced only when all 300 bytes arrived; otherwise it stays as it was and
-// ">Read Failed" is shown. Returns true when the image was replaced.
-bool readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image);
+// ">Read Failed" is shown. A keyer without firmware that holds settings is
+// refused with a message box.
+CommandOutcome readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image);
 
 // Write DP: the interface test, then the user's form and the messages are
 // stored and checked (a refusal shows its message and sends nothing), then the
 // 12 extension bytes and the 288-byte block go to the keyer, which gets 3 s to
-// store them before "Done". A write the keyer did not take shows ">Write Failed".
-// Returns true when the keyer took both blocks.
-bool writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image, int user);
+// store them. With verify, both blocks are then read back and compared with
+// what was sent: "Done", or ">Verify Failed". A write the keyer did not take
+// shows ">Write Failed".
+WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
+                         int user, bool verify = true);
 
 }  // namespace dp3

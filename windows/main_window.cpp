@@ -5,6 +5,7 @@
 
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
+#include "settings/settings_fields.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
 #include "windows/keyer_commands.hpp"
@@ -43,12 +44,17 @@ void MainWindow::unlockControls() {
        {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     ui_.setEnabled(control, true);
   }
-  if (keyer_.firmwareVersion >= 30 || keyer_.icVariant == kVariantNoFirmware) {
+  if (keyer_.firmwareVersion >= kOldestSupportedVersion || keyer_.bootloaderOnly) {
     ui_.setEnabled(id::kFwUpdate, true);
   }
-  if (keyer_.firmwareVersion > 30) {
-    for (int control :
-         {id::kWriteDp, id::kReadDp, id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
+  // Read and Write follow the last keyer that answered: one that runs only its
+  // bootloader, or firmware too old to hold settings, turns them off again.
+  const bool holdsSettings =
+      !keyer_.bootloaderOnly && keyer_.firmwareVersion >= kOldestSettingsVersion;
+  ui_.setEnabled(id::kReadDp, holdsSettings);
+  ui_.setEnabled(id::kWriteDp, holdsSettings);
+  if (holdsSettings) {
+    for (int control : {id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
       ui_.setEnabled(control, true);
     }
   }
@@ -79,7 +85,7 @@ void MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link&
       testCommand(ui, link, keyer);
       break;
     case KeyerCommand::Read:
-      if (readCommand(ui, link, keyer, image)) {
+      if (readCommand(ui, link, keyer, image) == CommandOutcome::Done) {
         showUserSettings(ui, image, user);
         showMessages(ui, image);
       }
@@ -113,7 +119,8 @@ void MainWindow::onTimer() {
 }
 
 void MainWindow::onCheckBox(int id) {
-  if (std::find(kModeCheckBoxIds.begin(), kModeCheckBoxIds.end(), id) == kModeCheckBoxIds.end()) {
+  if (std::none_of(kModeBits.begin(), kModeBits.end(),
+                   [id](const BitField& bit) { return bit.control == id; })) {
     return;
   }
   ui_.setChecked(id, toggleModeBit(image_, activeUser_, id));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <filesystem>
 
 #include "link/keyer_info.hpp"
@@ -17,17 +16,6 @@ inline constexpr int kTimerPeriodMs = 250;
 inline constexpr int kStatusTicks = 12;  // the operation status stays about 3 s
 
 enum class KeyerCommand { Test, Read, Write };
-
-// The fourteen text boxes of the message editor, in page order.
-inline constexpr std::array<int, 14> kMessageBoxIds = {
-    id::kMsg1,     id::kMsg1 + 1, id::kMsg1 + 2,      id::kMsg1 + 3,     id::kMsg1 + 4,
-    id::kMsg1 + 5, id::kMsg7,     id::kMsg7 + 1,      id::kMsg7 + 2,     id::kMsg7 + 3,
-    id::kMsg7 + 4, id::kMsg7 + 5, id::kCallsignUser1, id::kCallsignUser2};
-
-// The mode check boxes; each flips one bit of the current user's bytes.
-inline constexpr std::array<int, 12> kModeCheckBoxIds = {
-    id::kSwap,     id::kAutoSpace,  id::kCtSpace, id::kCut0,   id::kCut9, id::kPdlToneOnly,
-    id::kPdlWdOff, id::kPaddleMute, id::kFastCmd, id::kTune50, id::kSo2r, id::kFaveWpmOff};
 
 // The main window's behaviour over its control surface: set-up, locking,
 // users and banks, mode controls, the status tick and the keyer commands.

@@ -6,19 +6,19 @@ namespace dp3 {
 
 namespace {
 
-// "an ORCA", "a ROOK", ... for IC variant codes 1-4.
-std::string withArticle(std::uint8_t variant) {
-  return (variant == kVariantOrca ? "an " : "a ") + variantName(variant);
+// "an ORCA", "a ROOK", ...
+std::string withArticle(const KeyerVariant& variant) {
+  return std::string(variant.article) + " " + std::string(variant.name);
 }
 
 }  // namespace
 
 std::string compatibilityError(std::uint8_t variant, std::uint8_t kind) {
-  if (variant == kVariantNoFirmware) return {};
-  if (variant < kVariantOrca || variant > kVariantPika) return "Error: Unknown Keyer IC Version !";
-  const std::uint8_t suits = variantForKind(kind);
-  if (suits == variant) return {};
-  return "Error: Attempting to program " + withArticle(variant) + " DP with " + withArticle(suits) +
+  const KeyerVariant* keyer = findVariant(variant);
+  if (!keyer) return "Error: Unknown Keyer IC Version !";
+  const KeyerVariant& suits = variantForKind(kind);
+  if (suits.code == keyer->code) return {};
+  return "Error: Attempting to program " + withArticle(*keyer) + " DP with " + withArticle(suits) +
          " image !";
 }
 
@@ -32,10 +32,12 @@ bool checkProgram(ControlSurface& ui, Link& link, KeyerInfo& keyer, const Loaded
     return false;
   }
   if (link.portOpenFlag()) link.commClose();
-  if (testInterface(ui, link, keyer) < 0) {
+  const InterfaceTest test = testInterface(ui, link, keyer);
+  if (test.failed()) {
     ui.showMessage("DP not connected", "Error");
     return false;
   }
+  if (test.bootloaderOnly()) return true;  // recovery: whatever the keyer held is gone
   if (const std::string refusal = compatibilityError(keyer.icVariant, loaded.version.kind);
       !refusal.empty()) {
     ui.setText(id::kUploadStatus, refusal);
@@ -97,11 +99,10 @@ void UploaderWindow::onProgram() {
   ui_.setEnabled(id::kProgram, false);
   ui_.setEnabled(id::kUploaderExit, false);
   shared_.reset();
-  const bool recovery = keyer_.icVariant == kVariantNoFirmware;
+  const bool recovery = keyer_.bootloaderOnly;
   ui_.setText(id::kUploadStatus,
               recovery ? "Programming DPUSB in Recovery mode...." : "Programming DPUSB....");
-  worker_ =
-      std::thread(runUploadJob, UploadJob{link_, *image_, keyer_.icVariant, verbose_, shared_});
+  worker_ = std::thread(runUploadJob, UploadJob{link_, *image_, recovery, verbose_, shared_});
   timerActive_ = true;
 }
 
@@ -115,13 +116,18 @@ void UploaderWindow::onTimer() {
   if (!done) return;
 
   worker_.join();
-  lastResult_ = shared_.uploadResult;
+  const UploadOutcome outcome = shared_.uploadOutcome;
+  lastOutcome_ = outcome;
   // A new load is needed before programming again.
   idleButtons();
-  ui_.setText(id::kUploadStatus, uploadResultText(lastResult_));
-  shared_.uploadResult = 0;
+  ui_.setText(id::kUploadStatus, uploadOutcomeText(outcome));
   shared_.uploadDone = false;
   timerActive_ = false;
+  if (leavesBootloaderOnly(outcome)) {
+    // Until programmed again the keyer holds no settings to read or write.
+    keyer_.bootloaderOnly = true;
+    ui_.showMessage(kBootloaderOnlyHint, kUploadFailedCaption);
+  }
 }
 
 }  // namespace dp3

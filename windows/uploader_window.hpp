@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -26,6 +27,7 @@ inline constexpr const char* kFirmwareDefaultName = "*.bin";
 
 inline constexpr const char* kUploaderCaption = "Ditpulse 3 Firmware Uploader";
 inline constexpr int kUploadTimerMs = 100;
+inline constexpr const char* kUploadFailedCaption = "Upload Failed";
 
 // What the last load left for the Program command.
 struct LoadedImage {
@@ -34,14 +36,15 @@ struct LoadedImage {
   ImageVersion version;
 };
 
-// The refusal for a keyer of IC variant V and an image of kind K, or "" when
-// the image suits it. A keyer with no firmware (5) takes any image.
+// The refusal for a keyer answering IC type V and an image of kind K, or ""
+// when the image suits it. An IC type no row names is refused.
 std::string compatibilityError(std::uint8_t variant, std::uint8_t kind);
 
 // The Program command's checks: an image is loaded and not empty, the keyer
-// answers (the port is reopened for the test), and the image suits its IC.
-// On refusal its text is in the status line (4036) or a message box was
-// shown, and false is returned. keyer.icVariant 5 afterwards means recovery.
+// answers (the port is reopened for the test), and the image suits its IC; a
+// keyer that runs only its bootloader takes any image. On refusal its text is
+// in the status line (4036) or a message box was shown, and false is
+// returned. keyer.bootloaderOnly afterwards means recovery.
 bool checkProgram(ControlSurface& ui, Link& link, KeyerInfo& keyer, const LoadedImage& loaded);
 
 // The uploader window's behaviour over its controls (dialog 1003). The front
@@ -65,8 +68,8 @@ class UploaderWindow {
   const LoadedImage& loaded() const { return loaded_; }
   const LoadDetail& loadDetail() const { return loadDetail_; }
   const FirmwareImage& image() const { return *image_; }
-  // The last upload's result code, 0 before the first one ended.
-  int lastResult() const { return lastResult_; }
+  // How the last upload ended; nullopt before the first one ended.
+  const std::optional<UploadOutcome>& lastOutcome() const { return lastOutcome_; }
 
  private:
   void idleButtons();
@@ -81,7 +84,7 @@ class UploaderWindow {
   UploadShared shared_;
   std::thread worker_;
   bool timerActive_ = false;
-  int lastResult_ = 0;
+  std::optional<UploadOutcome> lastOutcome_;
 };
 
 }  // namespace dp3

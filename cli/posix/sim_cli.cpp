@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli.hpp"
+#include "link/keyer_variants.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/posix/pty_keyer.hpp"
 
@@ -33,15 +34,15 @@ int runSim(const SimOptions& options) {
   SimConfig config;
   const auto variant = parseVariant(options.variant);
   if (!variant) {
-    std::cerr << "dp3 sim: unknown variant " << options.variant
-              << " (ORCA, ROOK, LARK, PIKA or NONE)\n";
+    std::cerr << "dp3 sim: unknown variant " << options.variant << " (" << variantNames()
+              << " or NONE)\n";
     return kExitUsage;
   }
   config.bootloaderOnly = *variant == 0;
-  config.variant = *variant == 0 ? 3 : *variant;
+  config.variant = *variant == 0 ? kVariantLark : *variant;
   config.version = static_cast<std::uint8_t>(options.version);
-  config.revision = static_cast<std::uint8_t>(
-      options.revision >= 0 ? options.revision : (config.variant - 1) * 50 + 12);
+  config.revision = options.revision >= 0 ? static_cast<std::uint8_t>(options.revision)
+                                          : defaultRevision(config.variant);
   if (!options.fault.empty()) {
     const auto fault = parseFault(options.fault);
     if (!fault) {
@@ -86,7 +87,7 @@ void addSimCommand(CLI::App& app, Context& context) {
   auto options = std::make_shared<SimOptions>();
   auto* sim = app.add_subcommand(
       "sim", "Run a simulated keyer on a pseudo-terminal; prints its device path first");
-  sim->add_option("--variant", options->variant, "ORCA, ROOK, LARK, PIKA or NONE (bootloader only)")
+  sim->add_option("--variant", options->variant, variantNames() + " or NONE (bootloader only)")
       ->capture_default_str();
   sim->add_option("--version", options->version, "Firmware version")
       ->check(CLI::Range(0, 255))

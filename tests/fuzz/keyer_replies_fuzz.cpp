@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static dp3::FirmwareImage firmware;
     dp3::blankFirmwareImage(firmware);
     dp3::UploadShared shared;
-    const std::uint8_t variant = size > 0 && (data[0] & 1) ? 5 : 3;
-    dp3::runUploadJob({link, firmware, variant, /*verbose=*/true, shared});
+    const bool bootloaderOnly = size > 0 && (data[0] & 1);
+    dp3::runUploadJob({link, firmware, bootloaderOnly, /*verbose=*/true, shared});
     if (!shared.uploadDone) __builtin_trap();  // every upload ends with a result
   }
   return 0;

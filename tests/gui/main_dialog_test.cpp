@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "gui_support.hpp"
+#include "settings/settings_fields.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/control_ids.hpp"
 #include "ui/about_dialog.hpp"
@@ -199,11 +200,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(int(image[user_field::Weight]), 60);
     QCOMPARE(int(image[user_field::ModeReg]), 0x08);
     QCOMPARE(int(image[kMessagePageOffset + 4]), 15 + 34);  // message 4 after messages 1-3
-    // On the wire: 00 1B and the 12 extension bytes, then 00 0D and the 288-byte block.
+    // On the wire: 00 1B and the 12 extension bytes, then 00 0D and the 288-byte
+    // block, then the read-back of both.
     std::vector<std::uint8_t> tail = {0x00, 0x1B};
     tail.insert(tail.end(), image.begin() + 288, image.end());
     tail.insert(tail.end(), {0x00, 0x0D});
     tail.insert(tail.end(), image.begin(), image.begin() + 288);
+    tail.insert(tail.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back to verify
     const auto& wire = w.model.received();
     QVERIFY(wire.size() >= tail.size());
     QVERIFY(std::equal(tail.begin(), tail.end(), wire.end() - tail.size()));
@@ -221,6 +224,27 @@ class MainWindowTest : public QObject {
     QVERIFY(w.model.memory() == before);
     QCOMPARE(w.text(id::kWeight), std::string("5"));
     QVERIFY(w.enabled(id::kWriteDp));
+  }
+
+  // Texts holding patterns no character has show marked and go back to the
+  // keyer byte for byte when left alone.
+  void readThenWriteKeepsTextsAsRead() {
+    Window w;
+    SettingsImage& memory = w.model.memory();
+    std::fill(memory.begin() + 32, memory.begin() + 288, 0);
+    memory[32] = 22;  // free pointer
+    memory[33] = 15;  // Msg 1: C Q, six dits, the stop mark alone, A
+    memory[34] = 20;  // Msg 2: 5 $
+    const std::vector<std::uint8_t> texts = {0x15, 0x1B, 0x40, 0x01, 0x86, 0x20, 0xC8};
+    std::copy(texts.begin(), texts.end(), memory.begin() + 32 + 15);
+    const SettingsImage before = memory;
+    readKeyer(w);
+    QCOMPARE(w.text(id::kMsg1), std::string("CQ{......}{}A"));
+    QCOMPARE(w.text(id::kMsg1 + 1), std::string("5$"));
+    w.runCommand(id::kWriteDp);
+    QVERIFY(w.messages.isEmpty());
+    QCOMPARE(w.text(id::kOperationStatus), std::string("Done"));
+    QVERIFY(w.model.memory() == before);
   }
 
   void userSwitchGuardedByTheForm() {
@@ -371,7 +395,8 @@ class MainWindowTest : public QObject {
 
   void keyFilterSwallowsCharactersWithoutMorse_data() {
     QTest::addColumn<int>("box");
-    for (int box : kMessageBoxIds) QTest::newRow(qPrintable(QString::number(box))) << box;
+    for (const TextField& box : kTextFields)
+      QTest::newRow(qPrintable(QString::number(box.control))) << box.control;
   }
 
   void keyFilterSwallowsCharactersWithoutMorse() {

@@ -81,7 +81,7 @@ TEST(FirmwareUpload, AssemblerImageLandsInTheKeyersFlash) {
     // The keyer now runs the image it was given.
     link.commClose();
     MapSurface main;
-    EXPECT_EQ(testInterface(main, link, keyer), 31) << c.file;
+    EXPECT_EQ(testInterface(main, link, keyer).version, 31) << c.file;
     EXPECT_EQ(main.text(id::kIcLine), c.ic) << c.file;
     link.commClose();
   }

@@ -39,7 +39,7 @@ TEST(SerialLink, TestSendsExactlyItsFramesAndShowsTheKeyer) {
   SerialLink link(sim.keyer.path());
   MapSurface ui;
   KeyerInfo keyer;
-  EXPECT_EQ(testCommand(ui, link, keyer), 31);
+  EXPECT_EQ(testCommand(ui, link, keyer).version, 31);
   EXPECT_EQ(ui.text(4061), "DP F/W revision 31.12");
   EXPECT_EQ(ui.text(4079), "DP IC: LARK");
   EXPECT_EQ(ui.text(4059), ">DP OK");
@@ -57,7 +57,7 @@ TEST(SerialLink, ReadBringsTheKeyersMemoryByteForByte) {
   MapSurface ui;
   KeyerInfo keyer;
   SettingsImage image{};
-  ASSERT_TRUE(readCommand(ui, link, keyer, image));
+  ASSERT_EQ(readCommand(ui, link, keyer, image), CommandOutcome::Done);
   EXPECT_EQ(image, KeyerModel::presetMemory());
   auto frames = kTestFrames;
   frames.insert(frames.end(), {0x00, 0x0C, 0x00, 0x1A});
@@ -78,7 +78,7 @@ TEST(SerialLink, ReadFailuresKeepTheImage) {
     KeyerInfo keyer;
     SettingsImage image;
     image.fill(0x77);
-    EXPECT_FALSE(readCommand(ui, link, keyer, image));
+    EXPECT_NE(readCommand(ui, link, keyer, image), CommandOutcome::Done);
     EXPECT_EQ(ui.text(4059), c.status);
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x77);
   }
@@ -92,7 +92,7 @@ TEST(SerialLink, AKeyerThatNeverAnswersTimesOutAfterFourSeconds) {
   MapSurface ui;
   KeyerInfo keyer;
   const auto start = Clock::now();
-  EXPECT_EQ(testInterface(ui, link, keyer), -1);
+  EXPECT_TRUE(testInterface(ui, link, keyer).failed());
   const auto waited = Clock::now() - start;
   EXPECT_EQ(ui.text(4061), "DP Fail:no response");
   EXPECT_GE(waited, std::chrono::milliseconds(4000));

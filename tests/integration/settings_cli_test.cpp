@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -82,6 +83,12 @@ TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
        "",
        {{289, 0xA2}, {290, 0x0D}}},
       {{"Msg 1=CQ", "Msg 2=TEST"}, 0, "", {{32, 21}, {33, 15}, {34, 17}, {48, 0x9B}, {52, 0x83}}},
+      {{"Msg 1=PRICE $5 TU"},
+       3,
+       "Msg 1 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
+       "last. Remove it before storing.\n",
+       {}},
+      {{"Msg 1=PRICE 5$"}, 0, "", {{32, 23}, {53, 0x20}, {54, 0xC8}}},
       {{"--user", "2", "User Callsign /M=n0call"}, 0, "", {{46, 15}, {45, 0}, {52, 0x92}}},
   };
   for (const Case& c : cases) {
@@ -102,6 +109,13 @@ TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
     ASSERT_EQ(bytes.size(), 300u);
     for (const auto& [offset, value] : c.bytes) EXPECT_EQ(bytes[offset], value) << offset;
   }
+
+  // "$" ends a text and reads back as "$": a later edit keeps it.
+  ASSERT_EQ(test::runDp3({"set", path("price.eep"), "Msg 1=PRICE 5$"}).exitCode, 0);
+  ASSERT_EQ(test::runDp3({"set", path("price.eep"), "Weight=60"}).exitCode, 0);
+  EXPECT_EQ(bytesOf(path("price.eep"))[54], 0xC8);
+  EXPECT_NE(test::runDp3({"show", path("price.eep")}).out.find("\nMsg 1: PRICE 5$\n"),
+            std::string::npos);
 
   // A refusal leaves an existing file as it was.
   ASSERT_EQ(test::runDp3({"set", path("old.eep"), "Weight=55"}).exitCode, 0);
@@ -132,6 +146,13 @@ TEST_F(SettingsCli, DiffNamesWhatDiffers) {
   run = test::runDp3({"diff", path("a.eep"), path("c.eep")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "Bytes no field shows differ at image offsets: 0\n");
+
+  // A field that differs does not hide a byte no field shows.
+  c[16 + 3] = 12;  // User 2 Weight
+  writeBytes(path("c.eep"), c);
+  run = test::runDp3({"diff", path("a.eep"), path("c.eep")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "User 2 Weight: 50 -> 12\nBytes no field shows differ at image offsets: 0\n");
   EXPECT_EQ(test::runDp3({"diff", path("a.eep"), path("missing.eep")}).exitCode, 4);
 }
 
@@ -176,7 +197,44 @@ TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
   expected.insert(expected.end(), image.begin() + 288, image.end());
   expected.insert(expected.end(), {0x00, 0x0D});
   expected.insert(expected.end(), image.begin(), image.begin() + 288);
+  expected.insert(expected.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back to verify
   EXPECT_EQ(received(), expected);
+}
+
+// Texts holding patterns no character has show marked, and go back to the
+// file and the keyer as they were read unless they are edited.
+TEST_F(KeyerCli, TextsLeftAloneGoBackAsTheyWereRead) {
+  const std::string file = path("marks.eep");
+  ASSERT_EQ(test::runDp3({"set", file, "Weight=60"}).exitCode, 0);
+  Bytes image = bytesOf(file);
+  std::fill(image.begin() + 32, image.begin() + 288, 0);
+  image[32] = 22;  // free pointer
+  image[33] = 15;  // Msg 1: C Q, six dits, the stop mark alone, A
+  image[34] = 20;  // Msg 2: 5 $
+  const Bytes texts = {0x15, 0x1B, 0x40, 0x01, 0x86, 0x20, 0xC8};
+  std::copy(texts.begin(), texts.end(), image.begin() + 47);
+  writeBytes(file, image);
+  const Bytes page(image.begin() + 32, image.begin() + 288);
+  auto pageOf = [](const Bytes& bytes) { return Bytes(bytes.begin() + 32, bytes.begin() + 288); };
+
+  const test::RunResult show = test::runDp3({"show", file});
+  for (const char* line :
+       {"\nMsg 1: CQ{......}{}A\n", "\nMsg 2: 5$\n", "\nMsg Bytes Left: 233\n"}) {
+    EXPECT_NE(show.out.find(line), std::string::npos) << line << show.out;
+  }
+  ASSERT_EQ(test::runDp3({"set", file, "Weight=61"}).exitCode, 0);
+  EXPECT_EQ(pageOf(bytesOf(file)), page);
+  const test::RunResult edited = test::runDp3({"set", file, "Msg 1=CQ{......}{}AB"});
+  EXPECT_EQ(edited.exitCode, 3);
+  EXPECT_EQ(edited.err,
+            "Msg 1 holds {......}, a keyer pattern with no character, in an edited text; such a "
+            "pattern is kept only while its text stays as it was read. Remove it before "
+            "storing.\n");
+  EXPECT_EQ(pageOf(bytesOf(file)), page);
+
+  ASSERT_EQ(test::runDp3({"--port", pty_.path(), "write", file}).exitCode, 0);
+  const SettingsImage memory = pty_.inspect([](KeyerModel& m) { return m.memory(); });
+  EXPECT_EQ(Bytes(memory.begin() + 32, memory.begin() + 288), page);
 }
 
 TEST_F(KeyerCli, WriteRefusesEitherUsersBadValueBeforeTouchingTheKeyer) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/keyer_variants.hpp"
 #include "surface/map_surface.hpp"
 
 namespace dp3 {
@@ -146,7 +147,7 @@ TEST(ImageVersion, KindAndVersionFromWordThree) {
     image.slots[0][9] = c.b;
     const ImageVersion version = imageVersion(image);
     EXPECT_EQ(imageStatusText(version, 7), c.text) << int(c.a);
-    EXPECT_EQ(variantForKind(version.kind), c.variant) << int(c.a);
+    EXPECT_EQ(variantForKind(version.kind).code, c.variant) << int(c.a);
   }
 }
 

@@ -94,6 +94,33 @@ TEST(HostCommands, EnterBootloaderSendsItsArgumentAndTheKeyerSwitches) {
   EXPECT_EQ(queryByte(sim.link, host::EchoTest), 0xAA);
 }
 
+// Every frame of the table, as the line carries it: the simulated keyer
+// answers with exactly the reply size and stores exactly the block sent.
+TEST(HostCommands, TheSimulatedKeyerAnswersEveryCommandOfTheTable) {
+  for (const HostCommand& c : kHostCommands) {
+    SCOPED_TRACE(std::string(c.name));
+    SimKeyer sim;
+    ASSERT_EQ(sim.link.commOpen(), 0);
+    std::vector<std::uint8_t> frame = {0x00, c.code};
+    if (c.argument) frame.push_back(*c.argument);
+    std::vector<std::uint8_t> block(c.blockSent);
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 3 + 1);
+    frame.insert(frame.end(), block.begin(), block.end());
+    ASSERT_TRUE(sim.link.commWrite(frame));
+
+    std::vector<std::uint8_t> reply(c.replySize);
+    EXPECT_TRUE(sim.link.commRead(reply));
+    std::uint8_t extra = 0;
+    EXPECT_FALSE(sim.link.commRead(std::span(&extra, 1))) << "more than the reply";
+    if (!block.empty()) {
+      const std::size_t at = block.size() == kSettingsBlockSize ? 0 : kExtensionOffset;
+      EXPECT_TRUE(std::equal(block.begin(), block.end(), sim.model.memory().begin() + at));
+    }
+    const bool restarts = c.code == host::enterBootloader;
+    EXPECT_EQ(sim.model.mode() == KeyerModel::Mode::Bootloader, restarts);
+  }
+}
+
 TEST(HostCommands, EveryCodeHasOneTableEntry) {
   for (const HostCommand& c : kHostCommands) {
     EXPECT_EQ(findHostCommand(c.code), &c) << c.name;

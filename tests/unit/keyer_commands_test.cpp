@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/settings_form.hpp"
 #include "sim_fixture.hpp"
 
 namespace dp3 {
@@ -23,7 +24,7 @@ TEST(testCommand, ShowsStatusAndReadingsPerVariant) {
     config.supply = 52;
     SimKeyer sim(config);
     sim.ui.setText(4075, "PB:9");  // from an earlier test: cleared first
-    EXPECT_EQ(testCommand(sim.ui, sim.link, sim.keyer), 31);
+    EXPECT_EQ(testCommand(sim.ui, sim.link, sim.keyer).version, 31);
     EXPECT_EQ(sim.ui.text(4059), ">DP OK");
     EXPECT_EQ(sim.ui.text(4060), "PotValue: 21");
     EXPECT_EQ(sim.ui.text(4075), c.showsButtons ? "PB:3" : "");
@@ -69,7 +70,7 @@ TEST(readCommand, FillsTheImageFromBothBlocks) {
   SimKeyer sim;
   for (std::size_t i = 0; i < kImageSize; ++i) sim.model.memory()[i] = static_cast<std::uint8_t>(i);
   SettingsImage image{};
-  EXPECT_TRUE(readCommand(sim.ui, sim.link, sim.keyer, image));
+  EXPECT_EQ(readCommand(sim.ui, sim.link, sim.keyer, image), CommandOutcome::Done);
   EXPECT_EQ(image, sim.model.memory());
   EXPECT_EQ(sim.ui.text(4059), ">Done");
   auto frames = test::kTestFrames;
@@ -92,9 +93,48 @@ TEST(readCommand, AFailedReadKeepsTheOperatorsImage) {
     SimKeyer sim(config);
     SettingsImage image;
     image.fill(0x5A);
-    EXPECT_FALSE(readCommand(sim.ui, sim.link, sim.keyer, image));
+    EXPECT_EQ(readCommand(sim.ui, sim.link, sim.keyer, image), CommandOutcome::KeyerFailed);
     EXPECT_EQ(sim.ui.text(4059), c.status);
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x5A) << c.status;
+  }
+}
+
+// Read and Write need firmware that holds the settings: a keyer that runs only
+// its bootloader, or runs version 30, is told why and nothing past the
+// interface test goes on the line.
+TEST(SettingsCommands, RefuseAKeyerThatCannotHoldSettings) {
+  const struct {
+    bool bootloaderOnly;
+    std::uint8_t version;
+    const char* status;
+    const char* why;
+  } keyers[] = {
+      {true, 31, ">DP NOS", "runs only its bootloader"},
+      {false, 30, ">DP ERR", "version 30 cannot hold these settings"},
+  };
+  for (const auto& k : keyers) {
+    for (bool write : {false, true}) {
+      SimConfig config;
+      config.bootloaderOnly = k.bootloaderOnly;
+      config.version = k.version;
+      SimKeyer sim(config);
+      SettingsImage image{};
+      resetSettingsImage(image);
+      showUserSettings(sim.ui, image, 1);
+      const SettingsImage before = image;
+      const CommandOutcome outcome =
+          write ? writeCommand(sim.ui, sim.link, sim.keyer, image, 1).outcome
+                : readCommand(sim.ui, sim.link, sim.keyer, image);
+      SCOPED_TRACE(std::string(k.why) + (write ? " write" : " read"));
+      EXPECT_EQ(outcome, CommandOutcome::NeedsFirmware);
+      EXPECT_EQ(sim.ui.text(4059), k.status);
+      ASSERT_EQ(sim.ui.messages.size(), 1u);
+      EXPECT_NE(sim.ui.messages[0].text.find(k.why), std::string::npos) << sim.ui.messages[0].text;
+      EXPECT_NE(sim.ui.messages[0].text.find("then try again"), std::string::npos);
+      EXPECT_EQ(image, before);
+      const auto wire = sim.wire();
+      EXPECT_EQ(wire, k.bootloaderOnly ? test::bytes({0x00, 0x04, 0x55}) : test::kTestFrames);
+    }
   }
 }
 
@@ -115,7 +155,7 @@ TEST(readCommand, MissingExtensionBytesKeepTheWholeImage) {
   KeyerInfo keyer;
   SettingsImage image{};
   image.fill(0x11);
-  EXPECT_FALSE(readCommand(ui, link, keyer, image));
+  EXPECT_EQ(readCommand(ui, link, keyer, image), CommandOutcome::KeyerFailed);
   EXPECT_EQ(ui.text(4059), ">Read Failed");
   for (std::uint8_t b : image) ASSERT_EQ(b, 0x11);
 }

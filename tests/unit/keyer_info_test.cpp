@@ -28,8 +28,10 @@ TEST(testInterface, IdentifiesEveryVariantAndVersion) {
       {3, 30, 104, 30, "DP F/W revision 30.04", "DP IC: LARK", true},
       // A revision below the variant's range shows negative.
       {3, 31, 90, 31, "DP F/W revision 31.-10", "DP IC: LARK", true},
-      // An IC type this program does not know keeps the IC line.
+      // An IC type this program does not know keeps the IC line; 5 from a
+      // keyer answering in host mode is no bootloader, just an unknown IC.
       {9, 31, 112, 31, "DP F/W ver 31.112, IC ?", "DP IC: ?", true},
+      {5, 31, 112, 31, "DP F/W ver 31.112, IC ?", "DP IC: ?", true},
       // Too old: refused before the IC is asked.
       {3, 29, 112, -1, "Only supports DP3", "DP IC: ?", false},
   };
@@ -39,9 +41,11 @@ TEST(testInterface, IdentifiesEveryVariantAndVersion) {
     config.version = c.version;
     config.revision = c.revision;
     SimKeyer sim(config);
-    const int result = testInterface(sim.ui, sim.link, sim.keyer);
+    const InterfaceTest result = testInterface(sim.ui, sim.link, sim.keyer);
     SCOPED_TRACE(c.status);
-    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(result.failed() ? -1 : result.version, c.result);
+    EXPECT_EQ(result.kind == InterfaceTest::Kind::Firmware, c.result > 0);
+    EXPECT_FALSE(sim.keyer.bootloaderOnly);
     EXPECT_EQ(sim.ui.text(4061), c.status);
     EXPECT_EQ(sim.ui.text(4079), c.icLine);
     std::vector<std::uint8_t> frames = {0x00, 0x04, 0x55, 0x00, 0x09, 0x00, 0x17};
@@ -60,7 +64,7 @@ TEST(testInterface, TooOldFirmwareKeepsThePreviousVariant) {
   config.version = 29;
   SimKeyer sim(config);
   sim.keyer.icVariant = 2;
-  EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), -1);
+  EXPECT_TRUE(testInterface(sim.ui, sim.link, sim.keyer).failed());
   EXPECT_EQ(sim.keyer.icVariant, 2);
 }
 
@@ -68,24 +72,25 @@ TEST(testInterface, EchoFailures) {
   const struct {
     FaultKind fault;
     bool bootloaderOnly;
-    int result;
+    InterfaceTest::Kind result;
     const char* status;
   } cases[] = {
-      {FaultKind::Silence, false, -1, "DP Fail:no response"},
-      {FaultKind::WrongEcho, false, -1, "DP Fail:echo mismatch"},
-      {FaultKind::None, true, 5, "DP Fail:No O/S"},
+      {FaultKind::Silence, false, InterfaceTest::Kind::Failed, "DP Fail:no response"},
+      {FaultKind::WrongEcho, false, InterfaceTest::Kind::Failed, "DP Fail:echo mismatch"},
+      {FaultKind::None, true, InterfaceTest::Kind::BootloaderOnly, "DP Fail:No O/S"},
   };
   for (const auto& c : cases) {
     SimConfig config;
     config.fault.kind = c.fault;
     config.bootloaderOnly = c.bootloaderOnly;
     SimKeyer sim(config);
-    EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), c.result) << c.status;
+    EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer).kind, c.result) << c.status;
     EXPECT_EQ(sim.ui.text(4061), c.status);
     EXPECT_EQ(sim.ui.text(4079), "DP IC: ?");
     // No version frames follow a failed or bootloader echo.
     EXPECT_EQ(sim.wire(), test::bytes({0x00, 0x04, 0x55})) << c.status;
-    EXPECT_EQ(sim.keyer.icVariant, c.bootloaderOnly ? 5 : 0);
+    EXPECT_EQ(sim.keyer.bootloaderOnly, c.bootloaderOnly);
+    EXPECT_EQ(sim.keyer.icVariant, 0);
   }
 }
 
@@ -102,7 +107,7 @@ TEST(testInterface, OpenFailuresShowTheirTextAndSendNothing) {
   for (const auto& c : cases) {
     SimKeyer sim;
     sim.link.failOpenWith(c.code);
-    EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), -1);
+    EXPECT_TRUE(testInterface(sim.ui, sim.link, sim.keyer).failed());
     EXPECT_EQ(sim.ui.text(4061), c.status);
     EXPECT_EQ(sim.link.portOpenFlag(), c.portOpen) << c.status;
     EXPECT_TRUE(sim.wire().empty());
@@ -113,7 +118,7 @@ TEST(testInterface, UsesAnOpenPortAsItIs) {
   SimKeyer sim;
   ASSERT_EQ(sim.link.commOpen(), 0);
   sim.link.failOpenWith(-4);  // would fail if the test opened again
-  EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer), 31);
+  EXPECT_EQ(testInterface(sim.ui, sim.link, sim.keyer).version, 31);
 }
 
 }  // namespace

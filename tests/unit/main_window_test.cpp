@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "settings/settings_fields.hpp"
 #include "sim_fixture.hpp"
 #include "surface/control_ids.hpp"
 
@@ -16,7 +17,7 @@ namespace {
 struct LockCase {
   const char* name;
   std::uint8_t version;
-  std::uint8_t variant;
+  bool bootloaderOnly;
   bool fwUpdate;
   bool readWrite;
 };
@@ -27,7 +28,7 @@ TEST_P(UnlockControlsTest, EnablesByFirmwareVersionAndVariant) {
   const LockCase& c = GetParam();
   MapSurface ui;
   SettingsImage image{};
-  KeyerInfo keyer{c.version, 0, c.variant};
+  KeyerInfo keyer{c.version, 0, kVariantLark, c.bootloaderOnly};
   ProgramConfig config;
   MainWindow window(ui, image, keyer, config);
   window.setUp();
@@ -35,24 +36,29 @@ TEST_P(UnlockControlsTest, EnablesByFirmwareVersionAndVariant) {
   for (int id : {id::kTestDp, id::kReadDp, id::kUser1, id::kBank2, id::kSetComPort}) {
     EXPECT_FALSE(ui.isEnabled(id)) << id;
   }
+  // Read and Write left on by an earlier keyer follow this one.
+  ui.setEnabled(id::kReadDp, true);
+  ui.setEnabled(id::kWriteDp, true);
   window.unlockControls();
   for (int id : {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     EXPECT_TRUE(ui.isEnabled(id)) << id;
   }
   EXPECT_EQ(ui.isEnabled(id::kFwUpdate), c.fwUpdate);
-  for (int id : {id::kReadDp, id::kWriteDp, id::kRtty}) EXPECT_EQ(ui.isEnabled(id), c.readWrite);
-  // The lock step enabled the file buttons, and unlocking never disables.
+  for (int id : {id::kReadDp, id::kWriteDp}) EXPECT_EQ(ui.isEnabled(id), c.readWrite) << id;
+  EXPECT_EQ(ui.isEnabled(id::kRtty), c.readWrite);
+  // The lock step enabled the file buttons, and unlocking leaves them on.
   EXPECT_TRUE(ui.isEnabled(id::kReadConfigFile));
   EXPECT_TRUE(ui.isEnabled(id::kWriteConfigFile));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, UnlockControlsTest,
-                         ::testing::Values(LockCase{"never_tested", 0, 0, false, false},
-                                           LockCase{"version_29", 29, 1, false, false},
-                                           LockCase{"version_30", 30, 1, true, false},
-                                           LockCase{"version_31", 31, 3, true, true},
-                                           LockCase{"no_firmware", 0, kVariantNoFirmware, true,
-                                                    false}),
+                         ::testing::Values(LockCase{"never_tested", 0, false, false, false},
+                                           LockCase{"version_29", 29, false, false, false},
+                                           LockCase{"version_30", 30, false, true, false},
+                                           LockCase{"version_31", 31, false, true, true},
+                                           LockCase{"no_firmware", 0, true, true, false},
+                                           // a keyer that lost its firmware after a good test
+                                           LockCase{"firmware_lost", 31, true, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MainWindowTest, StartUpLocksTheKeyerButtonsAndFillsTheLists) {
@@ -182,6 +188,49 @@ TEST(MainWindowTest, ExitClosesThePort) {
   window.onExit(sim.link);
   EXPECT_FALSE(sim.link.portOpenFlag());
   EXPECT_FALSE(sim.ui.isEnabled(id::kTestDp));
+}
+
+// Read a keyer whose texts hold patterns no character has, then Write with no
+// edit: the keyer keeps every byte.
+TEST(MainWindowTest, ReadThenWriteKeepsTextsTheWindowCannotSpell) {
+  test::SimKeyer sim;
+  SettingsImage& memory = sim.model.memory();
+  std::fill(memory.begin() + 32, memory.begin() + 288, 0);
+  memory[32] = 22;  // free pointer
+  memory[33] = 15;  // Msg 1: C Q, six dits, the stop mark alone, A
+  memory[34] = 20;  // Msg 2: 5 $
+  const std::vector<std::uint8_t> texts = {0x15, 0x1B, 0x40, 0x01, 0x86, 0x20, 0xC8};
+  std::copy(texts.begin(), texts.end(), memory.begin() + 32 + 15);
+  const SettingsImage before = memory;
+
+  SettingsImage image{};
+  ProgramConfig program;
+  MainWindow window(sim.ui, image, sim.keyer, program);
+  window.setUp();
+  window.keyerCommand(KeyerCommand::Read, sim.link);
+  EXPECT_EQ(sim.ui.text(id::kMsg1), "CQ{......}{}A");
+  EXPECT_EQ(sim.ui.text(id::kMsg1 + 1), "5$");
+  window.keyerCommand(KeyerCommand::Write, sim.link);
+  EXPECT_EQ(sim.ui.text(id::kOperationStatus), "Done");
+  EXPECT_EQ(sim.model.memory(), before);
+}
+
+// Every mode check box of the table is live in the window: a click flips its
+// bit for the current user and nothing else.
+TEST(MainWindowTest, EveryModeCheckBoxFlipsItsBit) {
+  for (const BitField& bit : kModeBits) {
+    MapSurface ui;
+    SettingsImage image{};
+    KeyerInfo keyer;
+    ProgramConfig config;
+    MainWindow window(ui, image, keyer, config);
+    window.setUp();
+    window.onCheckBox(bit.control);
+    SettingsImage expected{};
+    expected[fieldOffset(bit.area, bit.offset, 1)] = bit.mask;
+    EXPECT_EQ(image, expected) << bit.label;
+    EXPECT_TRUE(ui.isChecked(bit.control)) << bit.label;
+  }
 }
 }  // namespace
 }  // namespace dp3

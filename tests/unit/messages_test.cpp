@@ -54,8 +54,8 @@ TEST(Messages, StoredBytesAndWhatShowsBack) {
        {0x15, 0x1B, 0x1C, 0x09, 0x02, 0x1C, 0x05, 0x3F, 0x15, 0x06, 0x12, 0x92},
        "CQ DE N0CALL",
        12},
-      {"5$ OK", {0x20, 0xC8, 0x1C, 0x0F, 0x8D}, "5", 5},
-      {"$", {0xC8}, "", 1},
+      {"PRICE 5$", {0x16, 0x0A, 0x04, 0x15, 0x02, 0x1C, 0x20, 0xC8}, "PRICE 5$", 8},
+      {"$", {0xC8}, "$", 1},
       {"!;(:]", {0x1A, 0x1A, 0x2D, 0x2D, 0xAD}, "!!(((", 5},
       {"+</\\", {0x2A, 0x2A, 0x29, 0xA9}, "++//", 4},
       {"?@=>[|*", {0x4C, 0x56, 0x31, 0x68, 0x22, 0x2C, 0x9F}, "?@=>[|*", 7},
@@ -79,12 +79,13 @@ TEST(Messages, TextsWithoutEndMarkStopWithinThePageAndTheBox) {
   struct Case {
     std::uint8_t pointer;
     std::uint8_t fill;
-    std::size_t length;
+    std::string shown;
   };
-  // E (0x02) everywhere, no end mark: a text runs to address 255 or the box
-  // limit. Pointer 0 is empty whatever follows it.
-  const std::vector<Case> cases = {{15, 0x02, 241}, {250, 0x02, 6}, {255, 0x02, 1},
-                                   {2, 0x02, 249},  {200, 0x01, 0}, {0, 0x86, 0}};
+  // The same byte everywhere, no end mark: a text runs to address 255 or the
+  // box limit. Pointer 0 is empty whatever follows it.
+  const std::vector<Case> cases = {
+      {15, 0x02, std::string(241, 'E')}, {250, 0x02, std::string(6, 'E')}, {255, 0x02, "E"},
+      {2, 0x02, std::string(249, 'E')},  {252, 0x01, "{}{}{}{}"},          {0, 0x86, ""}};
   for (const Case& c : cases) {
     SettingsImage image{};
     image.fill(c.fill);
@@ -96,9 +97,43 @@ TEST(Messages, TextsWithoutEndMarkStopWithinThePageAndTheBox) {
     }
     MapSurface ui;
     showMessages(ui, image);
-    const std::string text = ui.text(id::kMsg1);
-    EXPECT_EQ(text.size(), c.length) << int(c.pointer);
-    EXPECT_EQ(text.find_first_not_of('E'), std::string::npos) << int(c.pointer);
+    EXPECT_EQ(ui.text(id::kMsg1), c.shown) << int(c.pointer);
+  }
+}
+
+// A text read from the keyer and left alone goes back byte for byte, patterns
+// no character has included; show marks those patterns instead of cutting the
+// text at them.
+TEST(Messages, UneditedTextsKeepTheirBytes) {
+  struct Case {
+    std::vector<std::uint8_t> bytes;
+    const char* shown;
+  };
+  const std::vector<Case> cases = {
+      {{0x15, 0x40, 0x9B}, "C{......}Q"},  // six dits
+      {{0x01, 0x86}, "{}A"},               // the stop mark alone
+      {{0x06, 0x00, 0x82}, "A{?}E"},       // no stop mark
+      {{0x06, 0xC0}, "A{......}"},         // six dits carrying the end mark
+      {{0x7F, 0x81}, "{------}{}"},
+      {{0x06, 0xC8}, "A$"},
+  };
+  for (const Case& c : cases) {
+    SettingsImage image{};
+    image.fill(0x5A);
+    for (std::size_t p = 0; p <= 14; ++p) image[32 + p] = 0;
+    image[32 + 5] = 60;  // Msg 5, not at address 15: the store moves it
+    std::copy(c.bytes.begin(), c.bytes.end(), image.begin() + 32 + 60);
+    MapSurface ui;
+    showMessages(ui, image);
+    EXPECT_EQ(ui.text(id::kMsg1 + 4), c.shown);
+    EXPECT_EQ(countMessageBytes(ui), static_cast<int>(c.bytes.size())) << c.shown;
+    ui.setText(kMsg2, "TU");  // another box edited
+    ASSERT_TRUE(storeMessages(ui, image)) << c.shown;
+    EXPECT_EQ(image[37], 17) << c.shown;
+    EXPECT_EQ(pageBytes(image, 17, c.bytes.size()), c.bytes) << c.shown;
+    MapSurface again;
+    showMessages(again, image);
+    EXPECT_EQ(again.text(id::kMsg1 + 4), c.shown);
   }
 }
 
@@ -115,6 +150,16 @@ TEST(Messages, UnsendableTextIsRefusedNamingItsBoxAndChangesNothing) {
        "User 2 Callsign /M holds a character that has no Morse code. Remove it before storing."},
       {id::kMsg1, std::string(1, '\0'),
        "Msg 1 holds a character that has no Morse code. Remove it before storing."},
+      {kMsg3, "PRICE $5 TU",
+       "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
+       "last. Remove it before storing."},
+      {kMsg3, "5$\r\n",
+       "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
+       "last. Remove it before storing."},
+      {id::kMsg1, "CQ{......}",
+       "Msg 1 holds {......}, a keyer pattern with no character, in an edited text; such a "
+       "pattern is kept only while its text stays as it was read. Remove it before storing."},
+      {id::kMsg1, "{", "Msg 1 holds \"{\", which has no Morse code. Remove it before storing."},
   };
   for (const Case& c : cases) {
     SettingsImage image{};

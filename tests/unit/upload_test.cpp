@@ -40,22 +40,24 @@ class WatchingLink : public SimLink {
   const UploadShared& shared_;
 };
 
+using Kind = UploadOutcome::Kind;
+
 struct UploadRun {
-  int result;
+  UploadOutcome result;
   std::vector<std::uint8_t> wire;
   std::size_t logLines;
   int peak;
 };
 
-UploadRun upload(KeyerModel& model, const FirmwareImage& image, std::uint8_t variant,
+UploadRun upload(KeyerModel& model, const FirmwareImage& image, bool bootloaderOnly,
                  bool failReturn = false) {
   UploadShared shared;
   WatchingLink link(model, shared);
   link.failReturn = failReturn;
   link.commOpen();
-  runUploadJob({link, image, variant, true, shared});
+  runUploadJob({link, image, bootloaderOnly, true, shared});
   EXPECT_TRUE(shared.uploadDone);
-  return {shared.uploadResult, model.received(), shared.takeLogLines().size(), link.peak};
+  return {shared.uploadOutcome, model.received(), shared.takeLogLines().size(), link.peak};
 }
 
 TEST(Upload, FrameBytes) {
@@ -69,6 +71,7 @@ TEST(Upload, FrameBytes) {
   EXPECT_EQ(frame[19], 0xD5);
   EXPECT_EQ(buildFrame(boot::kLastFrameStart, slot)[19], 0xC2);
   EXPECT_EQ(frameLogLine(slot, 0x3C), "0020 - ffff ffff ffff ffff ffff ffff ffff ffff 3c");
+  EXPECT_EQ(frameLogLine(slot, std::nullopt), "0020 - ffff ffff ffff ffff ffff ffff ffff ffff --");
 }
 
 TEST(Upload, WireBytesFrameCountsAndProgress) {
@@ -89,8 +92,8 @@ TEST(Upload, WireBytesFrameCountsAndProgress) {
     config.bootloaderOnly = c.recovery;
     KeyerModel model(config);
     const auto image = testImage(c.file);
-    const UploadRun run = upload(model, *image, c.recovery ? kVariantNoFirmware : kVariantLark);
-    ASSERT_EQ(run.result, kUploadCompleted) << c.file;
+    const UploadRun run = upload(model, *image, c.recovery);
+    ASSERT_TRUE(run.result.completed()) << c.file;
     const std::size_t start = c.opening.size();
     ASSERT_EQ(run.wire.size(), start + c.frames * 20 + 1) << c.file;
     EXPECT_EQ(std::vector<std::uint8_t>(run.wire.begin(), run.wire.begin() + start), c.opening);
@@ -104,41 +107,62 @@ TEST(Upload, WireBytesFrameCountsAndProgress) {
   }
 }
 
-TEST(Upload, ResultCodesAndTexts) {
+// Every reply byte is the keyer's: none of them, 0x88 and 0x84 included,
+// stands for the upload's own outcome.
+TEST(Upload, OutcomesAndTexts) {
   const auto image = testImage("orca_small.hex");
   auto fault = [](FaultKind kind, std::uint8_t code = 0, int frame = 0) {
     SimConfig config;
     config.fault = {kind, code, frame};
     return config;
   };
+  auto refused = [](std::uint8_t code) { return UploadOutcome{Kind::Refused, code}; };
   struct Case {
     SimConfig keyer;
     bool failReturn;
-    int result;
+    UploadOutcome result;
     std::string text;
     int frames;
+    bool bootloaderLeft;
   };
   const std::vector<Case> cases = {
-      {{}, false, 0x88, "Upload Completed Successfully", 956},
-      {fault(FaultKind::Refuse, 0x80, 5), false, 0x80, "Error: SOF Error !", 5},
-      {fault(FaultKind::Refuse, 0x81, 1), false, 0x81, "Error: Checksum !", 1},
-      {fault(FaultKind::Refuse, 0x82, 956), false, 0x82, "Error: Flash Verify !", 956},
-      {fault(FaultKind::Refuse, 0x89, 7), false, 0x89, "Error: DPUSB Sync !", 7},
-      {fault(FaultKind::Refuse, 0x47, 2), false, 0x47, "Error: Restart failed !", 2},
-      {fault(FaultKind::Refuse, 0x00, 3), false, 0x00, "Error: Restart failed !", 3},
-      {fault(FaultKind::NoReply, 0, 9), false, 0x84, "Error: DPUSB Timeout !", 9},
-      {fault(FaultKind::Silence), false, 0x84, "Error: DPUSB Timeout !", 0},
-      {fault(FaultKind::AppEcho), false, 0x8B, "Error: Restart failed !", 0},
-      {fault(FaultKind::BaudFail), false, 0x8A, "Error: Restart failed !", 0},
-      {{}, true, 0x8A, "Error: Restart failed !", 956},
+      {{}, false, {Kind::Completed}, "Upload Completed Successfully", 956, false},
+      {fault(FaultKind::Refuse, 0x80, 5), false, refused(0x80), "Error: SOF Error !", 5, true},
+      {fault(FaultKind::Refuse, 0x81, 1), false, refused(0x81), "Error: Checksum !", 1, true},
+      {fault(FaultKind::Refuse, 0x82, 956), false, refused(0x82), "Error: Flash Verify !", 956,
+       true},
+      {fault(FaultKind::Refuse, 0x89, 7), false, refused(0x89), "Error: DPUSB Sync !", 7, true},
+      {fault(FaultKind::Refuse, 0x47, 2), false, refused(0x47), "Error: Restart failed !", 2, true},
+      {fault(FaultKind::Refuse, 0x00, 3), false, refused(0x00), "Error: Restart failed !", 3, true},
+      {fault(FaultKind::Refuse, 0x88, 5), false, refused(0x88), "Error: Restart failed !", 5, true},
+      {fault(FaultKind::Refuse, 0x84, 5), false, refused(0x84), "Error: Restart failed !", 5, true},
+      {fault(FaultKind::Refuse, 0x8A, 5), false, refused(0x8A), "Error: Restart failed !", 5, true},
+      {fault(FaultKind::Refuse, 0x8B, 5), false, refused(0x8B), "Error: Restart failed !", 5, true},
+      {fault(FaultKind::NoReply, 0, 9), false, {Kind::NoReply}, "Error: DPUSB Timeout !", 9, true},
+      {fault(FaultKind::Silence), false, {Kind::NoReply}, "Error: DPUSB Timeout !", 0, true},
+      {fault(FaultKind::AppEcho),
+       false,
+       {Kind::NoBootloaderEcho},
+       "Error: Restart failed !",
+       0,
+       false},
+      {fault(FaultKind::BaudFail),
+       false,
+       {Kind::BaudChangeFailed},
+       "Error: Restart failed !",
+       0,
+       true},
+      {{}, true, {Kind::BaudChangeFailed}, "Error: Restart failed !", 956, true},
   };
   for (const Case& c : cases) {
     KeyerModel model(c.keyer);
-    const UploadRun run = upload(model, *image, kVariantOrca, c.failReturn);
-    EXPECT_EQ(run.result, c.result) << c.text;
-    EXPECT_EQ(uploadResultText(run.result), c.text) << c.result;
-    EXPECT_EQ(model.framesReceived(), c.frames) << c.result;
-    EXPECT_EQ(run.logLines, static_cast<std::size_t>(c.frames)) << c.result;
+    const UploadRun run = upload(model, *image, false, c.failReturn);
+    SCOPED_TRACE(c.text + " after " + std::to_string(c.frames) + " frames");
+    EXPECT_EQ(run.result, c.result) << int(run.result.kind) << " " << int(run.result.reply);
+    EXPECT_EQ(uploadOutcomeText(run.result), c.text);
+    EXPECT_EQ(leavesBootloaderOnly(run.result), c.bootloaderLeft);
+    EXPECT_EQ(model.framesReceived(), c.frames);
+    EXPECT_EQ(run.logLines, static_cast<std::size_t>(c.frames));
   }
 }
 
@@ -147,17 +171,17 @@ TEST(Upload, FailedUploadLeavesTheBootloaderForRecovery) {
   SimConfig config;
   config.fault = {FaultKind::Refuse, 0x81, 100};
   KeyerModel model(config);
-  ASSERT_EQ(upload(model, *image, kVariantLark).result, 0x81);
+  ASSERT_EQ(upload(model, *image, false).result, (UploadOutcome{Kind::Refused, 0x81}));
 
   SimLink link(model);
   MapSurface ui;
   KeyerInfo keyer;
-  ASSERT_EQ(testInterface(ui, link, keyer), kVariantNoFirmware);
+  ASSERT_TRUE(testInterface(ui, link, keyer).bootloaderOnly());
   link.commClose();
   // The fault strikes once: the recovery upload goes through, and the keyer
   // then runs the image it was given.
-  ASSERT_EQ(upload(model, *image, keyer.icVariant).result, kUploadCompleted);
-  EXPECT_EQ(testInterface(ui, link, keyer), 31);
+  ASSERT_TRUE(upload(model, *image, keyer.bootloaderOnly).result.completed());
+  EXPECT_EQ(testInterface(ui, link, keyer).version, 31);
   EXPECT_EQ(keyer.icVariant, kVariantLark);
   EXPECT_EQ(keyer.firmwareRevision, 104);
 }
@@ -173,6 +197,9 @@ TEST(SimFaults, ParsesFaultNames) {
       {"app-echo", true, FaultKind::AppEcho, 0, 0},
       {"refuse:0x81@5", true, FaultKind::Refuse, 0x81, 5},
       {"no-reply@7", true, FaultKind::NoReply, 0, 7},
+      {"bad-store@0", true, FaultKind::BadStore, 0, 0},
+      {"bad-store@299", true, FaultKind::BadStore, 0, 299},
+      {"bad-store@300", false, {}, 0, 0},
       {"refuse:0x100@5", false, {}, 0, 0},
       {"refuse:0x81@0", false, {}, 0, 0},
       {"refuse:0x81", false, {}, 0, 0},

@@ -47,8 +47,9 @@ TEST(Compatibility, EveryIcAgainstEveryImageKind) {
                                              " DP with " + ic[band] + " image !";
       EXPECT_EQ(compatibilityError(variant, kind), expected) << variant << "/" << kind;
     }
-    EXPECT_EQ(compatibilityError(5, kind), "") << kind;
-    for (int unknown : {0, 6, 255}) {
+    // 5 is an IC type like any other unknown one: only a keyer whose
+    // bootloader alone answers takes any image.
+    for (int unknown : {0, 5, 6, 255}) {
       EXPECT_EQ(compatibilityError(unknown, kind), "Error: Unknown Keyer IC Version !");
     }
   }
@@ -60,6 +61,7 @@ TEST(UploaderWindow, ProgramRefusals) {
     int openCode;
     std::string status;
     bool notConnected;
+    std::uint8_t icType = kVariantLark;
   };
   const std::vector<Case> cases = {
       {{}, 0, "Error: Please Open a Programming File !", false},
@@ -69,9 +71,13 @@ TEST(UploaderWindow, ProgramRefusals) {
       {{kLark}, kCommOpenFailed, "DP LARK Version: 31.04 Loaded, 964 Records", true},
       {{kOrca}, 0, "Error: Attempting to program a LARK DP with an ORCA image !", false},
       {{kKind200}, 0, "Error: Attempting to program a LARK DP with a PIKA image !", false},
+      // A running keyer answering IC type 5 is not in recovery mode.
+      {{kLark}, 0, "Error: Unknown Keyer IC Version !", false, 5},
   };
   for (const Case& c : cases) {
-    Bench b;  // a LARK keyer
+    SimConfig keyer;
+    keyer.variant = c.icType;
+    Bench b(keyer);
     for (const std::string& file : c.loads) b.window.onLoad(file);
     b.link.failOpenWith(c.openCode);
     b.ui.setProgress(id::kUploadProgress, 42);
@@ -97,19 +103,23 @@ TEST(UploaderWindow, UploadRunsOnTheWorkerAndEndsIdle) {
   pika.variant = kVariantPika;
   SimConfig refuse;
   refuse.fault = {FaultKind::Refuse, 0x81, 600};
+  SimConfig refuse88 = refuse;
+  refuse88.fault.code = 0x88;  // the keyer's byte, not a completed upload
   struct Case {
     SimConfig keyer;
     std::string file;
     std::string running;
     std::string result;
     int progress;
+    bool failed = false;  // the keyer is left in its bootloader, and told so
   };
   const std::vector<Case> cases = {
       {{}, kLark, "Programming DPUSB....", "Upload Completed Successfully", 99},
       {bootOnly, kOrca, "Programming DPUSB in Recovery mode....", "Upload Completed Successfully",
        99},
       {pika, kKind200, "Programming DPUSB....", "Upload Completed Successfully", 99},
-      {refuse, kLark, "Programming DPUSB....", "Error: Checksum !", 61},  // slot 595 of 960
+      {refuse, kLark, "Programming DPUSB....", "Error: Checksum !", 61, true},  // slot 595 of 960
+      {refuse88, kLark, "Programming DPUSB....", "Error: Restart failed !", 61, true},
   };
   for (const Case& c : cases) {
     Bench b(c.keyer);
@@ -129,6 +139,13 @@ TEST(UploaderWindow, UploadRunsOnTheWorkerAndEndsIdle) {
     }
     EXPECT_EQ(b.ui.text(id::kUploadStatus), c.result);
     EXPECT_EQ(b.ui.control(id::kUploadProgress).progress, c.progress) << c.result;
+    ASSERT_TRUE(b.window.lastOutcome());
+    EXPECT_EQ(b.window.lastOutcome()->completed(), !c.failed);
+    EXPECT_EQ(b.keyer.bootloaderOnly, c.failed || c.keyer.bootloaderOnly) << c.result;
+    ASSERT_EQ(b.ui.messages.size(), c.failed ? 1u : 0u) << c.result;
+    if (c.failed) {
+      EXPECT_EQ(b.ui.messages[0].text, kBootloaderOnlyHint);
+    }
     EXPECT_FALSE(b.window.uploadRunning());
     // A new load is needed before programming again.
     EXPECT_TRUE(b.ui.isEnabled(id::kLoadBin));

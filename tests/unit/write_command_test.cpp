@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
 #include "settings/settings_form.hpp"
 #include "sim/keyer_model.hpp"
@@ -63,7 +64,8 @@ TEST(writeCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
     showUserSettings(ui, image, 1);
     ui.setText(id::kOperationStatus, ">DP OK");
     ui.setText(c.control, c.text);
-    EXPECT_EQ(writeCommand(ui, link, keyer, image, 1), c.sent) << c.failingWrite << c.text;
+    EXPECT_EQ(writeCommand(ui, link, keyer, image, 1).outcome == CommandOutcome::Done, c.sent)
+        << c.failingWrite << c.text;
     EXPECT_EQ(ui.text(id::kOperationStatus), c.status) << c.failingWrite << c.text;
     EXPECT_EQ(ui.messages.empty() ? "" : ui.messages[0].text, std::string(c.message));
     if (c.failingWrite) {
@@ -78,9 +80,81 @@ TEST(writeCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
       wire.insert(wire.end(), image.begin() + 288, image.end());
       wire.insert(wire.end(), {0x00, 0x0D});
       wire.insert(wire.end(), image.begin(), image.begin() + 288);
+      wire.insert(wire.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back
       EXPECT_EQ(model.received(), wire);
       EXPECT_EQ(image[32], 17) << "messages packed";
       EXPECT_GE(link.elapsed(), std::chrono::milliseconds(3000)) << "the keyer gets 3 s to store";
+    }
+  }
+}
+
+// After the 3 s the keyer gets to store, both blocks are read back and
+// compared field by field with what was sent.
+TEST(writeCommand, VerifiesWhatTheKeyerStored) {
+  struct Case {
+    FaultKind fault;
+    int offset;  // the byte the keyer stores wrongly
+    bool verify;
+    CommandOutcome outcome;
+    std::vector<std::string> differences;
+  };
+  const std::vector<Case> cases = {
+      {FaultKind::None, 0, true, CommandOutcome::Done, {}},
+      {FaultKind::BadStore, 3, true, CommandOutcome::VerifyFailed, {"User 1 Weight"}},
+      {FaultKind::BadStore, 19, true, CommandOutcome::VerifyFailed, {"User 2 Weight"}},
+      {FaultKind::BadStore, 299, true, CommandOutcome::VerifyFailed, {"User 2 S/N"}},
+      {FaultKind::BadStore,
+       290,
+       true,
+       CommandOutcome::VerifyFailed,
+       {"User 1 Diddle is", "User 1 Stop Bits", "User 1 USOS"}},
+      {FaultKind::BadStore, 47, true, CommandOutcome::VerifyFailed, {"Msg 1"}},
+      {FaultKind::BadStore, 250, true, CommandOutcome::VerifyFailed, {"image byte 250"}},
+      {FaultKind::BadStore, 3, false, CommandOutcome::Done, {}},
+      {FaultKind::ShortDump,
+       0,
+       true,
+       CommandOutcome::VerifyFailed,
+       {"the keyer did not send its settings back"}},
+  };
+  for (const Case& c : cases) {
+    SimConfig config;
+    config.fault = {c.fault, 0, c.offset};
+    KeyerModel model(config);
+    SimLink link(model);
+    KeyerInfo keyer;
+    MapSurface ui;
+    SettingsImage image{};
+    resetSettingsImage(image);
+    showUserSettings(ui, image, 1);
+    ui.setText(id::kMsg1, "CQ");
+    const WriteResult result = writeCommand(ui, link, keyer, image, 1, c.verify);
+    SCOPED_TRACE(std::to_string(c.offset) + (c.verify ? " verified" : " unverified"));
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.differences, c.differences);
+    EXPECT_EQ(ui.text(id::kOperationStatus),
+              c.outcome == CommandOutcome::Done ? "Done" : ">Verify Failed");
+    // The interface test, both blocks, then the read-back frames (the second
+    // only after a whole first block).
+    const std::vector<std::uint8_t> readBack = {0x00, 0x0C, 0x00, 0x1A};
+    const std::size_t sent = 9 + 2 + 12 + 2 + 288;
+    const std::size_t frames = !c.verify ? 0 : c.fault == FaultKind::ShortDump ? 2 : 4;
+    const auto& wire = model.received();
+    ASSERT_EQ(wire.size(), sent + frames);
+    EXPECT_TRUE(std::equal(wire.begin() + sent, wire.end(), readBack.begin()));
+    if (c.fault == FaultKind::None) {
+      // The added read costs its line time and nothing more: 3 s, then
+      // 4 bytes out and 300 back at 1200 baud.
+      const auto line = std::chrono::microseconds((4 + 300) * 10 * 1'000'000LL / 1200);
+      KeyerModel plain;
+      SimLink plainLink(plain);
+      MapSurface plainUi;
+      SettingsImage plainImage = image;
+      showUserSettings(plainUi, plainImage, 1);
+      showMessages(plainUi, plainImage);
+      writeCommand(plainUi, plainLink, keyer, plainImage, 1, false);
+      EXPECT_LE(std::chrono::abs(link.elapsed() - plainLink.elapsed() - line),
+                std::chrono::microseconds(10));
     }
   }
 }

@@ -1,0 +1,77 @@
+// Write DP with its read-back against the simulated keyer paced at the line
+// rate, as a ratio to the time its bytes need on the line plus the fixed waits
+// (goal: 1.03). While a write returns before its bytes have left the line,
+// the 3 s wait overlaps the blocks still travelling and the ratio sits below
+// 1; the read-back's own cost is then the difference between the verified
+// and the unverified run (its wire time: 304 bytes, 2.53 s).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "link/posix/serial_link.hpp"
+#include "settings/messages.hpp"
+#include "settings/settings_form.hpp"
+#include "sim/posix/pty_keyer.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/keyer_commands.hpp"
+
+namespace dp3 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bytes on the line, both directions, at 1200 baud (10 bits a byte).
+double wireSeconds(std::size_t bytes) {
+  return static_cast<double>(bytes) * 10.0 / 1200.0;
+}
+
+constexpr double kSettleSeconds = 0.1;              // the wait before the purge at every open
+constexpr std::size_t kInterfaceTestBytes = 9 + 4;  // four frames, four replies
+
+void runWrite(benchmark::State& state, bool verify) {
+  KeyerModel model;
+  PtyKeyer keyer(model, /*realtime=*/true);
+  std::string error;
+  if (!keyer.open(error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  keyer.start();
+  // Interface test; 00 1B + 12 and 00 0D + 288; with verify 00 0C + 288 and 00 1A + 12.
+  const std::size_t bytes = kInterfaceTestBytes + 14 + 290 + (verify ? 304 : 0);
+  const double ideal =
+      wireSeconds(bytes) + kSettleSeconds + std::chrono::duration<double>(kWriteSettleTime).count();
+  double worst = 0;
+  for (auto _ : state) {
+    SerialLink link(keyer.path());
+    MapSurface ui;
+    KeyerInfo info;
+    SettingsImage image = KeyerModel::presetMemory();
+    showUserSettings(ui, image, 1);
+    showMessages(ui, image);
+    const auto start = Clock::now();
+    const WriteResult result = writeCommand(ui, link, info, image, 1, verify);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (result.outcome != CommandOutcome::Done) state.SkipWithError("the write failed");
+    state.SetIterationTime(seconds);
+    worst = std::max(worst, seconds / ideal);
+  }
+  keyer.stop();
+  state.counters["ideal_s"] = ideal;
+  state.counters["worst_ratio"] = worst;
+}
+
+void BM_WriteDpVerified(benchmark::State& state) {
+  runWrite(state, true);
+}
+void BM_WriteDpUnverified(benchmark::State& state) {
+  runWrite(state, false);
+}
+
+BENCHMARK(BM_WriteDpVerified)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteDpUnverified)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace dp3
+
+BENCHMARK_MAIN();
