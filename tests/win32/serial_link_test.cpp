@@ -56,7 +56,7 @@ TEST(Win32SerialLink, TestThroughTheDeviceNamespace) {
   SerialLink link(kPort);
   MapSurface ui;
   KeyerInfo keyer;
-  EXPECT_EQ(testCommand(ui, link, keyer), 31);
+  EXPECT_EQ(testCommand(ui, link, keyer).version, 31);
   EXPECT_EQ(ui.text(4079), "DP IC: LARK");
   EXPECT_EQ(ui.text(4059), ">DP OK");
   EXPECT_TRUE(link.portOpenFlag());
