@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "link/port_check.hpp"
 #include "link/serial_link.hpp"
 #include "surface/control_ids.hpp"
 
@@ -27,7 +28,18 @@ std::string Context::portPath() {
 }
 
 std::unique_ptr<Link> Context::openLink() {
-  return std::make_unique<SerialLink>(portPath());
+  const std::string port = portPath();
+  return traced(std::make_unique<SerialLink>(port), port);
+}
+
+std::unique_ptr<Link> Context::traced(std::unique_ptr<Link> link, const std::string& port) {
+  if (traceFile.empty()) return link;
+  if (!trace_) {
+    trace_ = std::make_shared<TraceSink>(traceFile);
+    if (!trace_->ok()) std::cerr << "dp3: cannot write the trace " << traceFile << '\n';
+  }
+  trace_->comment("port " + port);
+  return std::make_unique<TraceLink>(std::move(link), trace_);
 }
 
 void printKeyerStatus(const MapSurface& ui) {
@@ -39,10 +51,13 @@ void printKeyerStatus(const MapSurface& ui) {
 void printOpenHint(const Link& link, const std::string& port) {
   const std::string reason = link.openFailureReason();
   if (reason.empty()) return;
+  const PortAdvice advice = explainOpenFailure(gatherPortFacts(port), reason);
+  std::cerr << "dp3: " << advice.reason << '\n';
   if (port.empty()) {
-    std::cerr << "dp3: no keyer port chosen: use 'dp3 port DEVICE' or --port DEVICE\n";
-  } else {
-    std::cerr << "dp3: " << port << ": " << reason << '\n';
+    std::cerr << "dp3: choose it with 'dp3 port DEVICE' (find it with 'dp3 ports --probe'), "
+                 "or give --port DEVICE\n";
+  } else if (!advice.fix.empty()) {
+    std::cerr << advice.fix << '\n';
   }
 }
 

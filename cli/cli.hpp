@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/link.hpp"
+#include "link/trace_link.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/program_config.hpp"
@@ -43,18 +44,22 @@ class ConsoleSurface : public MapSurface {
 // the exit code the command settles on.
 struct Context {
   std::string portOption;  // --port, for this call only
+  std::string traceFile;   // --trace: every byte on the line goes there
   int exitCode = kExitDone;
 
   // The configured port, loaded on first use.
   ProgramConfig& config();
   // The device to talk to: --port, else the configured port.
   std::string portPath();
-  // A serial link on portPath().
+  // A serial link on portPath(), traced when --trace was given.
   std::unique_ptr<Link> openLink();
+  // The link wrapped in the trace of this call (as it is without --trace).
+  std::unique_ptr<Link> traced(std::unique_ptr<Link> link, const std::string& port);
 
  private:
   bool configLoaded_ = false;
   ProgramConfig config_;
+  std::shared_ptr<TraceSink> trace_;
 };
 
 // Prints the texts the main window would show after a keyer command, one per
@@ -78,5 +83,7 @@ void addPortCommands(CLI::App& app, Context& context);
 void addSimCommand(CLI::App& app, Context& context);
 void addSettingsCommands(CLI::App& app, Context& context);
 void addFirmwareCommands(CLI::App& app, Context& context);
+void addBackupCommands(CLI::App& app, Context& context);
+void addPlayCommand(CLI::App& app, Context& context);
 
 }  // namespace dp3::cli

@@ -5,6 +5,7 @@
 #include "cli/cli.hpp"
 #include "firmware/upload.hpp"
 #include "settings/atomic_file.hpp"
+#include "settings/settings_file.hpp"
 #include "surface/control_ids.hpp"
 #include "windows/keyer_commands.hpp"
 
@@ -50,18 +51,23 @@ int failedCommandExit(CommandOutcome outcome, const Link& link, const std::strin
   return kExitKeyer;
 }
 
-int runRead(Context& context, const std::string& file) {
+int runRead(Context& context, const std::string& name) {
   ConsoleSurface ui;
+  // The same name rule and checks as a save, before the keyer is touched.
+  std::filesystem::path file;
+  std::string refusal = settingsFileName(name, file);
+  if (refusal.empty()) refusal = checkSaveTarget(file);
+  if (!refusal.empty()) {
+    std::cerr << "dp3: cannot write " << name << ": " << refusal << '\n';
+    return kExitFile;
+  }
   auto link = context.openLink();
   KeyerInfo keyer;
   SettingsImage image{};
   const CommandOutcome read = readCommand(ui, *link, keyer, image);
   printKeyerStatus(ui);
   if (read != CommandOutcome::Done) return failedCommandExit(read, *link, context.portPath());
-  if (const std::string error = writeFileAtomically(file, image); !error.empty()) {
-    std::cerr << "dp3: cannot write " << file << ": " << error << '\n';
-    return kExitFile;
-  }
+  if (!saveSettingsFile(ui, image, file)) return kExitFile;
   return kExitDone;
 }
 

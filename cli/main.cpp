@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
   Context context;
   app.add_option("--port", context.portOption,
                  "Keyer device for this call (default: the one chosen with 'dp3 port')");
+  app.add_option("--trace", context.traceFile,
+                 "Log every byte on the line, with its direction, time and baud rate, to FILE");
   addKeyerCommands(app, context);
   addPortCommands(app, context);
 #if !defined(_WIN32)
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
 #endif
   addSettingsCommands(app, context);
   addFirmwareCommands(app, context);
+  addBackupCommands(app, context);
+  addPlayCommand(app, context);
 
   try {
     app.parse(argc, argv);

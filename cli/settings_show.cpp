@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/message_times.hpp"
 #include "cli/settings_cli.hpp"
 #include "settings/settings_diff.hpp"
 #include "settings/settings_lookup.hpp"
@@ -30,6 +31,7 @@ void printSettings(std::ostream& out, const SettingsImage& image, int user, bool
       object[std::string(setting.label)] = jsonOf(settingValue(setting, image, user));
     }
     object["Msg Bytes Left"] = messageBytesLeft(image);
+    addMessageTimes(object, image, user);
     out << object.dump(2) << '\n';
     return;
   }
@@ -38,6 +40,7 @@ void printSettings(std::ostream& out, const SettingsImage& image, int user, bool
     out << setting.label << ": " << settingText(settingValue(setting, image, user)) << '\n';
   }
   out << "Msg Bytes Left: " << messageBytesLeft(image) << '\n';
+  printMessageTimes(out, image, user);
 }
 
 std::string quoted(const Setting& setting, const SettingValue& value) {

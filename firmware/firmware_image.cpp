@@ -79,6 +79,36 @@ bool storeData(FirmwareImage& image, const HexRecord& record, unsigned base) {
   return stored;
 }
 
+enum class LineEnd { Break, TooLong, CrAlone };
+
+// One line without its break (LF, CR LF, or the end of the stream), read no
+// further than one character past the longest line, so no input makes the
+// loader read without limit. A CR followed by anything but LF is refused.
+LineEnd readLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* buffer = in.rdbuf();
+  using Traits = std::char_traits<char>;
+  for (;;) {
+    const int c = buffer ? buffer->sbumpc() : Traits::eof();
+    if (c == Traits::eof()) {
+      in.setstate(std::ios::eofbit);
+      return LineEnd::Break;
+    }
+    if (c == '\n') return LineEnd::Break;
+    if (c == '\r') {
+      const int next = buffer->sgetc();
+      if (next == '\n') {
+        buffer->sbumpc();
+        return LineEnd::Break;
+      }
+      if (next == Traits::eof()) continue;
+      return LineEnd::CrAlone;
+    }
+    if (line.size() == kMaxLineLength) return LineEnd::TooLong;
+    line += static_cast<char>(c);
+  }
+}
+
 }  // namespace
 
 void blankFirmwareImage(FirmwareImage& image) {
@@ -161,11 +191,15 @@ int loadFirmwareStream(FirmwareImage& image, std::istream& in, LoadDetail* detai
     // The bar runs 0-100; slot numbers and record counts beyond that fill it.
     report(static_cast<int>(std::min(lastSlot, 100u)));
     ++lineNumber;
-    if (!std::getline(in, line)) line.clear();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > kMaxLineLength) {
-      return fail(detail, kLoadBadRecord, lineNumber,
-                  format("longer than %d characters", static_cast<int>(kMaxLineLength)));
+    switch (readLine(in, line)) {
+      case LineEnd::Break:
+        break;
+      case LineEnd::TooLong:
+        return fail(detail, kLoadBadRecord, lineNumber,
+                    format("longer than %d characters", static_cast<int>(kMaxLineLength)));
+      case LineEnd::CrAlone:
+        return fail(detail, kLoadBadRecord, lineNumber,
+                    "ends in a carriage return alone; lines must end in LF or CR LF");
     }
     HexLineProblem problem;
     if (!parseHexRecord(line, record, &problem)) {
@@ -202,9 +236,15 @@ int loadFirmwareFile(FirmwareImage& image, const std::string& path, LoadDetail* 
                      const LoadProgress& progress) {
   blankFirmwareImage(image);
   if (path.empty()) return fail(detail, kLoadNoPath, 0, "no file name given");
+  // The type is judged before opening: a FIFO with no writer would block the
+  // open, a device such as /dev/zero would never end.
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
+  const auto status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
     return fail(detail, kLoadCannotOpen, 0, "cannot open: it is a folder");
+  }
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    return fail(detail, kLoadCannotOpen, 0, "cannot open: not a regular file");
   }
   std::ifstream in(path);
   if (!in.is_open())

@@ -35,7 +35,7 @@ UploadOutcome runUpload(const UploadJob& job) {
   if (!job.bootloaderOnly) enterBootloader(link);
 
   // The bootloader, not the firmware, must answer the echo.
-  const auto echo = queryByte(link, host::EchoTest);
+  const auto echo = queryByte(link, host::kEchoTest);
   if (!echo) return {Kind::NoReply};
   if (*echo != host::kEchoBootloader) return {Kind::NoBootloaderEcho};
 

@@ -35,40 +35,40 @@ std::optional<std::uint8_t> queryByte(Link& link, std::uint8_t code) {
 }
 
 std::uint8_t getPushButtons(Link& link) {
-  return replyOrZero(link, host::getPushButtons);
+  return replyOrZero(link, host::kGetPushButtons);
 }
 std::uint8_t getPotValue(Link& link) {
-  return replyOrZero(link, host::getPotValue);
+  return replyOrZero(link, host::kGetPotValue);
 }
 std::uint8_t getIcType(Link& link) {
-  return replyOrZero(link, host::getIcType);
+  return replyOrZero(link, host::kGetIcType);
 }
 std::uint8_t getSupplyVoltage(Link& link) {
-  return replyOrZero(link, host::getSupplyVoltage);
+  return replyOrZero(link, host::kGetSupplyVoltage);
 }
 
 bool readSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block) {
-  sendFrame(link, command(host::readSettingsBlock));
+  sendFrame(link, command(host::kReadSettingsBlock));
   return link.commRead(block);
 }
 
 bool writeSettingsBlock(Link& link, std::span<const std::uint8_t, kSettingsBlockSize> block) {
-  if (!sendFrame(link, command(host::writeSettingsBlock))) return false;
+  if (!sendFrame(link, command(host::kWriteSettingsBlock))) return false;
   return link.commWrite(block);
 }
 
 bool readExtensionBlock(Link& link, std::span<std::uint8_t, kExtensionBlockSize> block) {
-  sendFrame(link, command(host::readExtensionBlock));
+  sendFrame(link, command(host::kReadExtensionBlock));
   return link.commRead(block);
 }
 
 bool writeExtensionBlock(Link& link, std::span<const std::uint8_t, kExtensionBlockSize> block) {
-  if (!sendFrame(link, command(host::writeExtensionBlock))) return false;
+  if (!sendFrame(link, command(host::kWriteExtensionBlock))) return false;
   return link.commWrite(block);
 }
 
 bool enterBootloader(Link& link) {
-  return sendFrame(link, command(host::enterBootloader));
+  return sendFrame(link, command(host::kEnterBootloader));
 }
 
 }  // namespace dp3

@@ -16,18 +16,18 @@ namespace dp3 {
 // argument byte; some are followed by a bulk block or answered by a reply.
 namespace host {
 inline constexpr std::uint8_t kFrameStart = 0x00;
-inline constexpr std::uint8_t EchoTest = 0x04;
-inline constexpr std::uint8_t getPushButtons = 0x05;
-inline constexpr std::uint8_t getPotValue = 0x06;
-inline constexpr std::uint8_t GetFirmwareVersion = 0x09;
-inline constexpr std::uint8_t readSettingsBlock = 0x0C;
-inline constexpr std::uint8_t writeSettingsBlock = 0x0D;
-inline constexpr std::uint8_t enterBootloader = 0x10;
-inline constexpr std::uint8_t getSupplyVoltage = 0x15;
-inline constexpr std::uint8_t GetFirmwareRevision = 0x17;
-inline constexpr std::uint8_t getIcType = 0x18;
-inline constexpr std::uint8_t readExtensionBlock = 0x1A;
-inline constexpr std::uint8_t writeExtensionBlock = 0x1B;
+inline constexpr std::uint8_t kEchoTest = 0x04;
+inline constexpr std::uint8_t kGetPushButtons = 0x05;
+inline constexpr std::uint8_t kGetPotValue = 0x06;
+inline constexpr std::uint8_t kGetFirmwareVersion = 0x09;
+inline constexpr std::uint8_t kReadSettingsBlock = 0x0C;
+inline constexpr std::uint8_t kWriteSettingsBlock = 0x0D;
+inline constexpr std::uint8_t kEnterBootloader = 0x10;
+inline constexpr std::uint8_t kGetSupplyVoltage = 0x15;
+inline constexpr std::uint8_t kGetFirmwareRevision = 0x17;
+inline constexpr std::uint8_t kGetIcType = 0x18;
+inline constexpr std::uint8_t kReadExtensionBlock = 0x1A;
+inline constexpr std::uint8_t kWriteExtensionBlock = 0x1B;
 
 inline constexpr std::uint8_t kEchoArgument = 0x55;
 inline constexpr std::uint8_t kEchoHostFirmware = 0x55;  // the keyer's firmware answers
@@ -45,18 +45,18 @@ struct HostCommand {
 };
 
 inline constexpr std::array kHostCommands = std::to_array<HostCommand>({
-    {"EchoTest", host::EchoTest, host::kEchoArgument, 0, 1},
-    {"getPushButtons", host::getPushButtons, std::nullopt, 0, 1},
-    {"getPotValue", host::getPotValue, std::nullopt, 0, 1},
-    {"GetFirmwareVersion", host::GetFirmwareVersion, std::nullopt, 0, 1},
-    {"readSettingsBlock", host::readSettingsBlock, std::nullopt, 0, kSettingsBlockSize},
-    {"writeSettingsBlock", host::writeSettingsBlock, std::nullopt, kSettingsBlockSize, 0},
-    {"enterBootloader", host::enterBootloader, host::kBootloaderArgument, 0, 0},
-    {"getSupplyVoltage", host::getSupplyVoltage, std::nullopt, 0, 1},
-    {"GetFirmwareRevision", host::GetFirmwareRevision, std::nullopt, 0, 1},
-    {"getIcType", host::getIcType, std::nullopt, 0, 1},
-    {"readExtensionBlock", host::readExtensionBlock, std::nullopt, 0, kExtensionBlockSize},
-    {"writeExtensionBlock", host::writeExtensionBlock, std::nullopt, kExtensionBlockSize, 0},
+    {"EchoTest", host::kEchoTest, host::kEchoArgument, 0, 1},
+    {"GetPushButtons", host::kGetPushButtons, std::nullopt, 0, 1},
+    {"GetPotValue", host::kGetPotValue, std::nullopt, 0, 1},
+    {"GetFirmwareVersion", host::kGetFirmwareVersion, std::nullopt, 0, 1},
+    {"ReadSettingsBlock", host::kReadSettingsBlock, std::nullopt, 0, kSettingsBlockSize},
+    {"WriteSettingsBlock", host::kWriteSettingsBlock, std::nullopt, kSettingsBlockSize, 0},
+    {"EnterBootloader", host::kEnterBootloader, host::kBootloaderArgument, 0, 0},
+    {"GetSupplyVoltage", host::kGetSupplyVoltage, std::nullopt, 0, 1},
+    {"GetFirmwareRevision", host::kGetFirmwareRevision, std::nullopt, 0, 1},
+    {"GetIcType", host::kGetIcType, std::nullopt, 0, 1},
+    {"ReadExtensionBlock", host::kReadExtensionBlock, std::nullopt, 0, kExtensionBlockSize},
+    {"WriteExtensionBlock", host::kWriteExtensionBlock, std::nullopt, kExtensionBlockSize, 0},
 });
 
 // The table entry for code, or nullptr for a code the keyer does not know.

@@ -44,7 +44,7 @@ InterfaceTest testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
     }
   }
 
-  const auto echo = queryByte(link, host::EchoTest);
+  const auto echo = queryByte(link, host::kEchoTest);
   if (!echo) {
     ui.setText(id::kInterfaceStatus, "DP Fail:no response");
     return kFailed;
@@ -62,8 +62,8 @@ InterfaceTest testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
   keyer.bootloaderOnly = false;
 
   // A failed read leaves the value from the last test, as the keyer expects.
-  if (const auto v = queryByte(link, host::GetFirmwareVersion)) keyer.firmwareVersion = *v;
-  if (const auto r = queryByte(link, host::GetFirmwareRevision)) keyer.firmwareRevision = *r;
+  if (const auto v = queryByte(link, host::kGetFirmwareVersion)) keyer.firmwareVersion = *v;
+  if (const auto r = queryByte(link, host::kGetFirmwareRevision)) keyer.firmwareRevision = *r;
 
   if (keyer.firmwareVersion < kOldestSupportedVersion) {
     ui.setText(id::kInterfaceStatus, "Only supports DP3");

@@ -39,6 +39,12 @@ class Link {
   // Exactly bytes.size() bytes within the read time-out (4000 ms), or false.
   virtual bool commRead(std::span<std::uint8_t> bytes) = 0;
 
+  // Waits until every byte written has left the port: at most the queued
+  // bytes' own line time plus the write time-out. False when they did not
+  // leave in time (they are then discarded) or the line has hung up, so a
+  // keyer that went away is never taken for one that stored what it got.
+  virtual bool drain() = 0;
+
   // The uploader's speed change (9600 for the bootloader, back to 1200).
   virtual bool setBaudRate(int baud) = 0;
 

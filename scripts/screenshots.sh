@@ -2,8 +2,9 @@
 # Pictures of the five windows, taken under a virtual X display:
 #   scripts/screenshots.sh [OUTPUT_DIR]     (default docs/screenshots)
 # Starts dp3tools on its simulated keyer, reads it, and writes
-# main_window.png, port_window.png, uploader_window.png, about_window.png
-# and rtty_window.png.
+# main_window.png, port_window.png (after Find Keyer), uploader_window.png,
+# about_window.png and rtty_window.png; then main_window_150.png, the main
+# window at 150% scale on a 1280-pixel-wide screen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,9 @@ trap 'rm -rf "$config"' EXIT
 XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb \
   xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
   "$program" --simulate --screenshots "$out"
+scaled=$(mktemp -d)
+trap 'rm -rf "$config" "$scaled"' EXIT
+XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1.5 \
+  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+  "$program" --simulate --screenshots "$scaled"
+cp "$scaled/main_window.png" "$out/main_window_150.png"

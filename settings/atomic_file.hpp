@@ -1,22 +1,48 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace dp3 {
 
 // Replaces path with bytes so that the file on disk is either the old one or
 // the complete new one: a temporary file beside it, flushed, then renamed.
+//
+// Only a regular file is replaced. A link to one is written through to its
+// target (the link stays); a device, FIFO, folder, dangling link or link loop
+// is refused, as are an empty name, a name ending in '/', and a file the user
+// may not write (a file without any write permission counts as protected, even
+// for the superuser). An existing file keeps its mode and, where the user may
+// set them, its owner and group.
 enum class AtomicWriteStep {
   None,
-  Create,  // the temporary file could not be made, or could not replace path
-  Write,   // the bytes could not be written or flushed
+  Refused,  // the name or what it names may not be replaced; nothing was touched
+  Create,   // the temporary file could not be made, or could not replace path
+  Write,    // the bytes could not be written or flushed
 };
 // Returns "" on success, else why it failed (and, in failedStep, where).
 std::string writeFileAtomically(const std::filesystem::path& path,
                                 std::span<const std::uint8_t> bytes,
                                 AtomicWriteStep* failedStep = nullptr);
+
+// Why path may not be replaced by a save ("" when it may). Links are followed;
+// resolved receives the file the save would replace.
+std::string checkSaveTarget(const std::filesystem::path& path,
+                            std::filesystem::path* resolved = nullptr);
+
+// Reads a small regular file whole. The file's type and size are checked
+// before a byte is read, so a FIFO, a device or a huge file neither blocks
+// nor fills memory.
+enum class SmallFileStatus { Ok, Missing, NotRegular, TooLarge, ReadError };
+struct SmallFile {
+  SmallFileStatus status = SmallFileStatus::ReadError;
+  std::vector<std::uint8_t> bytes;
+  std::string reason;  // for the operator when status is not Ok
+};
+SmallFile readSmallFile(const std::filesystem::path& path, std::size_t maxBytes);
 
 }  // namespace dp3

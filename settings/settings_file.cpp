@@ -1,7 +1,6 @@
 #include "settings/settings_file.hpp"
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -37,6 +36,8 @@ void convertLegacy(SettingsImage& image) {
   }
 }
 
+inline constexpr std::string_view kSaveRefused = "Can't open Settings file for write";
+
 bool refuse(ControlSurface& ui, std::string_view text) {
   ui.showMessage(text, kErrorCaption);
   return false;
@@ -55,39 +56,56 @@ bool decodeSettingsFile(std::span<const std::uint8_t> bytes, SettingsImage& imag
 
 bool loadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::filesystem::path& path) {
   ui.setText(id::kFileName, "EEP FileName: " + path.filename().string());
-
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return refuse(ui, "File Not Found");
-  std::ifstream file(path, std::ios::binary);
-  if (!file.is_open()) return refuse(ui, "File Not Found");
-
-  // A regular file is judged by its size before anything is read; other files
-  // (a pipe) by what they deliver, never more than one byte past the largest form.
-  std::size_t expected = kImageSize + 1;
-  if (std::filesystem::is_regular_file(path, error)) {
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) return refuse(ui, "Read Settings file failed.");
-    if (!validSize(size)) return refuse(ui, "Invalid file.");
-    expected = static_cast<std::size_t>(size);
+  // The type and size are judged before a byte is read: a FIFO cannot hang
+  // the load, nor a huge file fill memory.
+  const SmallFile file = readSmallFile(path, kImageSize);
+  switch (file.status) {
+    case SmallFileStatus::Ok:
+      break;
+    case SmallFileStatus::Missing:
+      return refuse(ui, "File Not Found");
+    case SmallFileStatus::NotRegular: {
+      std::error_code error;
+      if (std::filesystem::is_directory(path, error)) return refuse(ui, "File Not Found");
+      return refuse(ui, "Invalid file.");
+    }
+    case SmallFileStatus::TooLarge:
+      return refuse(ui, "Invalid file.");
+    case SmallFileStatus::ReadError:
+      return refuse(ui, "Read Settings file failed.");
   }
-  std::vector<std::uint8_t> bytes(expected);
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  const auto got = static_cast<std::size_t>(file.gcount());
-  if (file.bad() || (expected <= kImageSize && got != expected)) {
-    return refuse(ui, "Read Settings file failed.");
-  }
-  bytes.resize(got);
-  if (!decodeSettingsFile(bytes, image)) return refuse(ui, "Invalid file.");
+  if (!decodeSettingsFile(file.bytes, image)) return refuse(ui, "Invalid file.");
   return true;
 }
 
+std::string settingsFileName(const std::filesystem::path& path, std::filesystem::path& named) {
+  const std::string text = path.string();
+  if (text.empty()) return "no file name given";
+  if (text.back() == '/') return text + ": names a folder, not a file";
+  named = path;
+  if (!named.has_extension()) named += "." + std::string(kSettingsFileExtension);
+  return {};
+}
+
 bool saveSettingsFile(ControlSurface& ui, const SettingsImage& image, std::filesystem::path path) {
-  if (!path.has_extension()) path += "." + std::string(kSettingsFileExtension);
-  ui.setText(id::kFileName, path.filename().string());
+  std::filesystem::path named;
+  if (std::string refusal = settingsFileName(path, named); !refusal.empty()) {
+    return refuse(ui, std::string(kSaveRefused) + ": " + refusal);
+  }
+  ui.setText(id::kFileName, named.filename().string());
   AtomicWriteStep step = AtomicWriteStep::None;
-  if (writeFileAtomically(path, image, &step).empty()) return true;
-  return refuse(ui, step == AtomicWriteStep::Write ? "Export Log File Failed."
-                                                   : "Can't open Settings file for write");
+  const std::string error = writeFileAtomically(named, image, &step);
+  switch (step) {
+    case AtomicWriteStep::None:
+      return true;
+    case AtomicWriteStep::Refused:
+      return refuse(ui, std::string(kSaveRefused) + ": " + error);
+    case AtomicWriteStep::Write:
+      return refuse(ui, "Export Log File Failed.");
+    case AtomicWriteStep::Create:
+      break;
+  }
+  return refuse(ui, kSaveRefused);
 }
 
 }  // namespace dp3

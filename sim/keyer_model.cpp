@@ -8,6 +8,7 @@
 #include "link/host_commands.hpp"
 #include "link/keyer_variants.hpp"
 #include "settings/morse_code.hpp"
+#include "sim/replay_keyer.hpp"
 
 namespace dp3 {
 
@@ -48,6 +49,10 @@ SettingsImage KeyerModel::presetMemory() {
 void KeyerModel::receive(std::uint8_t byte) {
   if (hungUp_) return;
   received_.push_back(byte);
+  if (replay_) {
+    replay_->receive(byte, output_);
+    return;
+  }
   if (mode_ == Mode::Host) {
     hostReceive(byte);
   } else {
@@ -83,28 +88,28 @@ void KeyerModel::runHostCommand() {
   frame_.clear();
   const std::uint8_t* block = frame.data() + 2;
   switch (frame[1]) {
-    case host::EchoTest:
+    case host::kEchoTest:
       send(config_.fault.kind == FaultKind::WrongEcho ? kWrongEchoByte : frame[2]);
       break;
-    case host::getPushButtons:
+    case host::kGetPushButtons:
       send(config_.buttons);
       break;
-    case host::getPotValue:
+    case host::kGetPotValue:
       send(config_.pot);
       break;
-    case host::GetFirmwareVersion:
+    case host::kGetFirmwareVersion:
       send(config_.version);
       break;
-    case host::GetFirmwareRevision:
+    case host::kGetFirmwareRevision:
       send(config_.revision);
       break;
-    case host::getIcType:
+    case host::kGetIcType:
       send(config_.variant);
       break;
-    case host::getSupplyVoltage:
+    case host::kGetSupplyVoltage:
       send(config_.supply);
       break;
-    case host::readSettingsBlock:
+    case host::kReadSettingsBlock:
       if (config_.fault.kind == FaultKind::ShortDump ||
           config_.fault.kind == FaultKind::Disconnect) {
         sendBlock(memory_.data(), kPartialDump);
@@ -113,18 +118,22 @@ void KeyerModel::runHostCommand() {
         sendBlock(memory_.data(), kSettingsBlockSize);
       }
       break;
-    case host::writeSettingsBlock:
+    case host::kWriteSettingsBlock:
+      if (config_.fault.kind == FaultKind::WriteHangUp) {
+        hungUp_ = true;
+        break;
+      }
       std::copy(block, block + kSettingsBlockSize, memory_.begin());
       storeBadly(0);
       break;
-    case host::readExtensionBlock:
+    case host::kReadExtensionBlock:
       sendBlock(memory_.data() + kExtensionOffset, kExtensionBlockSize);
       break;
-    case host::writeExtensionBlock:
+    case host::kWriteExtensionBlock:
       std::copy(block, block + kExtensionBlockSize, memory_.begin() + kExtensionOffset);
       storeBadly(kExtensionOffset);
       break;
-    case host::enterBootloader:
+    case host::kEnterBootloader:
       if (frame[2] == host::kBootloaderArgument && config_.fault.kind != FaultKind::AppEcho) {
         mode_ = Mode::Bootloader;
         bootState_ = BootState::Command;
@@ -171,7 +180,7 @@ void KeyerModel::commandReceive(std::uint8_t byte) {
   }
   // The bootloader answers the echo request so the host can tell it is there.
   bootFrame_.push_back(byte);
-  static constexpr std::array<std::uint8_t, 3> kEcho = {host::kFrameStart, host::EchoTest,
+  static constexpr std::array<std::uint8_t, 3> kEcho = {host::kFrameStart, host::kEchoTest,
                                                         host::kEchoArgument};
   if (!std::equal(bootFrame_.begin(), bootFrame_.end(), kEcho.begin())) {
     bootFrame_.clear();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "firmware/firmware_image.hpp"
@@ -11,6 +12,8 @@
 #include "sim/sim_config.hpp"
 
 namespace dp3 {
+
+class ReplayScript;
 
 // The simulated keyer: bytes in, bytes out. It answers every host command from
 // its 300-byte settings memory and, once asked to restart, speaks as its
@@ -51,6 +54,9 @@ class KeyerModel {
   // Frames the bootloader has taken in the current or last upload.
   int framesReceived() const { return framesReceived_; }
 
+  // From now on answer as the traced keyer did, instead of as this model.
+  void replay(std::shared_ptr<ReplayScript> script) { replay_ = std::move(script); }
+
   // Defaults for both users and a few stored messages and a callsign.
   static SettingsImage presetMemory();
 
@@ -84,6 +90,7 @@ class KeyerModel {
   int framesReceived_ = 0;
   FirmwareImage flash_;
   std::bitset<kSlotCount> programmed_;
+  std::shared_ptr<ReplayScript> replay_;
 };
 
 }  // namespace dp3

@@ -12,13 +12,14 @@ namespace dp3 {
 
 namespace {
 
-const std::array<std::pair<const char*, FaultKind>, 6> kFaults = {{
+const std::array<std::pair<const char*, FaultKind>, 7> kFaults = {{
     {"silence", FaultKind::Silence},
     {"wrong-echo", FaultKind::WrongEcho},
     {"short-dump", FaultKind::ShortDump},
     {"disconnect", FaultKind::Disconnect},
     {"app-echo", FaultKind::AppEcho},
     {"baud-fail", FaultKind::BaudFail},
+    {"write-hangup", FaultKind::WriteHangUp},
 }};
 
 // A whole decimal or 0x-prefixed hex number in [0, max], else nullopt.

@@ -9,15 +9,16 @@ namespace dp3 {
 // Misbehaviour the simulated keyer can be told to show.
 enum class FaultKind {
   None,
-  Silence,     // never answers anything
-  WrongEcho,   // answers the echo test with a wrong byte
-  ShortDump,   // sends only part of the 288-byte settings dump
-  Disconnect,  // hangs up part way through the settings dump
-  Refuse,      // the bootloader answers frame N with an error code
-  NoReply,     // the bootloader gives no answer to frame N
-  AppEcho,     // the firmware ignores the restart request and keeps answering 0x55
-  BaudFail,    // the speed change to 9600 baud fails
-  BadStore,    // a settings write stores the byte at image offset N inverted
+  Silence,      // never answers anything
+  WrongEcho,    // answers the echo test with a wrong byte
+  ShortDump,    // sends only part of the 288-byte settings dump
+  Disconnect,   // hangs up part way through the settings dump
+  Refuse,       // the bootloader answers frame N with an error code
+  NoReply,      // the bootloader gives no answer to frame N
+  AppEcho,      // the firmware ignores the restart request and keeps answering 0x55
+  BaudFail,     // the speed change to 9600 baud fails
+  WriteHangUp,  // hangs up as the settings block of a write arrives, storing nothing
+  BadStore,     // a settings write stores the byte at image offset N inverted
 };
 
 struct SimFault {
@@ -40,7 +41,7 @@ struct SimConfig {
 
 // The fault named on the command line: "silence", "wrong-echo", "short-dump",
 // "disconnect", "refuse:CODE@N" (CODE a byte, decimal or 0x hex), "no-reply@N",
-// "app-echo", "baud-fail", "bad-store@N"; nullopt for anything else.
+// "app-echo", "baud-fail", "write-hangup", "bad-store@N"; nullopt for anything else.
 std::optional<SimFault> parseFault(const std::string& name);
 // The names parseFault takes, for help texts.
 std::string faultNames();

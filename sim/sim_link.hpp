@@ -21,6 +21,8 @@ class SimLink : public Link {
   bool commWrite(std::span<const std::uint8_t> bytes) override;
   bool commRead(std::span<std::uint8_t> bytes) override;
   bool setBaudRate(int baud) override;
+  // Line time is passed as the bytes are written; what is left is whether the keyer is there.
+  bool drain() override { return open_ && !model_.hungUp(); }
   void pause(std::chrono::milliseconds duration) override { elapsed_ += duration; }
   std::string openFailureReason() const override;
 

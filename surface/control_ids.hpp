@@ -90,6 +90,9 @@ inline constexpr int kEditorGroup = 4056;
 inline constexpr int kPortList = 4026;
 inline constexpr int kPortOk = 1;
 inline constexpr int kPortExit = 403;
+inline constexpr int kPortPath = 4130;    // the device path, as chosen or typed
+inline constexpr int kFindKeyer = 4131;   // probe every port for the keyer
+inline constexpr int kPortStatus = 4132;  // what the window found, or why not
 
 // Firmware uploader window (1003).
 inline constexpr int kLoadBin = 2;
@@ -106,6 +109,8 @@ inline constexpr int kAboutSystem = 4042;
 inline constexpr int kVerboseMode = 4048;
 inline constexpr int kAboutGuide = 4096;
 inline constexpr int kAboutOk = 1;
+inline constexpr int kTraceBox = 4133;   // "Trace": log the keyer's line to a file
+inline constexpr int kTraceFile = 4134;  // where the trace goes
 
 // RTTY window (1005).
 inline constexpr int kRttyEnable = 4044;
@@ -119,5 +124,13 @@ inline constexpr int kRttyStopBits = 4098;
 inline constexpr int kRttyUsos = 4102;
 inline constexpr int kRttyOk = 4106;
 inline constexpr int kRttyCancel = 4105;
+
+// Main window: the sound of the message editor's texts. One Play button and one
+// duration beside each place of the editor; the place plays the box shown there.
+inline constexpr int kPlayMsg1 = 4130;  // 4130-4135: message places 1-6
+inline constexpr int kPlayCallsign = 4136;
+inline constexpr int kStopPlay = 4137;
+inline constexpr int kMsgDuration1 = 4140;  // 4140-4145: message places 1-6
+inline constexpr int kCallsignDuration = 4146;
 
 }  // namespace dp3::id

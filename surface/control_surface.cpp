@@ -66,6 +66,10 @@ void MapSurface::setProgress(int id, int percent) {
   controls_[id].progress = percent;
 }
 
+void MapSurface::setToolTip(int id, std::string_view text) {
+  controls_[id].toolTip = text;
+}
+
 void MapSurface::showMessage(std::string_view text, std::string_view caption) {
   messages.push_back({std::string(text), std::string(caption)});
 }

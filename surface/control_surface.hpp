@@ -31,6 +31,9 @@ class ControlSurface {
   virtual void setVisible(int id, bool visible) = 0;
   virtual void setProgress(int id, int percent) = 0;
 
+  // The hint shown when the pointer rests on the control.
+  virtual void setToolTip(int /*id*/, std::string_view /*text*/) {}
+
   // A modal message box with an OK button.
   virtual void showMessage(std::string_view text, std::string_view caption) = 0;
 };

@@ -21,6 +21,7 @@ class MapSurface : public ControlSurface {
     bool enabled = true;
     bool visible = true;
     int progress = 0;
+    std::string toolTip;
   };
   struct Message {
     std::string text;
@@ -39,6 +40,7 @@ class MapSurface : public ControlSurface {
   void setEnabled(int id, bool enabled) override;
   void setVisible(int id, bool visible) override;
   void setProgress(int id, int percent) override;
+  void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
 
   // Read-only view of one control; a control never touched reads as default.

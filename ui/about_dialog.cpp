@@ -8,15 +8,18 @@
 
 namespace dp3::ui {
 
-AboutDialog::AboutDialog(AboutState& state, QWidget* parent)
-    : QDialog(parent), form_(std::make_unique<Ui::AboutForm>()), state_(state) {
+AboutDialog::AboutDialog(AboutState& state, QWidget* parent, std::string traceDir)
+    : QDialog(parent),
+      form_(std::make_unique<Ui::AboutForm>()),
+      state_(state),
+      traceDir_(std::move(traceDir)) {
   initResources();
   form_->setupUi(this);
   setWindowTitle(kAboutCaption);
   surface_ = std::make_unique<WidgetSurface>(this);
   openAboutWindow(*surface_, state_);
   connect(form_->ok, &QPushButton::clicked, this, [this] {
-    acceptAboutWindow(*surface_, state_);
+    traceChanged_ = acceptAboutWindow(*surface_, state_, traceDir_);
     done(1);
   });
 }

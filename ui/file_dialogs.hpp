@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "surface/file_filter.hpp"
 
@@ -18,6 +20,10 @@ struct FileDialogs {
 
 // The process's choosers, the standard dialogs until replaced.
 FileDialogs& fileDialogs();
+
+// The folder each standard dialog was last in ("settings-open",
+// "settings-save", "firmware"); it opens there next time.
+std::map<std::string, std::string>& lastFolders();
 
 // The standard open dialog for a firmware image.
 QString chooseFirmwareFile(QWidget* parent);

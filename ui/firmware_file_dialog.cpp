@@ -10,12 +10,18 @@ QString chooseFirmwareFile(QWidget* parent) {
   QFileDialog dialog(parent, kFirmwareDialogTitle);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  QStringList filters;
+  if (const auto it = lastFolders().find("firmware"); it != lastFolders().end()) {
+    dialog.setDirectory(QString::fromStdString(it->second));
+  }
+  // Firmware comes as HEX files: the dialog opens on them.
+  const QString hexFilter = "Hex Files (*.hex)";
+  QStringList filters{hexFilter};
   for (const auto& filter : kFirmwareFileFilters) filters << nameFilter(filter);
   dialog.setNameFilters(filters);
-  dialog.selectNameFilter(filters.value(kFirmwareFilterSelected));
-  dialog.setDefaultSuffix(kFirmwareDefaultExtension);
+  dialog.selectNameFilter(hexFilter);
+  dialog.setDefaultSuffix("hex");
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  lastFolders()["firmware"] = dialog.directory().absolutePath().toStdString();
   return dialog.selectedFiles().first();
 }
 

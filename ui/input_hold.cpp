@@ -8,6 +8,7 @@ namespace dp3::ui {
 void InputHold::hold() {
   if (holding_) return;
   holding_ = true;
+  closeRequested_ = false;
   qApp->installEventFilter(this);
 }
 
@@ -34,6 +35,7 @@ bool InputHold::eventFilter(QObject* target, QEvent* event) {
       return true;
     case QEvent::Close:
       if (widget == window_) {
+        closeRequested_ = true;
         event->ignore();
         return true;
       }

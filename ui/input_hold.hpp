@@ -17,6 +17,8 @@ class InputHold : public QObject {
   void hold();
   void release();
   bool holding() const { return holding_; }
+  // The window's close was asked for while held; done once the work ends.
+  bool closeRequested() const { return closeRequested_; }
 
  protected:
   bool eventFilter(QObject* target, QEvent* event) override;
@@ -24,6 +26,7 @@ class InputHold : public QObject {
  private:
   QPointer<QWidget> window_;
   bool holding_ = false;
+  bool closeRequested_ = false;
 };
 
 }  // namespace dp3::ui

@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
     }
     simulated->start();
     config.portPath = simulated->path();
+    config.sessionPort = config.portPath;
   }
 
   dp3::ui::MainDialog window(config, [](const dp3::ProgramConfig& chosen) {

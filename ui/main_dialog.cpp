@@ -1,6 +1,7 @@
 #include "ui/main_dialog.hpp"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -9,7 +10,9 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QThread>
+#include <filesystem>
 
 #include "settings/messages.hpp"
 #include "settings/settings_fields.hpp"
@@ -20,6 +23,7 @@
 #include "ui/rtty_dialog.hpp"
 #include "ui/uploader_dialog.hpp"
 #include "ui_main_form.h"
+#include "windows/message_sound.hpp"
 
 namespace dp3::ui {
 
@@ -36,7 +40,7 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   surface_ = std::make_unique<WidgetSurface>(this);
   threaded_ = std::make_unique<ThreadedSurface>(*surface_, this);
-  link_ = makeLink_(config_);
+  link_ = newLink();
   logic_ = std::make_unique<MainWindow>(*surface_, image_, keyer_, config_);
   logic_->setUp();
   for (int box : {id::kSerialNumber, id::kStFreq}) {
@@ -51,8 +55,13 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
     }
   }
   wireControls();
+  setSoundOut(makeDeviceSoundOut());
+  restoreWindowMemory();
   timer_.setInterval(kTimerPeriodMs);
-  connect(&timer_, &QTimer::timeout, this, [this] { logic_->onTimer(); });
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    logic_->onTimer();
+    showMessageTimes(*surface_, logic_->activeBank(), logic_->activeUser());
+  });
   timer_.start();
   logic_->onTimer();
 }
@@ -77,9 +86,12 @@ void MainDialog::wireControls() {
       connect(list, &QComboBox::activated, this, [this, id] { logic_->onListSelection(id); });
     }
   }
-  for (int id : {id::kBank1, id::kBank2, id::kUser1, id::kUser2, id::kTestDp, id::kReadDp,
-                 id::kWriteDp, id::kFwUpdate, id::kSetComPort, id::kRtty, id::kAbout,
-                 id::kReadConfigFile, id::kWriteConfigFile, id::kResetDefaults, id::kExit}) {
+  for (int id : {id::kBank1,           id::kBank2,         id::kUser1,        id::kUser2,
+                 id::kTestDp,          id::kReadDp,        id::kWriteDp,      id::kFwUpdate,
+                 id::kSetComPort,      id::kRtty,          id::kAbout,        id::kReadConfigFile,
+                 id::kWriteConfigFile, id::kResetDefaults, id::kExit,         id::kPlayMsg1,
+                 id::kPlayMsg1 + 1,    id::kPlayMsg1 + 2,  id::kPlayMsg1 + 3, id::kPlayMsg1 + 4,
+                 id::kPlayMsg1 + 5,    id::kPlayCallsign,  id::kStopPlay}) {
     if (auto* button = qobject_cast<QAbstractButton*>(surface_->widget(id))) {
       connect(button, &QAbstractButton::clicked, this, [this, id] { onButton(id); });
     }
@@ -93,11 +105,15 @@ void MainDialog::onButton(int id) {
     case id::kBank2:
       return logic_->onBank(2);
     case id::kUser1:
-      logic_->onUser(1);
+    case id::kUser2: {
+      // The click has already flipped the radio: show the user in force until
+      // the switch is done, so a refused switch never shows both checked.
+      const int current = logic_->activeUser();
+      surface_->setChecked(id::kUser1, current == 1);
+      surface_->setChecked(id::kUser2, current == 2);
+      logic_->onUser(id == id::kUser1 ? 1 : 2);
       return;
-    case id::kUser2:
-      logic_->onUser(2);
-      return;
+    }
     case id::kTestDp:
       return startKeyerCommand(KeyerCommand::Test);
     case id::kReadDp:
@@ -114,8 +130,9 @@ void MainDialog::onButton(int id) {
       return;
     }
     case id::kAbout: {
-      AboutDialog about(about_, this);
+      AboutDialog about(about_, this, config_.configFilePath.parent_path().string());
       about.exec();
+      if (about.traceChanged()) startTrace();
       return;
     }
     case id::kReadConfigFile:
@@ -128,27 +145,71 @@ void MainDialog::onButton(int id) {
       logic_->onExit(*link_);
       done(0);
       return;
+    case id::kStopPlay:
+      return sound_->stop();
     default:
-      return;
+      return play(id);
   }
 }
 
 void MainDialog::startKeyerCommand(KeyerCommand command) {
   if (!logic_->beginKeyerCommand(*link_)) return;
   hold_.hold();
+  // The work shows: a busy cursor, and the held-off form and editor greyed.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  for (int group : {id::kConfigGroup, id::kEditorGroup}) {
+    if (QWidget* w = surface_->widget(group)) w->setEnabled(false);
+  }
+  const int button = command == KeyerCommand::Test   ? id::kTestDp
+                     : command == KeyerCommand::Read ? id::kReadDp
+                                                     : id::kWriteDp;
   const int user = logic_->activeUser();
   worker_ = QThread::create([this, command, user] {
     MainWindow::runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
   });
-  connect(worker_, &QThread::finished, this, [this] {
+  connect(worker_, &QThread::finished, this, [this, button] {
     worker_->wait();
     delete worker_;
     worker_ = nullptr;
     hold_.release();
+    QApplication::restoreOverrideCursor();
+    for (int group : {id::kConfigGroup, id::kEditorGroup}) {
+      if (QWidget* w = surface_->widget(group)) w->setEnabled(true);
+    }
     logic_->endKeyerCommand();
+    explainPortFailure(*surface_, *link_, gatherFacts_(config_.portPath), lastPortAdvice_);
+    if (QWidget* w = surface_->widget(button); w && w->isEnabled()) w->setFocus();
+    // A close asked for during the command is done now that it has ended.
+    if (hold_.closeRequested()) QTimer::singleShot(0, this, [this] { close(); });
     Q_EMIT keyerCommandFinished();
   });
   worker_->start();
+}
+
+void MainDialog::setSoundOut(std::unique_ptr<SoundOut> sound) {
+  if (sound_) sound_->stop();
+  sound_ = std::move(sound);
+  connect(sound_.get(), &SoundOut::stopped, this, [this] { showPlayState(); });
+  showPlayState();
+}
+
+void MainDialog::showPlayState() {
+  dp3::showPlayState(*surface_, sound_->unavailableReason().toStdString(), sound_->playing());
+}
+
+// The box beside the button as it reads now, at the form's current values.
+void MainDialog::play(int playId) {
+  if (playedBox(playId, logic_->activeBank(), logic_->activeUser()) == 0) return;
+  if (!sound_->unavailableReason().isEmpty()) return;
+  const KeyingSettings settings = formKeying(*surface_);
+  if (!playableSpeed(settings)) {
+    surface_->showMessage("CurWpm must be between 5 and 99 to play a message", "Error");
+    return;
+  }
+  Keying keying = playKeying(*surface_, playId, logic_->activeBank(), logic_->activeUser());
+  if (keying.empty()) return;
+  sound_->play(std::make_unique<PcmRenderer>(keying, settings.toneHz));
+  showPlayState();
 }
 
 void MainDialog::readConfigFile() {
@@ -176,10 +237,67 @@ std::vector<SerialDevice> MainDialog::portDevices() const {
 
 void MainDialog::setComPort() {
   if (link_->portOpenFlag()) link_->commClose();
-  PortDialog ports(config_, portDevices(), this);
+  PortDialog ports(
+      config_, [this] { return portDevices(); }, this);
   ports.exec();
-  if (ports.portChanged()) link_ = makeLink_(config_);
+  if (ports.portChanged()) link_ = newLink();
   logic_->showPort();
+}
+
+// Where the window was and how big, and the file dialogs' folders, from the
+// last run; the window is kept wholly on the screen it opens on.
+void MainDialog::restoreWindowMemory() {
+  if (config_.configFilePath.empty()) return;
+  const WindowMemory memory = loadWindowMemory(windowMemoryPath(config_.configFilePath));
+  for (const auto& [name, folder] : memory.folders) lastFolders()[name] = folder;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect free = screen->availableGeometry();
+  const WindowRect area{free.x(), free.y(), free.width(), free.height()};
+  const QSize size = sizeHint();
+  WindowRect wanted = memory.geometry.value_or(
+      WindowRect{free.x() + (free.width() - size.width()) / 2,
+                 free.y() + (free.height() - size.height()) / 2, size.width(), size.height()});
+  const WindowRect placed = fitOnScreen(wanted, area);
+  setGeometry(placed.x, placed.y, placed.width, placed.height);
+}
+
+void MainDialog::done(int result) {
+  if (!config_.configFilePath.empty()) {
+    WindowMemory memory;
+    const QRect r = geometry();
+    memory.geometry = WindowRect{r.x(), r.y(), r.width(), r.height()};
+    memory.folders = lastFolders();
+    saveWindowMemory(windowMemoryPath(config_.configFilePath), memory);
+  }
+  QDialog::done(result);
+}
+
+std::unique_ptr<Link> MainDialog::newLink() {
+  auto link = makeLink_(config_);
+  if (!trace_) return link;
+  trace_->comment("port " + config_.portPath);
+  return std::make_unique<TraceLink>(std::move(link), trace_);
+}
+
+// The About window's Trace box: every byte on the line from now on goes to
+// its file, until the box is cleared.
+void MainDialog::startTrace() {
+  link_->commClose();
+  link_.reset();
+  trace_.reset();
+  if (about_.traceOn) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(about_.traceFile).parent_path(),
+                                        error);
+    trace_ = std::make_shared<TraceSink>(about_.traceFile);
+    if (!trace_->ok()) {
+      trace_.reset();
+      about_.traceOn = false;
+      surface_->showMessage("Can't write the trace file " + about_.traceFile, "Error");
+    }
+  }
+  link_ = newLink();
 }
 
 void MainDialog::firmwareUpdate() {
@@ -229,6 +347,14 @@ bool MainDialog::eventFilter(QObject* target, QEvent* event) {
     unsigned character = c.unicode();
     if (character == '\n') character = '\r';
     if (messageKeyFilter(*surface_, character)) return true;
+  }
+  // A typed letter goes in as its capital, as an ordinary keystroke, so the
+  // box's own undo takes it back (a replaced text would lose the undo history).
+  if (const QString upper = typed.toUpper(); upper != typed) {
+    QKeyEvent capital(key->type(), key->key(), key->modifiers(), upper, key->isAutoRepeat(),
+                      key->count());
+    QCoreApplication::sendEvent(target, &capital);
+    return true;
   }
   return QDialog::eventFilter(target, event);
 }

@@ -6,12 +6,16 @@
 #include <memory>
 #include <vector>
 
+#include "link/port_check.hpp"
 #include "link/port_list.hpp"
+#include "link/trace_link.hpp"
 #include "ui/input_hold.hpp"
+#include "ui/sound_out.hpp"
 #include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
 #include "windows/about_window.hpp"
 #include "windows/main_window.hpp"
+#include "windows/window_memory.hpp"
 
 class QThread;
 
@@ -48,6 +52,14 @@ class MainDialog : public QDialog {
   // The devices the port window lists: those present, then the extra ones.
   std::vector<SerialDevice> portDevices() const;
   bool keyerCommandRunning() const { return worker_ != nullptr; }
+  // Where a port that did not open is looked into (tests stand in for the system).
+  void setPortFactsSource(std::function<PortFacts(const std::string&)> gather) {
+    gatherFacts_ = std::move(gather);
+  }
+
+  // Where Play sends its sound (the default audio output unless a test sets another).
+  void setSoundOut(std::unique_ptr<SoundOut> sound);
+  SoundOut& sound() { return *sound_; }
 
   // Test, Read or Write as if its button had been pressed.
   void startKeyerCommand(KeyerCommand command);
@@ -57,6 +69,8 @@ class MainDialog : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Every way the window ends: its place, size and the dialogs' folders are kept.
+  void done(int result) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* target, QEvent* event) override;
 
@@ -68,6 +82,12 @@ class MainDialog : public QDialog {
   void setComPort();
   void firmwareUpdate();
   void keepUpperCase(QWidget* box);
+  void play(int playId);
+  void showPlayState();
+  // A link for the configured port, traced while the About window's Trace box is set.
+  std::unique_ptr<Link> newLink();
+  void restoreWindowMemory();
+  void startTrace();
 
   std::unique_ptr<Ui::MainForm> form_;
   std::unique_ptr<WidgetSurface> surface_;
@@ -83,6 +103,10 @@ class MainDialog : public QDialog {
   QTimer timer_;
   QThread* worker_ = nullptr;
   std::vector<SerialDevice> extraPorts_;
+  std::unique_ptr<SoundOut> sound_;
+  std::function<PortFacts(const std::string&)> gatherFacts_ = gatherPortFacts;
+  std::string lastPortAdvice_;
+  std::shared_ptr<TraceSink> trace_;
 };
 
 }  // namespace dp3::ui

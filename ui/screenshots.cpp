@@ -49,7 +49,16 @@ int writeScreenshots(MainDialog& window, const QDir& dir) {
   window.logic().onTimer();  // the bytes-left counter, without waiting for the tick
   bool ok = save(window, dir, "main_window.png");
 
-  PortDialog port(window.config(), window.portDevices(), &window);
+  window.link().commClose();  // as Set Com Port does, so Find Keyer can reach the keyer
+  PortDialog port(
+      window.config(), [&window] { return window.portDevices(); }, &window);
+  {
+    QEventLoop loop;
+    QObject::connect(&port, &PortDialog::probeFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    port.findKeyer();
+    if (port.probing()) loop.exec();
+  }
   ok = save(port, dir, "port_window.png") && ok;
   port.close();
 

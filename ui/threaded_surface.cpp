@@ -71,6 +71,10 @@ void ThreadedSurface::setProgress(int id, int percent) {
   onWindowThread([&] { target_.setProgress(id, percent); });
 }
 
+void ThreadedSurface::setToolTip(int id, std::string_view text) {
+  onWindowThread([&] { target_.setToolTip(id, text); });
+}
+
 void ThreadedSurface::showMessage(std::string_view text, std::string_view caption) {
   onWindowThread([&] { target_.showMessage(text, caption); });
 }

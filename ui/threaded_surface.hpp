@@ -26,6 +26,7 @@ class ThreadedSurface : public ControlSurface {
   void setEnabled(int id, bool enabled) override;
   void setVisible(int id, bool visible) override;
   void setProgress(int id, int percent) override;
+  void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
 
  private:

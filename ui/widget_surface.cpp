@@ -142,6 +142,13 @@ void WidgetSurface::setProgress(int id, int percent) {
   if (auto* bar = qobject_cast<QProgressBar*>(widget(id))) bar->setValue(percent);
 }
 
+void WidgetSurface::setToolTip(int id, std::string_view text) {
+  if (QWidget* w = widget(id)) {
+    const QString tip = toQt(text);
+    if (w->toolTip() != tip) w->setToolTip(tip);
+  }
+}
+
 void WidgetSurface::showMessage(std::string_view text, std::string_view caption) {
   if (messageSink()) {
     messageSink()(toQt(text), toQt(caption));

@@ -36,6 +36,7 @@ class WidgetSurface : public ControlSurface {
   void setEnabled(int id, bool enabled) override;
   void setVisible(int id, bool visible) override;
   void setProgress(int id, int percent) override;
+  void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
 
   // The widget answering to id, nullptr when the dialog has none.

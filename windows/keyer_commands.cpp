@@ -8,6 +8,7 @@
 #include "settings/settings_form.hpp"
 #include "surface/control_ids.hpp"
 #include "windows/settings_verify.hpp"
+#include "windows/keyer_backup.hpp"
 
 namespace dp3 {
 
@@ -91,6 +92,7 @@ CommandOutcome readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Set
     return CommandOutcome::KeyerFailed;
   }
   image = scratch;
+  keepKeyerBackup(ui, keyer, image);
   ui.setText(id::kOperationStatus, kStatusReadDone);
   return CommandOutcome::Done;
 }
@@ -104,23 +106,34 @@ WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Setti
   if (!storeUserSettings(ui, image, user) || !storeMessages(ui, image)) {
     return {CommandOutcome::FormRefused};
   }
+  if (!backUpBeforeChange(ui, link, keyer)) {
+    ui.setText(id::kOperationStatus, kStatusWriteFailed);
+    return {CommandOutcome::KeyerFailed};
+  }
   ui.setText(id::kOperationStatus, kStatusWriting);
   const bool sent =
       writeExtensionBlock(
           link,
           std::span<const std::uint8_t>(image).subspan<kExtensionOffset, kExtensionBlockSize>()) &&
       writeSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
-  if (!sent) {
+  // The keyer's store time starts when the last byte has left the port, and
+  // a keyer that hung up meanwhile has stored nothing we can vouch for.
+  if (!sent || !link.drain()) {
     ui.setText(id::kOperationStatus, kStatusWriteFailed);
     return {CommandOutcome::KeyerFailed};
   }
   link.pause(kWriteSettleTime);
+  if (!link.drain()) {
+    ui.setText(id::kOperationStatus, kStatusWriteFailed);
+    return {CommandOutcome::KeyerFailed};
+  }
   if (verify) {
     SettingsImage readBack{};
     WriteResult result{CommandOutcome::VerifyFailed};
     if (!readBlocks(link, readBack)) {
       result.differences = {"the keyer did not send its settings back"};
     } else {
+      keepKeyerBackup(ui, keyer, readBack);
       result.differences = differingFields(image, readBack);
     }
     if (!result.differences.empty()) {

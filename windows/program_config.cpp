@@ -1,18 +1,37 @@
 #include "windows/program_config.hpp"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <string>
 #include <system_error>
 #include <vector>
 
+#include "settings/atomic_file.hpp"
 #include "windows/platform.hpp"
 
 namespace dp3 {
 
 namespace {
+
 constexpr const char* kConfigFileName = "dp3tools.cfg";
+constexpr const char* kNoConfigPlace =
+    "No place for the program configuration: neither HOME nor XDG_CONFIG_HOME names a folder.";
+// The number and a device path; anything longer is not this program's file.
+constexpr std::size_t kMaxConfigSize = 4 + 4096;
+
+// Writes the file atomically ("" or why not), making its folder first.
+std::string writeConfig(const ProgramConfig& config) {
+  std::error_code error;
+  std::filesystem::create_directories(config.configFilePath.parent_path(), error);
+  const auto port = static_cast<std::uint32_t>(config.comPort);
+  std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(port & 0xFF),
+                                     static_cast<std::uint8_t>((port >> 8) & 0xFF),
+                                     static_cast<std::uint8_t>((port >> 16) & 0xFF),
+                                     static_cast<std::uint8_t>((port >> 24) & 0xFF)};
+  bytes.insert(bytes.end(), config.portPath.begin(), config.portPath.end());
+  return writeFileAtomically(config.configFilePath, bytes);
 }
+
+}  // namespace
 
 std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable) {
   if (!executable.empty()) {
@@ -21,13 +40,15 @@ std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executa
     if (std::filesystem::is_regular_file(beside, error)) return beside;
   }
   if (auto own = userSettingsFolder(); !own.empty()) return own / "dp3tools" / kConfigFileName;
+  // Only an absolute base counts: a relative one (or none) would put the file
+  // wherever the program happens to be started.
   std::filesystem::path base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
     base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
+  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
     base = std::filesystem::path(home) / ".config";
   } else {
-    base = std::filesystem::current_path();
+    return {};
   }
   return base / "dp3tools" / kConfigFileName;
 }
@@ -41,55 +62,48 @@ std::int32_t portNumberOf(const std::string& devicePath) {
 }
 
 int loadProgramConfig(ProgramConfig& config, ControlSurface& ui) {
-  std::FILE* file = std::fopen(config.configFilePath.string().c_str(), "rb");
-  if (!file) {
-    // Only a missing file starts afresh; one that is there but will not open
-    // (Windows will not open a folder) is a read error.
-    if (std::error_code error; std::filesystem::exists(config.configFilePath, error)) {
-      ui.showMessage("Read file failed.", "Error");
-      return 0;
-    }
+  if (config.configFilePath.empty()) {
+    ui.showMessage(kNoConfigPlace, "Error");
+    return 0;
+  }
+  const SmallFile file = readSmallFile(config.configFilePath, kMaxConfigSize);
+  if (file.status == SmallFileStatus::Missing) {
     config.comPort = 1;
     config.portPath.clear();
-    saveProgramConfig(config, ui);
+    // A file that cannot be made now is no reason to stop the program.
+    writeConfig(config);
     return 1;
   }
-  std::vector<char> bytes;
-  char chunk[512];
-  std::size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
+  if (file.status != SmallFileStatus::Ok) {
     ui.showMessage("Read file failed.", "Error");
     return 0;
   }
+  const auto& bytes = file.bytes;
   // A short file replaces only the low-order bytes of the number.
   std::uint32_t port = static_cast<std::uint32_t>(config.comPort);
   for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
     port &= ~(0xFFu << (8 * i));
-    port |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    port |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
   }
   config.comPort = static_cast<std::int32_t>(port);
-  config.portPath = bytes.size() > 4 ? std::string(bytes.begin() + 4, bytes.end()) : std::string();
+  // The path ends at a NUL, as the system would end it when opening the device.
+  config.portPath.clear();
+  for (std::size_t i = 4; i < bytes.size() && bytes[i] != 0; ++i) {
+    config.portPath += static_cast<char>(bytes[i]);
+  }
   return 1;
 }
 
 int saveProgramConfig(const ProgramConfig& config, ControlSurface& ui) {
-  std::error_code error;
-  std::filesystem::create_directories(config.configFilePath.parent_path(), error);
-  std::ofstream file(config.configFilePath, std::ios::binary | std::ios::trunc);
-  if (!file) return 1;  // not created: nothing is reported
-  const auto port = static_cast<std::uint32_t>(config.comPort);
-  const char number[4] = {static_cast<char>(port & 0xFF), static_cast<char>((port >> 8) & 0xFF),
-                          static_cast<char>((port >> 16) & 0xFF),
-                          static_cast<char>((port >> 24) & 0xFF)};
-  file.write(number, 4);
-  file.write(config.portPath.data(), static_cast<std::streamsize>(config.portPath.size()));
-  file.close();
-  if (!file) {
-    ui.showMessage("CFG File SAve Failed.", "Error");
+  if (config.configFilePath.empty()) {
+    ui.showMessage(kNoConfigPlace, "Error");
+    return 0;
+  }
+  // A port that lives only as long as this run is never kept.
+  if (!config.sessionPort.empty() && config.portPath == config.sessionPort) return 1;
+  if (const std::string error = writeConfig(config); !error.empty()) {
+    ui.showMessage("CFG File SAve Failed.\n" + config.configFilePath.string() + ": " + error,
+                   "Error");
     return 0;
   }
   return 1;

@@ -13,12 +13,16 @@ namespace dp3 {
 // only the first 4 bytes still finds the number.
 struct ProgramConfig {
   std::int32_t comPort = 0;
-  std::string portPath;  // the device, e.g. /dev/ttyUSB0; empty until chosen
-  std::filesystem::path configFilePath;
+  std::string portPath;                  // the device, e.g. /dev/ttyUSB0; empty until chosen
+  std::filesystem::path configFilePath;  // empty when the system names no place for it
+  // A port that exists only for this run (the built-in simulated keyer's
+  // pseudo-terminal): it may be chosen, but is never written to the file.
+  std::string sessionPort;
 };
 
 // dp3tools.cfg beside the executable when one is there (portable use), else
-// $XDG_CONFIG_HOME/dp3tools/dp3tools.cfg (~/.config when unset).
+// $XDG_CONFIG_HOME/dp3tools/dp3tools.cfg (~/.config when unset); empty when
+// neither names an absolute folder.
 std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable);
 
 // The running program's own path (empty when the system does not say).
@@ -27,11 +31,12 @@ std::filesystem::path executablePath();
 // The number a device path ends in ("/dev/ttyUSB3" gives 3), 0 when none.
 std::int32_t portNumberOf(const std::string& devicePath);
 
-// Reads the file; a missing one is created holding port 1. Returns 1, or 0
-// after a read error (reported on ui).
+// Reads the file (a regular file of at most 4 + 4096 bytes; the path ends at
+// a NUL); a missing one is created holding port 1. Returns 1, or 0 after a
+// read error or with no place for the file (reported on ui).
 int loadProgramConfig(ProgramConfig& config, ControlSurface& ui);
-// Writes the file; returns 0 after a write error (reported on ui). A file
-// that cannot be created is not reported.
+// Replaces the file atomically (through a link, never a device); returns 0,
+// reported on ui, when it could not be written, so the old file stays.
 int saveProgramConfig(const ProgramConfig& config, ControlSurface& ui);
 
 }  // namespace dp3

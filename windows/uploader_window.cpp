@@ -1,6 +1,7 @@
 #include "windows/uploader_window.hpp"
 
 #include "surface/control_ids.hpp"
+#include "windows/keyer_backup.hpp"
 
 namespace dp3 {
 
@@ -43,6 +44,8 @@ bool checkProgram(ControlSurface& ui, Link& link, KeyerInfo& keyer, const Loaded
     ui.setText(id::kUploadStatus, refusal);
     return false;
   }
+  // A keyer running its firmware holds settings the update may not keep.
+  if (!backUpBeforeChange(ui, link, keyer)) return false;
   return true;
 }
 

@@ -1,15 +1,15 @@
 #include <atomic>
 #include <csignal>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "cli/cli.hpp"
 #include "link/keyer_variants.hpp"
+#include "settings/atomic_file.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/posix/pty_keyer.hpp"
+#include "sim/replay_keyer.hpp"
 
 namespace dp3::cli {
 
@@ -28,6 +28,7 @@ struct SimOptions {
   std::string eep;
   bool realtime = false;
   std::string fault;
+  std::string replay;
 };
 
 int runSim(const SimOptions& options) {
@@ -54,15 +55,31 @@ int runSim(const SimOptions& options) {
 
   KeyerModel model(config);
   if (!options.eep.empty()) {
-    std::ifstream file(options.eep, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
-    if (!file.good() && !file.eof()) bytes.clear();
-    if (bytes.size() != kImageSize && bytes.size() != kSettingsBlockSize) {
+    // Checked by type and size before reading: no FIFO hangs it, no huge file fills memory.
+    const SmallFile file = readSmallFile(options.eep, kImageSize);
+    const auto& bytes = file.bytes;
+    if (file.status != SmallFileStatus::Ok && file.status != SmallFileStatus::TooLarge) {
+      std::cerr << "dp3 sim: " << options.eep << ": " << file.reason << '\n';
+      return kExitFile;
+    }
+    if (file.status == SmallFileStatus::TooLarge ||
+        (bytes.size() != kImageSize && bytes.size() != kSettingsBlockSize)) {
       std::cerr << "dp3 sim: " << options.eep << ": not a 300- or 288-byte settings file\n";
       return kExitFile;
     }
     std::copy(bytes.begin(), bytes.end(), model.memory().begin());
+  }
+
+  std::shared_ptr<ReplayScript> script;
+  if (!options.replay.empty()) {
+    std::string error;
+    const auto events = loadTrace(options.replay, error);
+    if (!events) {
+      std::cerr << "dp3 sim: " << options.replay << ": " << error << '\n';
+      return kExitFile;
+    }
+    script = std::make_shared<ReplayScript>(*events);
+    model.replay(script);
   }
 
   PtyKeyer keyer(model, options.realtime);
@@ -78,6 +95,9 @@ int runSim(const SimOptions& options) {
   std::cerr << "Simulated keyer on " << keyer.path() << " (interrupt to stop)\n";
   keyer.serve(gStop);
   if (!gStop) std::cerr << "dp3 sim: the simulated keyer hung up\n";
+  if (script && script->diverged()) {
+    std::cerr << "dp3 sim: the program left the trace: " << script->divergence() << '\n';
+  }
   return kExitDone;
 }
 
@@ -99,6 +119,9 @@ void addSimCommand(CLI::App& app, Context& context) {
       ->check(CLI::ExistingFile);
   sim->add_flag("--realtime", options->realtime, "Pace bytes at the line rate of the baud rate");
   sim->add_option("--fault", options->fault, "Misbehave: " + faultNames());
+  sim->add_option("--replay", options->replay,
+                  "Answer as the keyer of this trace did (a file written with --trace)")
+      ->check(CLI::ExistingFile);
   sim->callback([&context, options] { context.exitCode = runSim(*options); });
 }
 

@@ -81,4 +81,28 @@ bool serialDevicePresent(const std::string& port) {
   return fs::exists(port, error);
 }
 
+std::string stablePortPath(const std::string& path, const std::string& byIdDir) {
+  std::error_code error;
+  if (path.rfind(byIdDir + "/", 0) == 0) return path;
+  const fs::path device = fs::canonical(path, error);
+  if (error) return path;
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(byIdDir, error)) {
+    std::error_code linkError;
+    if (fs::canonical(entry.path(), linkError) == device && !linkError) {
+      names.push_back(entry.path().string());
+    }
+  }
+  if (names.empty()) return path;
+  // One adapter can show several interfaces; the first name is as good as any, but stable.
+  std::sort(names.begin(), names.end());
+  return names.front();
+}
+
+std::string shortPortName(const std::string& path) {
+  std::error_code error;
+  const fs::path device = fs::canonical(path, error);
+  return (error ? fs::path(path) : device).filename().string();
+}
+
 }  // namespace dp3

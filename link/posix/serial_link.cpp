@@ -4,11 +4,15 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace dp3 {
@@ -53,6 +57,26 @@ std::string reasonFor(int error) {
   }
 }
 
+// Why a device must not be used as the keyer's line ("" when it may): the
+// terminal this program runs in, or a virtual console.
+std::string notAKeyerLine(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) return {};
+  const unsigned majorNumber = major(info.st_rdev);
+  const unsigned minorNumber = minor(info.st_rdev);
+  pid_t session = 0;
+  if (::ioctl(fd, TIOCGSID, &session) == 0 && session == ::getsid(0)) {
+    return "the terminal this program runs in, not a serial port";
+  }
+  constexpr unsigned kConsoleMajor = 4;  // tty0-tty63; serial ports follow from minor 64
+  constexpr unsigned kAuxMajor = 5;      // tty (0) and console (1)
+  if ((majorNumber == kConsoleMajor && minorNumber < 64) ||
+      (majorNumber == kAuxMajor && minorNumber <= 1)) {
+    return "a console, not a serial port";
+  }
+  return {};
+}
+
 // Milliseconds left until deadline, rounded up so a call never ends early; never negative.
 int msLeft(Clock::time_point deadline) {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
@@ -80,6 +104,12 @@ int SerialLink::commOpen() {
     reason_ = reasonFor(errno);
     return kCommOpenFailed;
   }
+  if (std::string refusal = notAKeyerLine(fd_); !refusal.empty()) {
+    reason_ = refusal;
+    ::close(fd_);
+    fd_ = -1;
+    return kCommOpenFailed;
+  }
   // Exclusive use: a second program (or a second window) must not share the line.
   if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     reason_ = reasonFor(errno == EWOULDBLOCK ? EBUSY : errno);
@@ -97,6 +127,8 @@ int SerialLink::commOpen() {
     reason_ = reasonFor(errno);
     return kCommGetStateFailed;
   }
+  original_ = settings_;
+  restore_ = true;
   cfmakeraw(&settings_);  // 8 bits, no parity, no echo, NUL bytes kept
   settings_.c_cflag &= ~(CSTOPB | PARENB);
   settings_.c_cflag |= CS8 | CREAD | CLOCAL;
@@ -105,6 +137,7 @@ int SerialLink::commOpen() {
   settings_.c_cc[VTIME] = 0;
   cfsetispeed(&settings_, B1200);
   cfsetospeed(&settings_, B1200);
+  baud_ = kHostBaudRate;
   if (calls_.setAttr(fd_, TCSANOW, &settings_) != 0) {
     reason_ = reasonFor(errno);
     return kCommSetStateFailed;
@@ -126,18 +159,20 @@ int SerialLink::commOpen() {
 
 void SerialLink::commClose() {
   if (fd_ >= 0) {
+    if (restore_) calls_.setAttr(fd_, TCSANOW, &original_);
     ::ioctl(fd_, TIOCNXCL);
     if (locked_) ::flock(fd_, LOCK_UN);
     ::close(fd_);
   }
   fd_ = -1;
   locked_ = false;
+  restore_ = false;
   portOpen_ = false;
 }
 
 bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (fd_ < 0) return false;
-  const auto deadline = Clock::now() + kWriteTimeout;
+  const auto deadline = Clock::now() + writeTimeout_;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -160,7 +195,7 @@ bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
 
 bool SerialLink::commRead(std::span<std::uint8_t> bytes) {
   if (fd_ < 0) return false;
-  const auto deadline = Clock::now() + kReadTimeout;
+  const auto deadline = Clock::now() + readTimeout_;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::read(fd_, bytes.data() + done, bytes.size() - done);
@@ -189,7 +224,35 @@ bool SerialLink::setBaudRate(int baud) {
   cfsetospeed(&changed, speed);
   if (calls_.setAttr(fd_, TCSADRAIN, &changed) != 0) return false;
   settings_ = changed;
+  baud_ = baud;
   return true;
+}
+
+bool SerialLink::drain() {
+  if (fd_ < 0) return false;
+  const auto hungUp = [this] {
+    pollfd p{fd_, 0, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+  };
+  const auto queued = [this] {
+    int bytes = 0;
+    return ::ioctl(fd_, TIOCOUTQ, &bytes) == 0 ? bytes : 0;
+  };
+  // 10 bits a byte on the line: start, 8 data, stop.
+  const auto lineTime = std::chrono::microseconds(static_cast<long long>(queued()) * 10'000'000 /
+                                                  (baud_ > 0 ? baud_ : kHostBaudRate));
+  const auto deadline = Clock::now() + lineTime + kWriteTimeout;
+  for (;;) {
+    if (hungUp()) return false;
+    if (queued() == 0) return true;
+    const int left = msLeft(deadline);
+    if (left == 0) break;
+    // Polled rather than tcdrain: a stalled line (flow control, a stuck
+    // adapter) must not hold the program past the deadline.
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 5)));
+  }
+  calls_.flush(fd_, TCOFLUSH);
+  return false;
 }
 
 }  // namespace dp3

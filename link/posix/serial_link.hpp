@@ -17,6 +17,8 @@ struct TermiosCalls {
 
 // A serial device (USB adapter, built-in port or pseudo-terminal) as the line
 // to the keyer: raw 8N1, DTR on, RTS off, no XON/XOFF, used by this process alone.
+// The program's own controlling terminal and the virtual consoles are refused;
+// the port's previous line settings are put back when it is closed.
 class SerialLink : public Link {
  public:
   explicit SerialLink(std::string devicePath, TermiosCalls calls = {});
@@ -30,7 +32,14 @@ class SerialLink : public Link {
   bool commWrite(std::span<const std::uint8_t> bytes) override;
   bool commRead(std::span<std::uint8_t> bytes) override;
   bool setBaudRate(int baud) override;
+  bool drain() override;
   std::string openFailureReason() const override { return reason_; }
+
+  // Shorter transfer deadlines, for a quick look at a port that may hold no keyer.
+  void setTimeouts(std::chrono::milliseconds read, std::chrono::milliseconds write) {
+    readTimeout_ = read;
+    writeTimeout_ = write;
+  }
 
   const std::string& devicePath() const { return path_; }
 
@@ -41,7 +50,12 @@ class SerialLink : public Link {
   bool portOpen_ = false;
   bool locked_ = false;
   termios settings_{};  // as configured at open; the baud change edits only the speed
+  int baud_ = kHostBaudRate;
+  termios original_{};  // as the port was before the open; put back on close
+  bool restore_ = false;
   std::string reason_;
+  std::chrono::milliseconds readTimeout_ = kReadTimeout;
+  std::chrono::milliseconds writeTimeout_ = kWriteTimeout;
 };
 
 }  // namespace dp3

@@ -92,4 +92,13 @@ bool serialDevicePresent(const std::string& port) {
   return portPresent(port);
 }
 
+// COM names do not move with the USB socket an adapter is in: the name is its own stable path.
+std::string stablePortPath(const std::string& path, const std::string&) {
+  return path;
+}
+
+std::string shortPortName(const std::string& path) {
+  return path;
+}
+
 }  // namespace dp3

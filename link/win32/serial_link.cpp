@@ -1,6 +1,9 @@
 #include "link/win32/serial_link.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace dp3 {
@@ -156,6 +159,35 @@ bool SerialLink::commRead(std::span<std::uint8_t> bytes) {
   if (bytes.empty()) return true;
   return transfer(false, bytes.data(), static_cast<DWORD>(bytes.size()),
                   static_cast<DWORD>(kReadTimeout.count()));
+}
+
+bool SerialLink::drain() {
+  if (!handle_) return false;
+  // The bytes still in the driver's transmit queue; -1 when the port no
+  // longer answers (the adapter went away).
+  const auto queued = [this]() -> long long {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handle_, &errors, &status)) return -1;
+    return status.cbOutQue;
+  };
+  const long long first = queued();
+  if (first < 0) return false;
+  const long long baud = settings_.BaudRate > 0 ? settings_.BaudRate : kHostBaudRate;
+  // 10 bits a byte on the line: start, 8 data, stop.
+  const auto lineTime = std::chrono::microseconds(first * 10'000'000 / baud);
+  const auto deadline = std::chrono::steady_clock::now() + lineTime + kWriteTimeout;
+  for (;;) {
+    const long long left = queued();
+    if (left < 0) return false;
+    // FlushFileBuffers waits without a bound, so it is asked only once the
+    // queue is empty; it then confirms the last byte has left the port.
+    if (left == 0) return FlushFileBuffers(handle_) != 0;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  calls_.purge(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+  return false;
 }
 
 bool SerialLink::setBaudRate(int baud) {

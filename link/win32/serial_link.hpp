@@ -34,6 +34,7 @@ class SerialLink : public Link {
   bool portOpenFlag() const override { return portOpen_; }
   bool commWrite(std::span<const std::uint8_t> bytes) override;
   bool commRead(std::span<std::uint8_t> bytes) override;
+  bool drain() override;
   bool setBaudRate(int baud) override;
   std::string openFailureReason() const override { return reason_; }
 

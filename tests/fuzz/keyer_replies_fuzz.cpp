@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 #include "firmware/firmware_image.hpp"
@@ -36,12 +37,16 @@ class ScriptedLink : public dp3::Link {
     return true;
   }
   bool setBaudRate(int) override { return open_; }
+  bool drain() override { return open_; }
   void pause(std::chrono::milliseconds) override {}
 
  private:
   std::span<const std::uint8_t> replies_;
   bool open_ = false;
 };
+
+// Backups of the reads go to a scratch folder (pruned to the newest 200), never the user's.
+[[maybe_unused]] const bool kScratchData = ::setenv("XDG_DATA_HOME", "/tmp/dp3-fuzz-data", 1) == 0;
 
 }  // namespace
 

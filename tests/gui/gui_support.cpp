@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace dp3::gui_test {
@@ -18,6 +19,8 @@ QTemporaryDir& scratchDir() {
 }  // namespace
 
 Window::Window(SimConfig simConfig) : model(simConfig) {
+  // Backups of the keyer reads go to the scratch folder, never the user's.
+  ::setenv("XDG_DATA_HOME", scratchDir().path().toLocal8Bit().constData(), 1);
   config.configFilePath = (scratchDir().path() + "/dp3tools.cfg").toStdString();
   config.comPort = 1;
   dialog = std::make_unique<ui::MainDialog>(

@@ -84,7 +84,8 @@ class MainWindowTest : public QObject {
     QVERIFY(w.surface().isChecked(id::kUser1) && !w.surface().isChecked(id::kUser2));
     QVERIFY(w.shown(id::kMsg1) && !w.shown(id::kMsg7));
     QVERIFY(w.shown(id::kCallsignUser1) && !w.shown(id::kCallsignUser2));
-    QCOMPARE(w.text(id::kComPortLabel), std::string("com:1"));
+    QCOMPARE(w.text(id::kComPortLabel),
+             std::string("no keyer port chosen: Set Com Port, Find Keyer"));
     QCOMPARE(w.text(id::kIcLine), std::string("DP IC: ?"));
     QCOMPARE(w.text(id::kBytesLeft), std::string("Msg Bytes Left: 240"));
     auto* mode = qobject_cast<QComboBox*>(w.widget(id::kKeyerMode));
@@ -634,6 +635,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.text(id::kOperationStatus), std::string(">DP OK"));
     w.click(id::kResetDefaults);
     QCOMPARE(w.text(id::kWeight), std::string("50"));
+    // The close asked for during the command is done once it has ended.
+    QTRY_VERIFY(!w.dialog->isVisible());
   }
 
   void exitClosesThePort() {

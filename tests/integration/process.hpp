@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,22 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the dp3 program with args and waits for it; stdout and stderr are kept apart.
-inline RunResult runDp3(const std::vector<std::string>& args) {
+// Backups of every read go to a folder of the tests' own, never the user's.
+inline void keepBackupsAway() {
+  static const bool set = [] {
+    const std::string dir = "/tmp/dp3-test-data-" + std::to_string(::getpid());
+    return ::setenv("XDG_DATA_HOME", dir.c_str(), 1) == 0;
+  }();
+  (void)set;
+}
+
+// Runs the dp3 program with args and waits for it (a minute at most: a hang
+// is a failure, exit 124); stdout and stderr are kept apart. shellPrefix runs
+// first in the same shell (e.g. "cd DIR &&").
+inline RunResult runDp3(const std::vector<std::string>& args, const std::string& shellPrefix = "") {
+  keepBackupsAway();
   const std::string errFile = "/tmp/dp3-test-stderr-" + std::to_string(::getpid());
-  std::string command = DP3_EXECUTABLE;
+  std::string command = shellPrefix + " timeout -k 5 60 " DP3_EXECUTABLE;
   for (const std::string& a : args) command += " '" + a + "'";
   command += " 2>" + errFile;
   RunResult result;
@@ -45,6 +58,7 @@ inline RunResult runDp3(const std::vector<std::string>& args) {
 class SimProcess {
  public:
   explicit SimProcess(const std::vector<std::string>& args = {}) {
+    keepBackupsAway();
     int fds[2];
     if (::pipe(fds) != 0) return;
     pid_ = ::fork();
@@ -65,11 +79,14 @@ class SimProcess {
     while (::read(fds[0], &c, 1) == 1 && c != '\n') path_ += c;
     ::close(fds[0]);
   }
-  ~SimProcess() {
+  ~SimProcess() { stop(SIGTERM); }
+  // Ends the keyer; by default abruptly, as when it is unplugged.
+  void stop(int signal = SIGKILL) {
     if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
+      ::kill(pid_, signal);
       ::waitpid(pid_, nullptr, 0);
     }
+    pid_ = -1;
   }
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;

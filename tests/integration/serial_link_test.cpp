@@ -3,11 +3,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 
+#include "process.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
@@ -20,6 +23,7 @@ using Clock = std::chrono::steady_clock;
 // The simulated keyer serving a pseudo-terminal from a thread of this process.
 struct PtyFixture {
   explicit PtyFixture(SimConfig config = {}) : model(config), keyer(model) {
+    test::keepBackupsAway();
     std::string error;
     EXPECT_TRUE(keyer.open(error)) << error;
     keyer.start();
@@ -153,7 +157,7 @@ struct RawPty {
   }
   ~RawPty() {
     ::close(keepOpen);
-    ::close(master);
+    if (master >= 0) ::close(master);
   }
   int master = -1;
   int keepOpen = -1;
@@ -201,6 +205,77 @@ TEST(SerialLink, WritesAndBaudChangesReachTheLine) {
   EXPECT_FALSE(link.setBaudRate(1234));
   link.commClose();
   EXPECT_FALSE(link.commWrite(frame));
+}
+
+// The port's own settings come back on close; drain sees the far end hang up.
+TEST(SerialLink, CloseRestoresTheLineAndDrainSeesAHangUp) {
+  RawPty pty;
+  termios cooked{};
+  ::tcgetattr(pty.keepOpen, &cooked);
+  cooked.c_lflag |= ECHO | ICANON;
+  ::cfsetospeed(&cooked, B9600);
+  ::cfsetispeed(&cooked, B9600);
+  ::tcsetattr(pty.keepOpen, TCSANOW, &cooked);
+
+  SerialLink link(pty.path);
+  ASSERT_EQ(link.commOpen(), 0);
+  termios line{};
+  ::tcgetattr(pty.keepOpen, &line);
+  EXPECT_EQ(line.c_lflag & ECHO, 0u);
+  const std::uint8_t frame[] = {0x00, 0x04, 0x55};
+  ASSERT_TRUE(link.commWrite(frame));
+  EXPECT_TRUE(link.drain());
+  link.commClose();
+  ::tcgetattr(pty.keepOpen, &line);
+  EXPECT_NE(line.c_lflag & ECHO, 0u);
+  EXPECT_NE(line.c_lflag & ICANON, 0u);
+  EXPECT_EQ(::cfgetospeed(&line), B9600);
+
+  ASSERT_EQ(link.commOpen(), 0);
+  ::close(pty.master);
+  pty.master = -1;
+  EXPECT_FALSE(link.drain());
+}
+
+// The terminal the program runs in is never taken for the keyer's line, by its
+// own name or as /dev/tty: nothing is written to it and its settings stay.
+TEST(SerialLink, TheProgramsOwnTerminalIsRefused) {
+  RawPty pty;
+  termios before{};
+  ::tcgetattr(pty.keepOpen, &before);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // A new session whose controlling terminal is the pseudo-terminal.
+    ::setsid();
+    const int own = ::open(pty.path.c_str(), O_RDWR);
+    if (own < 0 || ::ioctl(own, TIOCSCTTY, 0) != 0) ::_exit(3);
+    int refused = 0;
+    for (const std::string& path : {pty.path, std::string("/dev/tty")}) {
+      SerialLink link(path);
+      refused +=
+          link.commOpen() == kCommOpenFailed &&
+          link.openFailureReason().find("terminal this program runs in") != std::string::npos;
+    }
+    ::_exit(refused == 2 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  termios after{};
+  ::tcgetattr(pty.keepOpen, &after);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
+  ::fcntl(pty.master, F_SETFL, O_NONBLOCK);
+  char byte = 0;
+  EXPECT_EQ(::read(pty.master, &byte, 1), -1) << "no byte reached the terminal";
+
+  // A virtual console, where the system has one.
+  if (::access("/dev/tty1", F_OK) == 0) {
+    SerialLink console("/dev/tty1");
+    EXPECT_EQ(console.commOpen(), kCommOpenFailed);
+    EXPECT_EQ(console.openFailureReason(), "a console, not a serial port");
+  }
 }
 
 }  // namespace

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "link/host_commands.hpp"
 #include "link/keyer_info.hpp"
 #include "process.hpp"
+#include "settings/backups.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "sim/sim_link.hpp"
@@ -185,20 +187,27 @@ TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "DP F/W revision 31.12\nDP IC: LARK\nWriting\nDone\n");
 
-  // After the interface test's frames: 00 1B and the 12 extension bytes, then
-  // 00 0D and the 288-byte block.
+  // After the interface test's frames: the reads of both blocks for the
+  // backup, 00 1B and the 12 extension bytes, then 00 0D and the 288-byte block.
   KeyerModel reference;
   SimLink link(reference);
   MapSurface ui;
   KeyerInfo keyer;
   testInterface(ui, link, keyer);
   Bytes expected = reference.received();
+  expected.insert(expected.end(), {0x00, host::kReadSettingsBlock, 0x00, host::kReadExtensionBlock});
   expected.insert(expected.end(), {0x00, 0x1B});
   expected.insert(expected.end(), image.begin() + 288, image.end());
   expected.insert(expected.end(), {0x00, 0x0D});
   expected.insert(expected.end(), image.begin(), image.begin() + 288);
   expected.insert(expected.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back to verify
   EXPECT_EQ(received(), expected);
+  // Backups, newest first: the read-back, then what the keyer held before.
+  const auto backups = listBackups(backupFolder());
+  ASSERT_EQ(backups.size(), 2u);
+  EXPECT_EQ(bytesOf(backups.front().file.string()), image);
+  const SettingsImage before = KeyerModel::presetMemory();
+  EXPECT_EQ(bytesOf(backups.back().file.string()), Bytes(before.begin(), before.end()));
 }
 
 // Texts holding patterns no character has show marked, and go back to the

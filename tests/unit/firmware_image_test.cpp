@@ -100,6 +100,60 @@ TEST(LoadFirmware, ResultByFileShape) {
   }
 }
 
+// A stream of one character without end: counts what the loader takes.
+class EndlessBuf : public std::streambuf {
+ public:
+  explicit EndlessBuf(char c, std::size_t limit) : c_(c), left_(limit) {}
+  std::size_t taken = 0;
+
+ protected:
+  int_type underflow() override {
+    if (left_ == 0) return traits_type::eof();
+    setg(&c_, &c_, &c_ + 1);
+    return traits_type::to_int_type(c_);
+  }
+  int_type uflow() override {
+    const int_type c = underflow();
+    if (c != traits_type::eof()) {
+      ++taken;
+      --left_;
+    }
+    return c;
+  }
+
+ private:
+  char c_;
+  std::size_t left_;
+};
+
+// Lines are refused by their shape before they are read whole: a line with no
+// end, or lines ended by a carriage return alone, each with its own reason.
+TEST(LoadFirmware, LinesAreBoundedAndTheirEndsChecked) {
+  for (const char c : {'A', '\r'}) {
+    EndlessBuf endless(c, 10'000'000);
+    std::istream in(&endless);
+    FirmwareImage image;
+    LoadDetail detail;
+    EXPECT_EQ(loadFirmwareStream(image, in, &detail), kLoadBadRecord);
+    EXPECT_EQ(detail.line, 1);
+    EXPECT_LE(endless.taken, kMaxLineLength + 2);
+  }
+  const struct {
+    std::string text;
+    int line;
+    std::string reason;
+  } cases[] = {
+      {std::string(1000, 'A'), 1, "longer than 999 characters"},
+      {dataRecord(0) + "\r" + kEof + "\r", 1, "carriage return alone"},
+      {dataRecord(0) + "\r\n" + kEof + "\r", 0, ""},
+  };
+  for (const auto& c : cases) {
+    const Loaded l = load(c.text);
+    EXPECT_EQ(l.detail.line, c.line) << c.text.substr(0, 40);
+    EXPECT_NE(l.detail.reason.find(c.reason), std::string::npos) << l.detail.reason;
+  }
+}
+
 TEST(LoadFirmware, PlacesRecordsByWordAddressAndNothingElse) {
   // Byte address 0x0008 (word 4) lands in slot 0 from data byte 0, address 4.
   // The configuration words after linear address 0001 are words 0x8007 on:

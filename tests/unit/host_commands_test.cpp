@@ -91,7 +91,7 @@ TEST(HostCommands, EnterBootloaderSendsItsArgumentAndTheKeyerSwitches) {
   ASSERT_TRUE(enterBootloader(sim.link));
   EXPECT_EQ(sim.wire(), test::bytes({0x00, 0x10, 0x9B}));
   EXPECT_EQ(sim.model.mode(), KeyerModel::Mode::Bootloader);
-  EXPECT_EQ(queryByte(sim.link, host::EchoTest), 0xAA);
+  EXPECT_EQ(queryByte(sim.link, host::kEchoTest), 0xAA);
 }
 
 // Every frame of the table, as the line carries it: the simulated keyer
@@ -116,7 +116,7 @@ TEST(HostCommands, TheSimulatedKeyerAnswersEveryCommandOfTheTable) {
       const std::size_t at = block.size() == kSettingsBlockSize ? 0 : kExtensionOffset;
       EXPECT_TRUE(std::equal(block.begin(), block.end(), sim.model.memory().begin() + at));
     }
-    const bool restarts = c.code == host::enterBootloader;
+    const bool restarts = c.code == host::kEnterBootloader;
     EXPECT_EQ(sim.model.mode() == KeyerModel::Mode::Bootloader, restarts);
   }
 }

@@ -77,7 +77,7 @@ TEST(MainWindowTest, StartUpLocksTheKeyerButtonsAndFillsTheLists) {
   EXPECT_TRUE(ui.isChecked(id::kBank1));
   EXPECT_TRUE(ui.isChecked(id::kUser1));
   EXPECT_FALSE(ui.isVisible(id::kMsg7));
-  EXPECT_EQ(ui.text(id::kComPortLabel), "com:3");
+  EXPECT_EQ(ui.text(id::kComPortLabel), "no keyer port chosen: Set Com Port, Find Keyer");
   EXPECT_EQ(ui.control(id::kKeyerMode).entries.size(), 6u);
   EXPECT_EQ(ui.selectedEntry(id::kKeyerMode), -1);
   EXPECT_EQ(image, SettingsImage{});  // nothing shown or stored yet

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <regex>
 
+#include "link/port_probe.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/about_window.hpp"
@@ -18,6 +19,7 @@ struct PortCase {
   const char* name;
   std::string configured;
   int selected;
+  std::string status;  // the status line (4132)
 };
 
 class PortWindowTest : public ::testing::TestWithParam<PortCase> {};
@@ -29,18 +31,29 @@ TEST_P(PortWindowTest, ListsDevicesAndSelectsTheConfiguredOne) {
   config.portPath = c.configured;
   const PortSelection ports =
       openPortWindow(ui, config, {{"/dev/ttyACM0", ""}, {"/dev/ttyUSB3", "FTDI FT232R USB UART"}});
-  EXPECT_EQ(ui.control(id::kPortList).entries,
-            (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB3  FTDI FT232R USB UART"}));
+  std::vector<std::string> entries = {"/dev/ttyACM0", "/dev/ttyUSB3  FTDI FT232R USB UART"};
+  // A saved port that is missing stays listed and chosen.
+  if (c.selected == 2) {
+    entries.push_back(c.configured + (c.status.empty() ? "" : "  (saved, not present)"));
+  }
+  EXPECT_EQ(ui.control(id::kPortList).entries, entries);
   EXPECT_EQ(ui.selectedEntry(id::kPortList), c.selected);
   EXPECT_EQ(ports.configured, c.selected);
+  EXPECT_EQ(ui.text(id::kPortPath), c.configured);
+  EXPECT_EQ(ui.text(id::kPortStatus), c.status);
 }
 
-INSTANTIATE_TEST_SUITE_P(Configured, PortWindowTest,
-                         ::testing::Values(PortCase{"second", "/dev/ttyUSB3", 1},
-                                           PortCase{"first", "/dev/ttyACM0", 0},
-                                           PortCase{"not_present", "/dev/ttyUSB9", -1},
-                                           PortCase{"none_chosen", "", -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Configured, PortWindowTest,
+    ::testing::Values(PortCase{"second", "/dev/ttyUSB3", 1, ""},
+                      PortCase{"first", "/dev/ttyACM0", 0, ""},
+                      PortCase{"not_present", "/dev/ttyUSB9", 2,
+                               "The saved port /dev/ttyUSB9 is not present. It stays "
+                               "chosen until another is."},
+                      PortCase{"typed_device", "/dev/null", 2, ""},
+                      PortCase{"none_chosen", "", -1,
+                               "No keyer port chosen yet: pick one, or press Find Keyer."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PortWindowTest, OkSavesTheChosenDeviceAndNoChoiceKeepsThePort) {
   const auto dir = std::filesystem::temp_directory_path() /
@@ -70,6 +83,93 @@ TEST(PortWindowTest, OkSavesTheChosenDeviceAndNoChoiceKeepsThePort) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(PortWindowTest, TypedPathFindKeyerAndRefresh) {
+  MapSurface ui;
+  ProgramConfig config;
+  config.configFilePath = std::filesystem::temp_directory_path() /
+                          ("dp3_port_typed_" + std::to_string(::getpid()) + ".cfg");
+  PortSelection ports = openPortWindow(ui, config, {{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", ""}});
+
+  // Find Keyer: every port's line, and the keyer chosen for OK.
+  beginFindKeyer(ui);
+  EXPECT_FALSE(ui.isEnabled(id::kPortOk));
+  ProbeResult keyer{
+      {"/dev/ttyUSB0", ""}, ProbeOutcome::Keyer, {}, "DP IC: LARK, DP F/W revision 31.12"};
+  ProbeResult silent{
+      {"/dev/ttyS0", ""}, ProbeOutcome::NotKeyer, {}, "no keyer: DP Fail:no response"};
+  showProbeResults(ui, ports, {keyer, silent});
+  EXPECT_TRUE(ui.isEnabled(id::kPortOk));
+  EXPECT_EQ(ui.selectedEntry(id::kPortList), 1);
+  EXPECT_EQ(ui.text(id::kPortStatus),
+            "/dev/ttyUSB0  DP IC: LARK, DP F/W revision 31.12\n"
+            "/dev/ttyS0  no keyer: DP Fail:no response\n"
+            "Keyer found on /dev/ttyUSB0: press OK to choose it.");
+
+  // Devices come and go: the list follows and keeps the chosen entry.
+  EXPECT_FALSE(refreshPortWindow(ui, ports, config, {{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", ""}}));
+  EXPECT_TRUE(refreshPortWindow(ui, ports, config,
+                                {{"/dev/ttyACM1", ""}, {"/dev/ttyS0", ""}, {"/dev/ttyUSB0", ""}}));
+  EXPECT_EQ(ui.control(id::kPortList).entries.size(), 3u);
+  EXPECT_EQ(ui.selectedEntry(id::kPortList), 2);
+  ui.selectEntry(id::kPortList, 0);
+  onPortSelection(ui, ports);
+  EXPECT_EQ(ui.text(id::kPortPath), "/dev/ttyACM1");
+
+  // A typed path wins over the list.
+  ui.setText(id::kPortPath, "  /dev/pts/7 ");
+  EXPECT_TRUE(acceptPortWindow(ui, config, ports));
+  EXPECT_EQ(config.portPath, "/dev/pts/7");
+  EXPECT_EQ(config.comPort, 7);
+  EXPECT_EQ(portLabelText(config), "com:/dev/pts/7");
+  std::filesystem::remove(config.configFilePath);
+}
+
+TEST(PortWindowTest, AUsbAdapterIsKeptByItsStableName) {
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("dp3_by_id_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto link = dir / "usb-1a86_USB_Serial-if00-port0";
+  std::filesystem::create_symlink("/dev/null", link);
+  EXPECT_EQ(stablePortPath("/dev/null", dir.string()), link.string());
+  EXPECT_EQ(stablePortPath(link.string(), dir.string()), link.string());
+  EXPECT_EQ(stablePortPath("/dev/zero", dir.string()), "/dev/zero");
+  EXPECT_EQ(shortPortName(link.string()), "null");
+  EXPECT_TRUE(samePort(link.string(), "/dev/null"));
+  EXPECT_FALSE(samePort(link.string(), "/dev/zero"));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(PortWindowTest, AFailedOpenNamesTheCauseAndGivesTheFixOnce) {
+  struct ClosedLink : Link {
+    int commOpen() override { return kCommOpenFailed; }
+    void commClose() override {}
+    bool portOpenFlag() const override { return false; }
+    bool commWrite(std::span<const std::uint8_t>) override { return false; }
+    bool commRead(std::span<std::uint8_t>) override { return false; }
+    bool setBaudRate(int) override { return false; }
+    bool drain() override { return false; }
+    std::string openFailureReason() const override { return "permission denied"; }
+  } link;
+  PortFacts facts;
+  facts.path = "/dev/ttyUSB0";
+  facts.exists = true;
+  facts.permitted = false;
+  facts.user = "ann";
+  facts.deviceGroup = "dialout";
+  MapSurface ui;
+  std::string lastShown;
+  ui.setText(id::kInterfaceStatus, "DP Fail:no response");
+  EXPECT_FALSE(explainPortFailure(ui, link, facts, lastShown));
+  for (int round = 0; round < 2; ++round) {
+    ui.setText(id::kInterfaceStatus, "DP Fail:comm open");
+    EXPECT_TRUE(explainPortFailure(ui, link, facts, lastShown));
+    EXPECT_EQ(ui.text(id::kInterfaceStatus), "DP Fail:comm open: /dev/ttyUSB0: no permission");
+  }
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_NE(ui.messages[0].text.find("sudo usermod -aG dialout ann"), std::string::npos);
+}
+
 TEST(AboutWindowTest, ShowsVersionAndSystemAndTakesTheVerboseBoxOnOk) {
   MapSurface ui;
   AboutState state;
@@ -84,13 +184,29 @@ TEST(AboutWindowTest, ShowsVersionAndSystemAndTakesTheVerboseBoxOnOk) {
 #else
   EXPECT_EQ(ui.text(id::kAboutSystem), "Operating System is Linux");
 #endif
-  EXPECT_FALSE(ui.text(id::kAboutGuide).empty());
+  EXPECT_TRUE(std::regex_match(ui.text(id::kAboutGuide),
+                               std::regex("Operating guide: /.*/doc/dp3tools/README.md")))
+      << ui.text(id::kAboutGuide);
   EXPECT_FALSE(ui.isChecked(id::kVerboseMode));
   ui.setChecked(id::kVerboseMode, true);
-  acceptAboutWindow(ui, state);
+  EXPECT_FALSE(acceptAboutWindow(ui, state));  // the trace stays off
   EXPECT_TRUE(state.verboseFlag);
   openAboutWindow(ui, state);
   EXPECT_TRUE(ui.isChecked(id::kVerboseMode));
+
+  // The Trace box starts a trace in a new file, named by the time, and stops it.
+  ui.setChecked(id::kTraceBox, true);
+  EXPECT_TRUE(acceptAboutWindow(ui, state, "/tmp/dp3"));
+  EXPECT_TRUE(state.traceOn);
+  EXPECT_TRUE(
+      std::regex_match(state.traceFile, std::regex(R"(/tmp/dp3/dp3-trace-\d{8}-\d{6}\.txt)")))
+      << state.traceFile;
+  openAboutWindow(ui, state);
+  EXPECT_EQ(ui.text(id::kTraceFile), "Tracing to " + state.traceFile);
+  EXPECT_FALSE(acceptAboutWindow(ui, state, "/tmp/dp3"));
+  ui.setChecked(id::kTraceBox, false);
+  EXPECT_TRUE(acceptAboutWindow(ui, state, "/tmp/dp3"));
+  EXPECT_FALSE(state.traceOn);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "surface/map_surface.hpp"
@@ -124,6 +125,94 @@ TEST_F(ProgramConfigTest, LocationBesideTheProgramWinsOverTheUserFolder) {
 TEST(ExecutablePath, IsThisProgram) {
   EXPECT_EQ(executablePath().stem(), "unit_tests");
   EXPECT_TRUE(executablePath().is_absolute());
+}
+
+// Saves that cannot happen say so, and change nothing; the file is replaced
+// atomically, through a link, and never with the simulated keyer's terminal.
+TEST_F(ProgramConfigTest, SavesAreAtomicAndChecked) {
+  struct Case {
+    const char* what;
+    std::function<void()> setUp;
+    bool saved;
+  };
+  const std::vector<Case> cases = {
+      {"read-only file",
+       [this] {
+         writeFile(std::string("\x02\x00\x00\x00", 4));
+         fs::permissions(config_.configFilePath, fs::perms::owner_read);
+       },
+       false},
+      {"folder in the way",
+       [this] {
+         std::ofstream(dir_ / "blocked") << "";
+         config_.configFilePath = dir_ / "blocked" / "dp3tools.cfg";
+       },
+       false},
+      {"no place", [this] { config_.configFilePath.clear(); }, false},
+      {"link",
+       [this] {
+         writeFile(std::string("\x02\x00\x00\x00", 4));
+         fs::rename(config_.configFilePath, dir_ / "real.cfg");
+         fs::create_symlink("real.cfg", config_.configFilePath);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    config_.configFilePath = dir_ / "dp3tools.cfg";
+    c.setUp();
+    const std::string before = fileBytes();
+    ui_.messages.clear();
+    config_.comPort = 9;
+    config_.portPath = "/dev/ttyUSB9";
+    EXPECT_EQ(saveProgramConfig(config_, ui_), c.saved ? 1 : 0) << c.what;
+    EXPECT_EQ(ui_.messages.size(), c.saved ? 0u : 1u) << c.what;
+    if (!c.saved) {
+      EXPECT_EQ(fileBytes(), before) << c.what;
+      continue;
+    }
+    EXPECT_TRUE(fs::is_symlink(config_.configFilePath)) << c.what;
+    EXPECT_EQ(fileBytes(), std::string("\x09\x00\x00\x00/dev/ttyUSB9", 16)) << c.what;
+  }
+
+  // The simulated keyer's pseudo-terminal may be chosen for the run only.
+  config_.configFilePath = dir_ / "session.cfg";
+  config_.sessionPort = config_.portPath = "/dev/pts/7";
+  EXPECT_EQ(saveProgramConfig(config_, ui_), 1);
+  EXPECT_FALSE(fs::exists(config_.configFilePath));
+}
+
+// The path ends at a NUL for everyone who reads it.
+TEST_F(ProgramConfigTest, PathEndsAtANul) {
+  writeFile(std::string("\x01\x00\x00\x00/dev/ttyUSB0\0/etc/passwd", 27));
+  ASSERT_EQ(loadProgramConfig(config_, ui_), 1);
+  EXPECT_EQ(config_.portPath, "/dev/ttyUSB0");
+}
+
+// With no HOME and no XDG_CONFIG_HOME there is no place for the file: it is
+// neither made in the working folder nor looked up there (which may be gone).
+TEST_F(ProgramConfigTest, NoHomeIsAClearErrorNotAFileHere) {
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home ? home : "";
+  ::unsetenv("XDG_CONFIG_HOME");
+  for (const char* value : {static_cast<const char*>(nullptr), "", "relative/home"}) {
+    if (value) {
+      ::setenv("HOME", value, 1);
+    } else {
+      ::unsetenv("HOME");
+    }
+    const fs::path path = defaultConfigFilePath(dir_ / "bin" / "dp3");
+    EXPECT_TRUE(path.empty()) << path;
+    ProgramConfig config;
+    config.configFilePath = path;
+    MapSurface ui;
+    EXPECT_EQ(loadProgramConfig(config, ui), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("HOME"), std::string::npos);
+    EXPECT_EQ(saveProgramConfig(config, ui), 0);
+  }
+  ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(PortNumberOf, TrailingDigits) {

@@ -1,10 +1,13 @@
 #include "settings/settings_file.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -146,12 +149,130 @@ TEST_F(SettingsFile, FailedSaveKeepsTheOldFile) {
   fs::create_directories(dir_ / "taken.eep" / "inside");
   MapSurface again;
   EXPECT_FALSE(saveSettingsFile(again, image, dir_ / "taken.eep"));
-  EXPECT_EQ(again.messages.at(0).text, "Can't open Settings file for write");
+  EXPECT_EQ(again.messages.at(0).text,
+            "Can't open Settings file for write: " + (dir_ / "taken.eep").string() +
+                ": is a folder, not a settings file");
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.eep" / "inside"));
   // No temporary file is left behind.
   std::size_t entries = 0;
   for (const auto& entry : fs::directory_iterator(dir_)) entries += entry.path() != dir_ / "no";
   EXPECT_EQ(entries, 1u);
+}
+
+// What a save may replace. Each row sets up the name's place; refusals leave it
+// exactly as it was and say why.
+TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
+  struct Case {
+    const char* name;
+    std::function<bool(const fs::path&)> setUp;  // false: this system cannot set it up
+    const char* refusal;                         // nullptr: the save goes through
+  };
+  const auto file = [](const fs::path& p) {
+    std::ofstream(p) << "old";
+    return true;
+  };
+  const std::vector<Case> cases = {
+      {"device.eep",
+       [](const fs::path& p) {
+         return ::mknod(p.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;  // a null device
+       },
+       "is a device"},
+      {"fifo.eep", [](const fs::path& p) { return ::mkfifo(p.c_str(), 0600) == 0; }, "is a FIFO"},
+      {"folder.eep", [](const fs::path& p) { return fs::create_directory(p); }, "is a folder"},
+      {"dangling.eep",
+       [](const fs::path& p) {
+         fs::create_symlink("nowhere.eep", p);
+         return true;
+       },
+       "points nowhere"},
+      {"loop.eep",
+       [](const fs::path& p) {
+         fs::create_symlink("loop2.eep", p);
+         fs::create_symlink("loop.eep", p.parent_path() / "loop2.eep");
+         return true;
+       },
+       "loop of links"},
+      {"readonly.eep",
+       [&file](const fs::path& p) {
+         fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         return true;
+       },
+       "read-only"},
+      {"", [](const fs::path&) { return true; }, "no file name"},
+      {"sub/", [](const fs::path& p) { return fs::create_directory(p); }, "names a folder"},
+      {"plain.eep", file, nullptr},
+      {"new.eep", [](const fs::path&) { return true; }, nullptr},
+  };
+  for (const Case& c : cases) {
+    const fs::path path = std::string(c.name).empty() ? fs::path() : dir_ / c.name;
+    if (std::string(c.name) == "readonly.eep") file(path);
+    if (!c.setUp(path)) {
+      ADD_FAILURE() << c.name << ": cannot be set up here";
+      continue;
+    }
+    struct stat before {};
+    ::lstat(path.c_str(), &before);
+    SettingsImage image{};
+    image.fill(0x42);
+    MapSurface ui;
+    const bool saved = saveSettingsFile(ui, image, path);
+    if (!c.refusal) {
+      EXPECT_TRUE(saved) << c.name;
+      EXPECT_EQ(read(path), std::vector<std::uint8_t>(kImageSize, 0x42)) << c.name;
+      continue;
+    }
+    EXPECT_FALSE(saved) << c.name;
+    ASSERT_EQ(ui.messages.size(), 1u) << c.name;
+    EXPECT_EQ(ui.messages[0].text.rfind("Can't open Settings file for write: ", 0), 0u) << c.name;
+    EXPECT_NE(ui.messages[0].text.find(c.refusal), std::string::npos) << ui.messages[0].text;
+    struct stat after {};
+    ::lstat(path.c_str(), &after);
+    EXPECT_EQ(after.st_mode, before.st_mode) << c.name;
+    EXPECT_EQ(after.st_ino, before.st_ino) << c.name;
+  }
+  // Nothing but the rows' own entries is left behind.
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
+}
+
+// A link is written through to its target and stays a link; the file keeps
+// its mode, owner and group.
+TEST_F(SettingsFile, SaveKeepsTheLinkModeAndOwner) {
+  const fs::path target = write("target.eep", std::vector<std::uint8_t>(kImageSize, 1));
+  fs::create_symlink("target.eep", dir_ / "link.eep");
+  ::chmod(target.c_str(), 0640);
+  const bool mayChown = ::chown(target.c_str(), 4321, 4321) == 0;
+  SettingsImage image{};
+  image.fill(2);
+  MapSurface ui;
+  ASSERT_TRUE(saveSettingsFile(ui, image, dir_ / "link.eep")) << ui.messages.at(0).text;
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.eep"));
+  EXPECT_EQ(read(target), std::vector<std::uint8_t>(kImageSize, 2));
+  struct stat info {};
+  ASSERT_EQ(::stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (mayChown) {
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4321u);
+  }
+}
+
+// Files that are not settings files are refused before a byte is read: a
+// FIFO with no writer would otherwise hang the load, a huge file fill memory.
+TEST_F(SettingsFile, LoadJudgesTypeAndSizeBeforeReading) {
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.eep").c_str(), 0600), 0);
+  {
+    std::ofstream big(dir_ / "big.eep", std::ios::binary);
+    big.seekp(1 << 30);  // a sparse gigabyte
+    big.put('x');
+  }
+  for (const char* name : {"fifo.eep", "big.eep"}) {
+    SettingsImage image{};
+    MapSurface ui;
+    EXPECT_FALSE(loadSettingsFile(ui, image, dir_ / name)) << name;
+    EXPECT_EQ(ui.messages.at(0).text, "Invalid file.") << name;
+  }
 }
 
 }  // namespace

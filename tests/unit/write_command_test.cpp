@@ -58,6 +58,7 @@ TEST(writeCommand, SendsOnlyWhatTheFormTakesAndReportsLostWrites) {
     KeyerModel model;
     DroppingLink link(model, c.failingWrite ? t + c.failingWrite : 0);
     KeyerInfo keyer;
+    keyer.settingsBackedUp = true;  // the backup read has its own test
     MapSurface ui;
     SettingsImage image{};
     resetSettingsImage(image);
@@ -123,6 +124,7 @@ TEST(writeCommand, VerifiesWhatTheKeyerStored) {
     KeyerModel model(config);
     SimLink link(model);
     KeyerInfo keyer;
+    keyer.settingsBackedUp = true;
     MapSurface ui;
     SettingsImage image{};
     resetSettingsImage(image);
@@ -152,11 +154,28 @@ TEST(writeCommand, VerifiesWhatTheKeyerStored) {
       SettingsImage plainImage = image;
       showUserSettings(plainUi, plainImage, 1);
       showMessages(plainUi, plainImage);
+      keyer.settingsBackedUp = true;
       writeCommand(plainUi, plainLink, keyer, plainImage, 1, false);
       EXPECT_LE(std::chrono::abs(link.elapsed() - plainLink.elapsed() - line),
                 std::chrono::microseconds(10));
     }
   }
+}
+
+// A keyer that hangs up as its block arrives has stored nothing: no "Done".
+TEST(writeCommand, AKeyerThatHangsUpIsNotDone) {
+  SimConfig config;
+  config.fault.kind = FaultKind::WriteHangUp;
+  KeyerModel model(config);
+  SimLink link(model);
+  KeyerInfo keyer;
+  keyer.settingsBackedUp = true;
+  MapSurface ui;
+  SettingsImage image{};
+  resetSettingsImage(image);
+  showUserSettings(ui, image, 1);
+  EXPECT_EQ(writeCommand(ui, link, keyer, image, 1).outcome, CommandOutcome::KeyerFailed);
+  EXPECT_EQ(ui.text(id::kOperationStatus), ">Write Failed");
 }
 
 }  // namespace

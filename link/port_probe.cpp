@@ -1,0 +1,93 @@
+#include "link/port_probe.hpp"
+
+#include <algorithm>
+#include <thread>
+
+#include "link/posix/serial_link.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
+
+namespace dp3 {
+
+namespace {
+
+bool isUsbSerial(const SerialDevice& port) {
+  return !port.description.empty() || port.path.find("/dev/serial/by-id/") == 0 ||
+         port.path.find("ttyUSB") != std::string::npos ||
+         port.path.find("ttyACM") != std::string::npos;
+}
+
+std::unique_ptr<Link> serialLinkFor(const std::string& path, std::chrono::milliseconds deadline) {
+  auto link = std::make_unique<SerialLink>(path);
+  link->setTimeouts(deadline, deadline);
+  return link;
+}
+
+ProbeResult probeOne(const SerialDevice& port, const ProbeOptions& options) {
+  ProbeResult result;
+  result.port = port;
+  if (const auto holders = options.findHolders(port.path); !holders.empty()) {
+    result.outcome = ProbeOutcome::Held;
+    result.text = "skipped: in use by " + holdersText(holders);
+    return result;
+  }
+  const auto link = options.makeLink ? options.makeLink(port.path, options.deadline)
+                                     : serialLinkFor(port.path, options.deadline);
+  MapSurface ui;
+  const InterfaceTest answer = testInterface(ui, *link, result.keyer);
+  const std::string status = ui.text(id::kInterfaceStatus);
+  link->commClose();
+  if (answer.bootloaderOnly()) {
+    result.outcome = ProbeOutcome::BootloaderOnly;
+    result.text = "keyer without firmware (bootloader only)";
+  } else if (!answer.failed()) {
+    result.outcome = ProbeOutcome::Keyer;
+    const std::string ic = ui.text(id::kIcLine);
+    result.text = ic.empty() ? status : ic + ", " + status;
+  } else if (status == commOpenText(kCommOpenFailed)) {
+    result.outcome = ProbeOutcome::NotOpened;
+    const std::string reason = link->openFailureReason();
+    result.text = "not opened: " + (reason.empty() ? status : reason);
+  } else {
+    result.outcome = ProbeOutcome::NotKeyer;
+    result.text = "no keyer: " + status;
+  }
+  return result;
+}
+
+}  // namespace
+
+std::vector<SerialDevice> probeOrder(std::vector<SerialDevice> ports) {
+  std::stable_partition(ports.begin(), ports.end(), isUsbSerial);
+  return ports;
+}
+
+std::vector<ProbeResult> probePorts(std::vector<SerialDevice> ports, const ProbeOptions& options) {
+  ports = probeOrder(std::move(ports));
+  std::vector<ProbeResult> results(ports.size());
+  if (options.oneAtATime) {
+    for (std::size_t i = 0; i < ports.size(); ++i) results[i] = probeOne(ports[i], options);
+  } else {
+    std::vector<std::jthread> workers;
+    workers.reserve(ports.size());
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+      workers.emplace_back([&, i] { results[i] = probeOne(ports[i], options); });
+    }
+  }
+  return results;
+}
+
+const ProbeResult* foundKeyer(const std::vector<ProbeResult>& results) {
+  for (ProbeOutcome wanted : {ProbeOutcome::Keyer, ProbeOutcome::BootloaderOnly}) {
+    for (const ProbeResult& result : results) {
+      if (result.outcome == wanted) return &result;
+    }
+  }
+  return nullptr;
+}
+
+std::string probeLine(const ProbeResult& result) {
+  return result.port.path + "  " + result.text;
+}
+
+}  // namespace dp3

@@ -1,0 +1,197 @@
+#include "link/trace_link.hpp"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace dp3 {
+
+namespace {
+
+struct KindName {
+  TraceEvent::Kind kind;
+  const char* name;
+};
+
+constexpr KindName kKindNames[] = {
+    {TraceEvent::Kind::Sent, ">"},
+    {TraceEvent::Kind::Received, "<"},
+    {TraceEvent::Kind::Open, "open"},
+    {TraceEvent::Kind::Close, "close"},
+    {TraceEvent::Kind::Baud, "baud"},
+    {TraceEvent::Kind::WriteFailed, "write-failed"},
+    {TraceEvent::Kind::ReadFailed, "read-failed"},
+    {TraceEvent::Kind::Pause, "pause"},
+};
+
+const char* nameOf(TraceEvent::Kind kind) {
+  for (const KindName& k : kKindNames) {
+    if (k.kind == kind) return k.name;
+  }
+  return "?";
+}
+
+bool isByte(TraceEvent::Kind kind) {
+  return kind == TraceEvent::Kind::Sent || kind == TraceEvent::Kind::Received;
+}
+
+}  // namespace
+
+TraceSink::TraceSink(const std::string& path)
+    : out_(std::make_unique<std::ofstream>(path, std::ios::trunc)),
+      start_(std::chrono::steady_clock::now()) {
+  *out_ << "# dp3 trace 1\n# time_ms baud event value  (> to the keyer, < from the keyer)\n";
+  out_->flush();
+}
+
+TraceSink::~TraceSink() = default;
+
+bool TraceSink::ok() const {
+  return out_->good();
+}
+
+void TraceSink::comment(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  *out_ << "# " << text << '\n';
+  out_->flush();
+}
+
+void TraceSink::log(TraceEvent::Kind kind, int baud, int value) {
+  const std::uint8_t byte = static_cast<std::uint8_t>(value);
+  if (isByte(kind)) return log(kind, baud, std::span<const std::uint8_t>(&byte, 1));
+  std::lock_guard lock(mutex_);
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+  char line[96];
+  if (kind == TraceEvent::Kind::Close) {
+    std::snprintf(line, sizeof line, "%.3f %d %s\n", ms, baud, nameOf(kind));
+  } else {
+    std::snprintf(line, sizeof line, "%.3f %d %s %d\n", ms, baud, nameOf(kind), value);
+  }
+  *out_ << line;
+  // Flushed line by line: a trace is most wanted when the program did not end well.
+  out_->flush();
+}
+
+void TraceSink::log(TraceEvent::Kind kind, int baud, std::span<const std::uint8_t> bytes) {
+  std::lock_guard lock(mutex_);
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+  for (std::uint8_t b : bytes) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%.3f %d %s %02X\n", ms, baud, nameOf(kind), b);
+    *out_ << line;
+  }
+  out_->flush();
+}
+
+TraceLink::TraceLink(std::unique_ptr<Link> inner, std::shared_ptr<TraceSink> sink)
+    : inner_(std::move(inner)), sink_(std::move(sink)) {}
+
+int TraceLink::commOpen() {
+  const int code = inner_->commOpen();
+  baud_ = kHostBaudRate;
+  sink_->log(TraceEvent::Kind::Open, baud_, code);
+  return code;
+}
+
+void TraceLink::commClose() {
+  if (inner_->portOpenFlag()) sink_->log(TraceEvent::Kind::Close, baud_);
+  inner_->commClose();
+}
+
+bool TraceLink::commWrite(std::span<const std::uint8_t> bytes) {
+  // Logged before the write: these are the bytes the program put on the line.
+  sink_->log(TraceEvent::Kind::Sent, baud_, bytes);
+  const bool ok = inner_->commWrite(bytes);
+  if (!ok) sink_->log(TraceEvent::Kind::WriteFailed, baud_, static_cast<int>(bytes.size()));
+  return ok;
+}
+
+bool TraceLink::commRead(std::span<std::uint8_t> bytes) {
+  const bool ok = inner_->commRead(bytes);
+  if (ok) {
+    sink_->log(TraceEvent::Kind::Received, baud_, std::span<const std::uint8_t>(bytes));
+  } else {
+    sink_->log(TraceEvent::Kind::ReadFailed, baud_, static_cast<int>(bytes.size()));
+  }
+  return ok;
+}
+
+bool TraceLink::setBaudRate(int baud) {
+  const bool ok = inner_->setBaudRate(baud);
+  if (ok) {
+    baud_ = baud;
+    sink_->log(TraceEvent::Kind::Baud, baud_, baud);
+  }
+  return ok;
+}
+
+void TraceLink::pause(std::chrono::milliseconds duration) {
+  sink_->log(TraceEvent::Kind::Pause, baud_, static_cast<int>(duration.count()));
+  inner_->pause(duration);
+}
+
+std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string& error) {
+  std::vector<TraceEvent> events;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    std::istringstream words(line);
+    std::string first;
+    if (!(words >> first) || first[0] == '#') continue;
+    TraceEvent event;
+    std::string kind;
+    std::string value;
+    bool known = false;
+    try {
+      std::size_t used = 0;
+      event.timeMs = std::stod(first, &used);
+      if (used != first.size()) throw std::invalid_argument("time");
+    } catch (...) {
+      error = "line " + std::to_string(number) + ": not a time: " + first;
+      return std::nullopt;
+    }
+    if (!(words >> event.baud >> kind)) {
+      error = "line " + std::to_string(number) + ": expected baud rate and event";
+      return std::nullopt;
+    }
+    for (const KindName& k : kKindNames) {
+      if (kind == k.name) {
+        event.kind = k.kind;
+        known = true;
+      }
+    }
+    if (!known) {
+      error = "line " + std::to_string(number) + ": unknown event " + kind;
+      return std::nullopt;
+    }
+    if (event.kind != TraceEvent::Kind::Close) {
+      if (!(words >> value)) {
+        error = "line " + std::to_string(number) + ": " + kind + " needs a value";
+        return std::nullopt;
+      }
+      try {
+        std::size_t used = 0;
+        event.value = std::stoi(value, &used, isByte(event.kind) ? 16 : 10);
+        if (used != value.size() || (isByte(event.kind) && (event.value < 0 || event.value > 255)))
+          throw std::out_of_range("value");
+      } catch (...) {
+        error = "line " + std::to_string(number) + ": bad value " + value;
+        return std::nullopt;
+      }
+    }
+    events.push_back(event);
+  }
+  return events;
+}
+
+std::optional<std::vector<TraceEvent>> loadTrace(const std::string& path, std::string& error) {
+  std::ifstream in(path);
+  if (!in) {
+    error = "cannot open " + path;
+    return std::nullopt;
+  }
+  return parseTrace(in, error);
+}
+
+}  // namespace dp3

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/settings_image.hpp"
+
+namespace dp3 {
+
+// Dated copies of every settings image read from a keyer, so the keyer's
+// settings are never changed without a copy on disk. Each is an ordinary
+// settings file named DATE_TIME_IC_VERSION.eep, e.g.
+// 2026-12-09_03-15-22.123_LARK_31.12.eep.
+
+inline constexpr std::size_t kBackupsKept = 200;
+
+// $XDG_DATA_HOME/dp3tools/backups (~/.local/share/dp3tools/backups when
+// unset); empty when neither names an absolute folder.
+std::filesystem::path backupFolder();
+
+// The keyer a backup was read from.
+struct BackupLabel {
+  std::string ic;       // "LARK"; "" when unknown
+  std::string version;  // "31.12"
+};
+
+// The file name for a backup taken at time.
+std::string backupFileName(const BackupLabel& label, std::chrono::system_clock::time_point time);
+
+// Writes image into folder (made when missing) through the atomic save, then
+// keeps only the newest kBackupsKept. Returns "" and the file in written, or why not.
+std::string saveBackup(
+    const std::filesystem::path& folder, const SettingsImage& image, const BackupLabel& label,
+    std::filesystem::path* written = nullptr,
+    std::chrono::system_clock::time_point time = std::chrono::system_clock::now());
+
+struct BackupEntry {
+  std::filesystem::path file;
+  std::string date;       // "2026-12-09 03:15:22"
+  std::string ic;         // from the name
+  std::string version;    // from the name
+  std::string callsigns;  // the two users' callsigns from the file, "/" between them
+};
+
+// The backups in folder, newest first (other files are left out).
+std::vector<BackupEntry> listBackups(const std::filesystem::path& folder);
+
+// Removes all but the newest keep backups; returns how many were removed.
+std::size_t pruneBackups(const std::filesystem::path& folder, std::size_t keep = kBackupsKept);
+
+}  // namespace dp3

@@ -1,0 +1,138 @@
+#include "settings/backups.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+
+#include "settings/messages.hpp"
+#include "settings/settings_form.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+#include "surface/control_ids.hpp"
+#include "surface/map_surface.hpp"
+#include "windows/keyer_commands.hpp"
+
+namespace dp3 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every backup this test program makes goes into a folder of its own.
+const fs::path kDataHome = [] {
+  const fs::path dir = fs::temp_directory_path() / ("dp3-unit-data-" + std::to_string(::getpid()));
+  ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+  return dir;
+}();
+
+class Backups : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::remove_all(kDataHome); }
+  void TearDown() override { fs::remove_all(kDataHome); }
+  static std::vector<fs::path> files() {
+    std::vector<fs::path> out;
+    for (const BackupEntry& e : listBackups(backupFolder())) out.push_back(e.file);
+    return out;
+  }
+  static std::vector<std::uint8_t> bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+};
+
+TEST_F(Backups, FolderFollowsXdgDataHome) {
+  EXPECT_EQ(backupFolder(), kDataHome / "dp3tools" / "backups");
+  ::setenv("XDG_DATA_HOME", "relative", 1);
+  const char* home = std::getenv("HOME");
+  EXPECT_EQ(backupFolder(), home ? fs::path(home) / ".local/share/dp3tools/backups" : fs::path());
+  ::setenv("XDG_DATA_HOME", kDataHome.c_str(), 1);
+}
+
+// Names carry date, time, IC and version; the list is newest first with the
+// callsigns; only the newest 200 stay.
+TEST_F(Backups, NamedListedNewestFirstAndPruned) {
+  SettingsImage image = KeyerModel::presetMemory();
+  const auto start = std::chrono::system_clock::from_time_t(1'800'000'000);
+  fs::path first;
+  ASSERT_EQ(saveBackup(backupFolder(), image, {"LARK", "31.12"}, &first, start), "");
+  EXPECT_EQ(first.filename().string().substr(23), "_LARK_31.12.eep");
+  EXPECT_EQ(bytes(first), std::vector<std::uint8_t>(image.begin(), image.end()));
+  // The same millisecond twice keeps both.
+  ASSERT_EQ(saveBackup(backupFolder(), image, {"LARK", "31.12"}, nullptr, start), "");
+  EXPECT_EQ(files().size(), 2u);
+  for (int i = 1; i <= 205; ++i) {
+    image[0] = static_cast<std::uint8_t>(i);
+    ASSERT_EQ(saveBackup(backupFolder(), image, {"PIKA", "31.04"}, nullptr,
+                         start + std::chrono::seconds(i)),
+              "");
+  }
+  const auto entries = listBackups(backupFolder());
+  ASSERT_EQ(entries.size(), kBackupsKept);
+  EXPECT_EQ(entries.front().ic, "PIKA");
+  EXPECT_EQ(entries.front().version, "31.04");
+  EXPECT_EQ(bytes(entries.front().file).at(0), 205);
+  EXPECT_EQ(bytes(entries.back().file).at(0), 6);
+  const SettingsImage preset = KeyerModel::presetMemory();
+  EXPECT_EQ(entries.front().callsigns, pageText(preset, 12) + " / " + pageText(preset, 13));
+  EXPECT_EQ(entries.front().date.size(), 19u);
+}
+
+// Every Read is kept; a Write or an upload first makes sure this run holds a
+// backup of what the keyer holds, reading it when none does.
+TEST_F(Backups, KeyerSettingsAreNeverChangedWithoutACopy) {
+  KeyerModel model;
+  SimLink link(model);
+  KeyerInfo keyer;
+  MapSurface ui;
+  SettingsImage image{};
+  resetSettingsImage(image);
+  showUserSettings(ui, image, 1);
+
+  // A Write with no backup this run reads the keyer first: its two read
+  // frames (4 bytes) come before the write.
+  const auto sentBy = [&](auto command) {
+    const std::size_t before = model.received().size();
+    EXPECT_EQ(command().outcome, CommandOutcome::Done);
+    return model.received().size() - before;
+  };
+  const auto write = [&] { return writeCommand(ui, link, keyer, image, 1, false); };
+  const std::size_t withRead = sentBy(write);
+  ASSERT_EQ(files().size(), 1u);
+  const SettingsImage preset = KeyerModel::presetMemory();
+  EXPECT_EQ(bytes(files()[0]), std::vector<std::uint8_t>(preset.begin(), preset.end()));
+
+  // A second Write reads again: the keyer now holds the first one's image.
+  EXPECT_EQ(sentBy(write), withRead);
+  EXPECT_EQ(files().size(), 2u);
+
+  // After a Read (kept too) the next Write needs no extra read.
+  SettingsImage read{};
+  ASSERT_EQ(readCommand(ui, link, keyer, read), CommandOutcome::Done);
+  EXPECT_EQ(files().size(), 3u);
+  EXPECT_EQ(sentBy(write), withRead - 4);
+  EXPECT_EQ(files().size(), 3u);
+
+  // A verified Write keeps its read-back too, so the next Write needs no read.
+  ASSERT_EQ(writeCommand(ui, link, keyer, image, 1).outcome, CommandOutcome::Done);
+  EXPECT_EQ(files().size(), 5u);
+  EXPECT_EQ(sentBy(write), withRead - 4);
+
+  // No place for backups: the Write is refused before anything is sent.
+  ::unsetenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home ? home : "";
+  ::unsetenv("HOME");
+  const SettingsImage held = model.memory();
+  ui.setText(id::kMsg1, "QRZ");
+  EXPECT_NE(writeCommand(ui, link, keyer, image, 1).outcome, CommandOutcome::Done);
+  EXPECT_EQ(ui.text(id::kOperationStatus), ">Write Failed");
+  EXPECT_EQ(model.memory(), held) << "nothing was sent";
+  ::setenv("HOME", savedHome.c_str(), 1);
+  ::setenv("XDG_DATA_HOME", kDataHome.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace dp3

@@ -1,0 +1,194 @@
+// Finding the keyer among several ports, and the reasons a port would not open.
+#include "link/port_probe.hpp"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "link/port_check.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
+
+namespace dp3 {
+namespace {
+
+SimConfig withFault(FaultKind kind) {
+  SimConfig config;
+  config.fault.kind = kind;
+  return config;
+}
+
+SimConfig bootloaderOnly() {
+  SimConfig config;
+  config.bootloaderOnly = true;
+  return config;
+}
+
+struct ProbeRow {
+  std::string path;
+  SimConfig config;
+  bool openFails;
+  bool held;
+  ProbeOutcome outcome;
+  std::string text;
+};
+
+const std::vector<ProbeRow> kRows = {
+    {"/dev/ttyS4", {}, false, false, ProbeOutcome::Keyer, "DP IC: LARK, DP F/W revision 31.12"},
+    {"/dev/ttyS5", bootloaderOnly(), false, false, ProbeOutcome::BootloaderOnly,
+     "keyer without firmware (bootloader only)"},
+    {"/dev/ttyS6", withFault(FaultKind::Silence), false, false, ProbeOutcome::NotKeyer,
+     "no keyer: DP Fail:no response"},
+    {"/dev/ttyS7", withFault(FaultKind::WrongEcho), false, false, ProbeOutcome::NotKeyer,
+     "no keyer: DP Fail:echo mismatch"},
+    {"/dev/ttyS8", {}, true, false, ProbeOutcome::NotOpened, "not opened: simulated failure"},
+    {"/dev/ttyUSB1", {}, false, true, ProbeOutcome::Held, "skipped: in use by minicom (pid 42)"},
+};
+
+TEST(PortProbe, ReportsEachPortAndFindsTheKeyer) {
+  std::map<std::string, std::unique_ptr<KeyerModel>> models;
+  std::vector<SerialDevice> ports;
+  for (const ProbeRow& row : kRows) {
+    models[row.path] = std::make_unique<KeyerModel>(row.config);
+    ports.push_back({row.path, {}});
+  }
+  ProbeOptions options;
+  options.makeLink = [&](const std::string& path, std::chrono::milliseconds) {
+    auto link = std::make_unique<SimLink>(*models.at(path));
+    for (const ProbeRow& row : kRows) {
+      if (row.path == path && row.openFails) link->failOpenWith(kCommOpenFailed);
+    }
+    return link;
+  };
+  options.findHolders = [](const std::string& path) {
+    return path == "/dev/ttyUSB1" ? std::vector<PortHolder>{{42, "minicom"}}
+                                  : std::vector<PortHolder>{};
+  };
+  const auto results = probePorts(ports, options);
+
+  ASSERT_EQ(results.size(), kRows.size());
+  // The USB adapter is probed (and listed) first.
+  EXPECT_EQ(results[0].port.path, "/dev/ttyUSB1");
+  for (const ProbeRow& row : kRows) {
+    SCOPED_TRACE(row.path);
+    const auto it = std::find_if(results.begin(), results.end(),
+                                 [&](const ProbeResult& r) { return r.port.path == row.path; });
+    ASSERT_NE(it, results.end());
+    EXPECT_EQ(it->outcome, row.outcome);
+    EXPECT_EQ(probeLine(*it), row.path + "  " + row.text);
+  }
+  EXPECT_TRUE(models.at("/dev/ttyUSB1")->received().empty()) << "a held port was written to";
+  const ProbeResult* keyer = foundKeyer(results);
+  ASSERT_NE(keyer, nullptr);
+  EXPECT_EQ(keyer->port.path, "/dev/ttyS4");
+  EXPECT_EQ(keyer->keyer.icVariant, 3);  // LARK
+  EXPECT_EQ(keyer->keyer.firmwareVersion, 31);
+}
+
+TEST(PortProbe, HoldersAreNamedUpToThree) {
+  std::vector<PortHolder> holders = {{1, "a"}, {2, "b"}};
+  EXPECT_EQ(holdersText(holders), "a (pid 1), b (pid 2)");
+  holders.insert(holders.end(), {{3, "c"}, {4, "d"}, {5, "e"}});
+  EXPECT_EQ(holdersText(holders), "a (pid 1), b (pid 2), c (pid 3) and 2 more");
+}
+
+TEST(PortProbe, UsbAdaptersComeFirstInTheirOwnOrder) {
+  const auto order = probeOrder({{"/dev/ttyS0", ""},
+                                 {"/dev/ttyUSB1", ""},
+                                 {"/dev/pts/3", ""},
+                                 {"/dev/ttyAMA0", "Some USB UART"},
+                                 {"/dev/ttyACM0", ""}});
+  std::vector<std::string> paths;
+  for (const SerialDevice& d : order) paths.push_back(d.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"/dev/ttyUSB1", "/dev/ttyAMA0", "/dev/ttyACM0",
+                                             "/dev/ttyS0", "/dev/pts/3"}));
+  EXPECT_EQ(foundKeyer({}), nullptr);
+}
+
+struct AdviceRow {
+  const char* name;
+  PortFacts facts;
+  std::string linkReason;
+  std::string reason;
+  std::string fixHolds;  // a piece the fix must hold ("" for no fix)
+};
+
+PortFacts facts(std::string path) {
+  PortFacts f;
+  f.path = std::move(path);
+  f.exists = true;
+  f.usbSerial = true;
+  f.deviceGroup = "dialout";
+  f.user = "ann";
+  return f;
+}
+
+template <class F>
+PortFacts change(PortFacts f, F edit) {
+  edit(f);
+  return f;
+}
+
+class PortAdviceTest : public ::testing::TestWithParam<AdviceRow> {};
+
+TEST_P(PortAdviceTest, NamesTheCauseAndTheFix) {
+  const AdviceRow& row = GetParam();
+  const PortAdvice advice = explainOpenFailure(row.facts, row.linkReason);
+  EXPECT_EQ(advice.reason, row.reason);
+  if (row.fixHolds.empty()) {
+    EXPECT_EQ(advice.fix, "");
+  } else {
+    EXPECT_NE(advice.fix.find(row.fixHolds), std::string::npos) << advice.fix;
+  }
+}
+
+const std::string kUsb = "/dev/ttyUSB0";
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, PortAdviceTest,
+    ::testing::Values(
+        AdviceRow{"none_chosen", change(facts(""), [](PortFacts& f) { f.exists = false; }),
+                  "no port chosen", "no keyer port chosen", "Find Keyer"},
+        AdviceRow{"missing", change(facts(kUsb), [](PortFacts& f) { f.exists = false; }),
+                  "no such device", kUsb + ": no such device", "Plug in"},
+        AdviceRow{"missing_brltty",
+                  change(facts(kUsb),
+                         [](PortFacts& f) {
+                           f.exists = false;
+                           f.brlttyInstalled = true;
+                         }),
+                  "no such device", kUsb + ": no such device", "sudo apt remove brltty"},
+        AdviceRow{"held",
+                  change(facts(kUsb),
+                         [](PortFacts& f) {
+                           f.holders = {{812, "minicom"}};
+                         }),
+                  "in use by another program", kUsb + ": in use by minicom (pid 812)",
+                  "Close minicom (pid 812)"},
+        AdviceRow{"modem_manager_holds",
+                  change(facts(kUsb),
+                         [](PortFacts& f) {
+                           f.holders = {{90, "ModemManager"}};
+                         }),
+                  "in use by another program", kUsb + ": ModemManager is probing the port",
+                  "sudo systemctl stop ModemManager"},
+        AdviceRow{"modem_manager_unseen",
+                  change(facts(kUsb), [](PortFacts& f) { f.modemManagerRunning = true; }),
+                  "in use by another program", kUsb + ": ModemManager is probing the port", "Wait"},
+        AdviceRow{"no_permission", change(facts(kUsb), [](PortFacts& f) { f.permitted = false; }),
+                  "permission denied", kUsb + ": no permission", "sudo usermod -aG dialout ann"},
+        AdviceRow{"newer_login",
+                  change(facts(kUsb),
+                         [](PortFacts& f) {
+                           f.permitted = false;
+                           f.groupOnlyInNewerLogin = true;
+                         }),
+                  "permission denied",
+                  kUsb + ": no permission (you are in dialout only in a newer login)",
+                  "newgrp dialout"},
+        AdviceRow{"other", facts(kUsb), "Input/output error", kUsb + ": Input/output error", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace dp3

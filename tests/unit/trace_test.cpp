@@ -1,0 +1,134 @@
+// The line trace: what it records, how it reads back, and the keyer replayed from it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "link/trace_link.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/replay_keyer.hpp"
+#include "sim/sim_link.hpp"
+#include "sim_fixture.hpp"
+#include "surface/control_ids.hpp"
+#include "windows/keyer_commands.hpp"
+
+namespace dp3 {
+namespace {
+
+using Kind = TraceEvent::Kind;
+
+class TraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = std::filesystem::temp_directory_path() /
+            ("dp3_trace_test_" + std::to_string(::getpid()) + ".trace");
+  }
+  void TearDown() override { std::filesystem::remove(path_); }
+
+  std::vector<TraceEvent> traced(SimConfig config, bool read) {
+    KeyerModel model(config);
+    auto sink = std::make_shared<TraceSink>(path_.string());
+    TraceLink link(std::make_unique<SimLink>(model), sink);
+    MapSurface ui;
+    KeyerInfo keyer;
+    SettingsImage image{};
+    if (read) {
+      readCommand(ui, link, keyer, image);
+    } else {
+      testCommand(ui, link, keyer);
+    }
+    link.commClose();
+    std::string error;
+    auto events = loadTrace(path_.string(), error);
+    EXPECT_TRUE(events) << error;
+    return events ? *events : std::vector<TraceEvent>{};
+  }
+
+  std::filesystem::path path_;
+};
+
+TEST_F(TraceTest, RecordsEveryByteWithDirectionAndBaud) {
+  const auto events = traced({}, false);
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(events.front().kind, Kind::Open);
+  EXPECT_EQ(events.front().value, 0);
+  EXPECT_EQ(events.back().kind, Kind::Close);
+  std::vector<std::uint8_t> sent;
+  std::vector<std::uint8_t> received;
+  double last = 0;
+  for (const TraceEvent& e : events) {
+    EXPECT_EQ(e.baud, 1200);
+    EXPECT_GE(e.timeMs, last);
+    last = e.timeMs;
+    if (e.kind == Kind::Sent) sent.push_back(static_cast<std::uint8_t>(e.value));
+    if (e.kind == Kind::Received) received.push_back(static_cast<std::uint8_t>(e.value));
+  }
+  // The interface test, then pot, buttons and supply.
+  std::vector<std::uint8_t> wire = test::kTestFrames;
+  wire.insert(wire.end(), {0x00, 0x06, 0x00, 0x05, 0x00, 0x15});
+  EXPECT_EQ(sent, wire);
+  EXPECT_EQ(received.front(), 0x55);
+  EXPECT_EQ(received.size(), 7u);
+}
+
+TEST_F(TraceTest, ATraceOfReadReplaysAsTheSameRead) {
+  SimConfig config;
+  config.variant = 4;
+  config.revision = 163;
+  const auto events = traced(config, true);
+
+  KeyerModel replayed;
+  auto script = std::make_shared<ReplayScript>(events);
+  replayed.replay(script);
+  SimLink link(replayed);
+  MapSurface ui;
+  KeyerInfo keyer;
+  SettingsImage image{};
+  EXPECT_EQ(readCommand(ui, link, keyer, image), CommandOutcome::Done);
+  EXPECT_EQ(image, KeyerModel::presetMemory());
+  EXPECT_EQ(ui.text(id::kIcLine), "DP IC: PIKA");
+  EXPECT_EQ(ui.text(id::kInterfaceStatus), "DP F/W revision 31.13");
+  EXPECT_TRUE(script->finished());
+  EXPECT_FALSE(script->diverged());
+
+  // A program that leaves the trace meets silence, and the replay says where.
+  MapSurface again;
+  EXPECT_TRUE(testCommand(again, link, keyer).failed());
+  EXPECT_EQ(again.text(id::kInterfaceStatus), "DP Fail:no response");
+  EXPECT_EQ(script->divergence(), "byte 14 from the program (00) is past the end of the trace");
+}
+
+TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
+  const struct {
+    std::string text;
+    std::string error;  // "" when the text parses
+  } rows[] = {
+      {"# dp3 trace 1\n\n0.000 1200 open 0\n1.5 1200 > 0A\n9.25 9600 < ff\n10 9600 close\n", ""},
+      {"0 1200 pause 3000\n1 1200 read-failed 288\n2 1200 write-failed 3\n3 1200 baud 9600\n", ""},
+      {"x 1200 > 00\n", "line 1: not a time: x"},
+      {"0 1200 jump 1\n", "line 1: unknown event jump"},
+      {"0 1200 > 100\n", "line 1: bad value 100"},
+      {"# c\n0 1200 <\n", "line 2: < needs a value"},
+      {"0\n", "line 1: expected baud rate and event"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    std::istringstream in(row.text);
+    std::string error;
+    const auto events = parseTrace(in, error);
+    EXPECT_EQ(events.has_value(), row.error.empty());
+    EXPECT_EQ(error, row.error);
+  }
+  std::istringstream in("1.5 1200 > 0A\n9.25 9600 < ff\n");
+  std::string error;
+  const auto events = parseTrace(in, error);
+  ASSERT_TRUE(events && events->size() == 2);
+  EXPECT_EQ((*events)[1].kind, Kind::Received);
+  EXPECT_EQ((*events)[1].value, 0xFF);
+  EXPECT_EQ((*events)[1].baud, 9600);
+  EXPECT_DOUBLE_EQ((*events)[1].timeMs, 9.25);
+}
+
+}  // namespace
+}  // namespace dp3
