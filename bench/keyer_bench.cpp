@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "link/posix/serial_link.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
 

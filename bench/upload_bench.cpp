@@ -15,7 +15,7 @@
 #include "link/keyer_info.hpp"
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "link/posix/serial_link.hpp"
 #include "settings/messages.hpp"
 #include "settings/settings_form.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
 

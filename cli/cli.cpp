@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "link/port_check.hpp"
-#include "link/posix/serial_link.hpp"
+#include "link/serial_link.hpp"
 #include "surface/control_ids.hpp"
 
 namespace dp3::cli {

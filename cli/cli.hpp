@@ -68,6 +68,10 @@ void printKeyerStatus(const MapSurface& ui);
 // The hint for a port that would not open, on standard error.
 void printOpenHint(const Link& link, const std::string& port);
 
+// Whether standard output is a terminal that draws escape sequences (a
+// progress bar redrawn in place); switched on where the system must be asked.
+bool outputTakesEscapes();
+
 // Write DP of image to the keyer on the chosen port through the main window's
 // surface ui (whose form shows image's User 1), with or without reading it
 // back; prints the window's texts and returns the exit code.

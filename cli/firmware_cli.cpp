@@ -19,7 +19,7 @@ namespace {
 // (plain percentage lines otherwise) and log lines are printed as they come.
 class UploadConsole : public ConsoleSurface {
  public:
-  UploadConsole() : terminal_(::isatty(STDOUT_FILENO) == 1) {}
+  UploadConsole() : terminal_(outputTakesEscapes()) {}
 
   void setProgress(int id, int percent) override {
     ConsoleSurface::setProgress(id, percent);

@@ -8,6 +8,8 @@ int main(int argc, char** argv) {
   CLI::App app{"dp3: configure Ditpulse 3 keyers from the command line", "dp3"};
   app.set_version_flag("--version", "DP3tools " DP3_VERSION);
   app.require_subcommand(1);
+  // A file name such as /home/op/new.hex is a file name on every system.
+  app.allow_windows_style_options(false);
   app.footer(kExitCodeHelp);
 
   Context context;
@@ -17,7 +19,9 @@ int main(int argc, char** argv) {
                  "Log every byte on the line, with its direction, time and baud rate, to FILE");
   addKeyerCommands(app, context);
   addPortCommands(app, context);
-  addSimCommand(app, context);
+#if !defined(_WIN32)
+  addSimCommand(app, context);  // the simulated keyer needs a pseudo-terminal
+#endif
   addSettingsCommands(app, context);
   addFirmwareCommands(app, context);
   addBackupCommands(app, context);

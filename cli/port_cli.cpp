@@ -28,8 +28,7 @@ int listPorts(Context& context) {
   }
   if (devices.empty()) std::cout << "No serial devices found.\n";
   if (!configured.empty() && !configuredListed) {
-    std::error_code error;
-    const bool present = std::filesystem::exists(configured, error);
+    const bool present = serialDevicePresent(configured);
     std::cout << "* " << configured
               << (present ? "  (configured)\n" : "  (configured, not present)\n");
   }
@@ -85,8 +84,7 @@ int choosePort(Context& context, const std::string& given) {
   config.comPort = portNumberOf(shortPortName(port));
   ConsoleSurface ui;
   if (!saveProgramConfig(config, ui)) return kExitFile;
-  std::error_code error;
-  if (!std::filesystem::exists(port, error)) {
+  if (!serialDevicePresent(port)) {
     std::cerr << "dp3: note: " << port << " is not present now\n";
   }
   std::cout << "Keyer port: " << port;

@@ -6,12 +6,15 @@
 namespace dp3 {
 
 struct SerialDevice {
-  std::string path;         // /dev/ttyUSB0
+  std::string path;         // /dev/ttyUSB0, COM3
   std::string description;  // the USB product name where the system gives one
 };
 
-// The serial devices present, sorted by path.
+// The serial devices present: sorted by path, or COM1 to COM50 in order of number.
 std::vector<SerialDevice> listSerialDevices();
+
+// Whether the device a port names ("/dev/ttyUSB0", "COM12") is there now.
+bool serialDevicePresent(const std::string& port);
 
 // The name under /dev/serial/by-id/ that leads to the device at path, so a USB
 // adapter plugged in again under another ttyUSB number is still found; the

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages DP3tools needs to build, test and run.
+#   scripts/install-deps.sh            the Linux build
+#   scripts/install-deps.sh --windows  also the Windows cross-build and wine
 # Safe to run again: does nothing when everything is there.
 set -euo pipefail
 
@@ -11,6 +13,10 @@ packages=(
   fonts-dejavu-core xvfb xauth
   gputils
 )
+if [ "${1:-}" = "--windows" ]; then
+  # mingw-w64 with posix threads (std::thread), GoogleTest's sources, wine.
+  packages+=(g++-mingw-w64-x86-64-posix googletest wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

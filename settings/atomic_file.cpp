@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "settings/platform_files.hpp"
+
 namespace dp3 {
 
 namespace {
@@ -107,8 +109,7 @@ std::string writeFileAtomically(const std::filesystem::path& path,
     ::fchmod(fd, newFileMode());
   }
   if (::close(fd) != 0 && !error) error = errno;
-  if (!error && std::rename(temp.c_str(), target.c_str()) != 0) {
-    error = errno;
+  if (!error && (error = replaceFile(temp, target)) != 0) {
     step = AtomicWriteStep::Create;
   }
   if (error) {

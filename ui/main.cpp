@@ -9,7 +9,7 @@
 
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "ui/main_dialog.hpp"
 #include "ui/resources.hpp"

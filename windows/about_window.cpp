@@ -1,10 +1,9 @@
 #include "windows/about_window.hpp"
 
-#include <sys/utsname.h>
-
 #include <ctime>
 
 #include "surface/control_ids.hpp"
+#include "windows/platform.hpp"
 
 namespace dp3 {
 
@@ -13,9 +12,8 @@ std::string versionLine() {
 }
 
 std::string systemLine() {
-  utsname name{};
-  if (::uname(&name) != 0 || name.sysname[0] == '\0') return "Operating System is unknown";
-  return std::string("Operating System is ") + name.sysname;
+  const std::string name = operatingSystemName();
+  return "Operating System is " + (name.empty() ? std::string("unknown") : name);
 }
 
 std::string guideLine() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/atomic_file.hpp"
+#include "windows/platform.hpp"
 
 namespace dp3 {
 
@@ -32,18 +33,13 @@ std::string writeConfig(const ProgramConfig& config) {
 
 }  // namespace
 
-std::filesystem::path executablePath() {
-  std::error_code error;
-  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : path;
-}
-
 std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable) {
   if (!executable.empty()) {
     auto beside = executable.parent_path() / kConfigFileName;
     std::error_code error;
     if (std::filesystem::is_regular_file(beside, error)) return beside;
   }
+  if (auto own = userSettingsFolder(); !own.empty()) return own / "dp3tools" / kConfigFileName;
   // Only an absolute base counts: a relative one (or none) would put the file
   // wherever the program happens to be started.
   std::filesystem::path base;

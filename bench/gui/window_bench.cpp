@@ -19,7 +19,7 @@
 
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/main_dialog.hpp"

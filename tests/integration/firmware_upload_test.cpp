@@ -13,7 +13,7 @@
 #include "link/posix/serial_link.hpp"
 #include "process.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 #include "windows/uploader_window.hpp"

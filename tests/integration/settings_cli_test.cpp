@@ -15,7 +15,7 @@
 #include "process.hpp"
 #include "settings/backups.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "sim/sim_link.hpp"
 #include "surface/map_surface.hpp"
 

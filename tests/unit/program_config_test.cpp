@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "surface/map_surface.hpp"
+#include "windows/platform.hpp"
 
 namespace dp3 {
 namespace {
@@ -97,6 +98,16 @@ TEST_F(ProgramConfigTest, SaveIntoAMissingFolderCreatesIt) {
   EXPECT_EQ(fileBytes(), std::string("\x02\x00\x00\x00", 4));
 }
 
+#if defined(_WIN32)
+TEST_F(ProgramConfigTest, LocationBesideTheProgramWinsOverTheUserFolder) {
+  const fs::path program = dir_ / "bin" / "dp3.exe";
+  fs::create_directories(program.parent_path());
+  ASSERT_FALSE(userSettingsFolder().empty());  // %APPDATA%
+  EXPECT_EQ(defaultConfigFilePath(program), userSettingsFolder() / "dp3tools" / "dp3tools.cfg");
+  std::ofstream(program.parent_path() / "dp3tools.cfg") << "";
+  EXPECT_EQ(defaultConfigFilePath(program), program.parent_path() / "dp3tools.cfg");
+}
+#else
 TEST_F(ProgramConfigTest, LocationBesideTheProgramWinsOverTheUserFolder) {
   const fs::path program = dir_ / "bin" / "dp3tools";
   fs::create_directories(program.parent_path());
@@ -108,6 +119,12 @@ TEST_F(ProgramConfigTest, LocationBesideTheProgramWinsOverTheUserFolder) {
   ::setenv("HOME", dir_.c_str(), 1);
   EXPECT_EQ(defaultConfigFilePath(dir_ / "elsewhere" / "dp3"),
             dir_ / ".config" / "dp3tools" / "dp3tools.cfg");
+}
+#endif
+
+TEST(ExecutablePath, IsThisProgram) {
+  EXPECT_EQ(executablePath().stem(), "unit_tests");
+  EXPECT_TRUE(executablePath().is_absolute());
 }
 
 // Saves that cannot happen say so, and change nothing; the file is replaced

@@ -1,4 +1,4 @@
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -76,6 +76,11 @@ std::vector<SerialDevice> listSerialDevices() {
   return devices;
 }
 
+bool serialDevicePresent(const std::string& port) {
+  std::error_code error;
+  return fs::exists(port, error);
+}
+
 std::string stablePortPath(const std::string& path, const std::string& byIdDir) {
   std::error_code error;
   if (path.rfind(byIdDir + "/", 0) == 0) return path;

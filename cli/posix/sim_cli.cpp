@@ -8,7 +8,7 @@
 #include "link/keyer_variants.hpp"
 #include "settings/atomic_file.hpp"
 #include "sim/keyer_model.hpp"
-#include "sim/pty_keyer.hpp"
+#include "sim/posix/pty_keyer.hpp"
 #include "sim/replay_keyer.hpp"
 
 namespace dp3::cli {

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs and runs them under wine:
+#   - the core's unit tests (unit_tests.exe);
+#   - the Win32 serial link (win32_link_tests.exe) against the Linux `dp3 sim`
+#     on a pseudo-terminal mapped as COM12, reached as \\.\COM12;
+#   - dp3.exe end to end against the same simulated keyer.
+#
+# Wine maps COM1, COM2, ... to the host's /dev/ttyS* on its own, and /dev/ttyS0
+# may be the machine's console. So wine runs here only: in a private mount
+# namespace in which every /dev/ttyS*, /dev/ttyUSB* and /dev/ttyACM* is the null
+# device, checked before each start of wine; test ports are mapped only through
+# HKLM\Software\Wine\Ports. Never run wine on this tree by hand.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+serial_devices() { compgen -G '/dev/tty[SUA][0-9CS]*' | grep -E '^/dev/tty(S|USB|ACM)[0-9]+$' || true; }
+die() { echo "wine-test: $*" >&2; exit 1; }
+
+if [ "${1:-}" != --masked ]; then
+  scripts/install-deps.sh --windows
+  started=$(date +%s)
+  cmake --preset windows >/dev/null
+  nice -n 10 cmake --build build-windows -j 2 --target unit_tests win32_link_tests dp3
+  # The Linux dp3 serves the simulated keyer.
+  if [ ! -f build/build.ninja ]; then
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP3_GUI=ON -DDP3_TESTS=ON \
+      -DDP3_BENCH=ON -DDP3_SANITIZE=OFF >/dev/null
+  fi
+  nice -n 10 cmake --build build -j 2 --target dp3
+  echo "wine-test: built in $(($(date +%s) - started)) s"
+  [ "$(id -u)" -eq 0 ] || die "needs root for a private mount namespace"
+  exec unshare --mount --propagation private "$0" --masked
+fi
+
+# From here on: inside the private mount namespace that unshare made for this
+# process, so its caller (the parent) is still in the old one. Anything else,
+# or a namespace that cannot be read, is refused before anything is mounted.
+private_namespace() {
+  local mine parent
+  mine=$(readlink /proc/self/ns/mnt) || return 1
+  parent=$(readlink "/proc/$PPID/ns/mnt") || return 1
+  [ -n "$mine" ] && [ -n "$parent" ] && [ "$mine" != "$parent" ]
+}
+private_namespace || die "refusing: not in a private mount namespace (run without --masked)"
+for device in $(serial_devices); do mount --bind /dev/null "$device"; done
+
+masked() {
+  private_namespace || return 1
+  local device
+  for device in $(serial_devices); do
+    [ "$(stat -L -c '%t:%T' "$device")" = "1:3" ] || return 1
+  done
+}
+run_wine() {
+  masked || die "refusing to start wine: a serial device is not masked"
+  "$wine" "$@"
+}
+masked || die "masking the serial devices failed"
+echo "wine-test: $(serial_devices | wc -l) serial devices masked by /dev/null"
+
+export WINEPREFIX=$root/build-windows/wine-prefix
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+scratch=$(mktemp -d)
+sim_pid=
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  "$wineserver" -k 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+started=$(date +%s)
+failures=0
+check() {  # check NAME COMMAND...: runs the command, counts a failure
+  local name=$1
+  shift
+  if "$@"; then echo "wine-test: PASS $name"; else echo "wine-test: FAIL $name" >&2; failures=$((failures + 1)); fi
+}
+
+run_wine wineboot --init >/dev/null 2>&1 || true
+"$wineserver" -w
+
+# The simulated keyer, and the ports: COM12 the keyer, COM14 a port with no
+# line settings, COM13 none at all.
+build/cli/dp3 sim >"$scratch/sim.out" 2>/dev/null &
+sim_pid=$!
+for _ in $(seq 50); do [ -s "$scratch/sim.out" ] && break; sleep 0.1; done
+pty=$(head -n1 "$scratch/sim.out")
+[ -c "$pty" ] || die "the simulated keyer did not start"
+ln -s "$pty" "$scratch/com12"
+ln -s /dev/null "$scratch/com14"
+run_wine reg add 'HKLM\Software\Wine\Ports' /v COM12 /t REG_SZ /d "$scratch/com12" /f >/dev/null
+run_wine reg add 'HKLM\Software\Wine\Ports' /v COM14 /t REG_SZ /d "$scratch/com14" /f >/dev/null
+run_wine reg delete 'HKLM\Software\Wine\Ports' /v COM13 /f >/dev/null 2>&1 || true
+"$wineserver" -k || true  # the next start maps the ports afresh
+"$wineserver" -w || true
+echo "wine-test: keyer on $pty as COM12; wine ready in $(($(date +%s) - started)) s"
+
+export DP3_TEST_PORT=COM12 DP3_MISSING_PORT=COM13 DP3_NOT_A_PORT=COM14
+check unit_tests run_wine build-windows/tests/unit_tests.exe --gtest_brief=1
+check win32_link_tests run_wine build-windows/tests/win32_link_tests.exe --gtest_brief=1
+
+# The upload's percentage lines follow its timer, so they are left out of the comparison.
+without_progress() { grep -Ev '^[0-9]+%$' || true; }
+# dp3.exe end to end: expect_dp3 EXIT "STDOUT" ARGS...  (stdout compared exactly)
+expect_dp3() {
+  local exit_code=$1 out=$2 got status=0
+  shift 2
+  got=$(run_wine build-windows/cli/dp3.exe "$@" 2>"$scratch/err" | tr -d '\r' | without_progress) ||
+    status=$?
+  if [ "$status" -ne "$exit_code" ] || [ "$got" != "$out" ]; then
+    echo "dp3.exe $*: exit $status (want $exit_code)" >&2
+    diff <(echo "$out") <(echo "$got") >&2 || true
+    cat "$scratch/err" >&2
+    return 1
+  fi
+}
+lark=$'DP F/W revision 31.12\nDP IC: LARK'
+check "dp3.exe test" expect_dp3 0 "$lark"$'\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts' --port COM12 test
+check "dp3.exe read" expect_dp3 0 "$lark"$'\n>Done' --port COM12 read "$scratch/keyer.eep"
+build/cli/dp3 --port "$pty" read "$scratch/linux.eep" >/dev/null
+check "read bytes as on Linux" cmp "$scratch/keyer.eep" "$scratch/linux.eep"
+# What Linux dp3 prints, dp3.exe prints: same_as_linux ARGS... (PORT stands for the keyer)
+same_as_linux() {
+  local want status=0
+  want=$(build/cli/dp3 "${@//PORT/$pty}" 2>/dev/null) || status=$?
+  want=$(echo "$want" | without_progress)
+  expect_dp3 "$status" "$want" "${@//PORT/COM12}"
+}
+check "dp3.exe write" same_as_linux --port PORT write "$scratch/keyer.eep"
+check "dp3.exe open code -4" expect_dp3 2 $'DP Fail:comm open\n>DP ERR' --port COM13 test
+check "dp3.exe open code -5" expect_dp3 2 $'DP Fail:get comm state\n>DP ERR' --port COM14 test
+check "dp3.exe port" expect_dp3 0 "Keyer port: COM12" port COM12
+check "dp3.exe port: no note" test ! -s "$scratch/err"
+ports_lists_keyer() { run_wine build-windows/cli/dp3.exe ports | tr -d '\r' | grep -Eq '^\* COM12( |$)'; }
+check "dp3.exe ports" ports_lists_keyer
+check "dp3.exe takes /path as a file" same_as_linux firmware "$root/tests/data/lark_full.hex"
+check "dp3.exe upload" same_as_linux --port PORT upload "$root/tests/data/lark_full.hex"
+
+echo "wine-test: $failures failed, $(($(date +%s) - started)) s under wine"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace dp3 {
+
+// The folder that holds a user's program settings (the dp3tools folder goes
+// inside it), or empty where the system has no such place of its own and the
+// caller's rules apply.
+std::filesystem::path userSettingsFolder();
+
+// The name (and on Windows the version) of the system the program runs on;
+// empty when the system does not say.
+std::string operatingSystemName();
+
+}  // namespace dp3
