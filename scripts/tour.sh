@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 dp3=build/cli/dp3
 work=$(mktemp -d)
-export XDG_CONFIG_HOME="$work/config"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 
 step() {
@@ -27,6 +27,7 @@ step test
 step read "$work/keyer.eep"
 echo "($(stat -c %s "$work/keyer.eep") bytes saved)"
 step ports
+step ports --probe "$port"
 
 step show "$work/keyer.eep" --user 1
 cp "$work/keyer.eep" "$work/edited.eep"
@@ -34,6 +35,8 @@ step set "$work/edited.eep" Weight=55 "ST Freq=700" "Keyer Mode=Iambic A" Swap=o
 step set "$work/edited.eep" Weight=5
 step diff "$work/keyer.eep" "$work/edited.eep"
 step write "$work/edited.eep"
+step backups
+step play "$work/edited.eep" --msg 4 --wav "$work/msg4.wav"
 
 step firmware tests/data/lark_full.hex
 step upload tests/data/lark_full.hex
