@@ -11,7 +11,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-multimedia-dev libgl-dev
   fonts-dejavu-core xvfb xauth
-  gputils
+  gputils python3
 )
 if [ "${1:-}" = "--windows" ]; then
   # mingw-w64 with posix threads (std::thread), GoogleTest's sources, wine.
