@@ -18,8 +18,8 @@ inline constexpr std::uint8_t kOldestSettingsVersion = 31;
 struct KeyerInfo {
   std::uint8_t firmwareVersion = 0;
   std::uint8_t firmwareRevision = 0;
-  std::uint8_t icVariant = 0;   // the IC type reply; see kKeyerVariants
-  bool bootloaderOnly = false;  // no operating firmware: only the bootloader answers
+  std::uint8_t icVariant = 0;     // the IC type reply; see kKeyerVariants
+  bool bootloaderOnly = false;    // no operating firmware: only the bootloader answers
   bool settingsBackedUp = false;  // this run holds a backup of what the keyer now holds
 };
 

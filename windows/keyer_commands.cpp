@@ -7,8 +7,8 @@
 #include "settings/messages.hpp"
 #include "settings/settings_form.hpp"
 #include "surface/control_ids.hpp"
-#include "windows/settings_verify.hpp"
 #include "windows/keyer_backup.hpp"
+#include "windows/settings_verify.hpp"
 
 namespace dp3 {
 

@@ -195,7 +195,8 @@ TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
   KeyerInfo keyer;
   testInterface(ui, link, keyer);
   Bytes expected = reference.received();
-  expected.insert(expected.end(), {0x00, host::kReadSettingsBlock, 0x00, host::kReadExtensionBlock});
+  expected.insert(expected.end(),
+                  {0x00, host::kReadSettingsBlock, 0x00, host::kReadExtensionBlock});
   expected.insert(expected.end(), {0x00, 0x1B});
   expected.insert(expected.end(), image.begin() + 288, image.end());
   expected.insert(expected.end(), {0x00, 0x0D});
