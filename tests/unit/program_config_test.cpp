@@ -190,6 +190,7 @@ TEST_F(ProgramConfigTest, PathEndsAtANul) {
   EXPECT_EQ(config_.portPath, "/dev/ttyUSB0");
 }
 
+#if !defined(_WIN32)
 // With no HOME and no XDG_CONFIG_HOME there is no place for the file: it is
 // neither made in the working folder nor looked up there (which may be gone).
 TEST_F(ProgramConfigTest, NoHomeIsAClearErrorNotAFileHere) {
@@ -214,6 +215,7 @@ TEST_F(ProgramConfigTest, NoHomeIsAClearErrorNotAFileHere) {
   }
   ::setenv("HOME", savedHome.c_str(), 1);
 }
+#endif
 
 TEST(PortNumberOf, TrailingDigits) {
   EXPECT_EQ(portNumberOf("/dev/ttyUSB3"), 3);
