@@ -256,7 +256,14 @@ void UploaderWindow::endRestore() {
 }
 
 void UploaderWindow::onTimer() {
-  if (!timerActive_) return;
+  // A question asked from here runs its own event loop, which runs the timer too.
+  if (!timerActive_ || inTimer_) return;
+  inTimer_ = true;
+  timerStep();
+  inTimer_ = false;
+}
+
+void UploaderWindow::timerStep() {
   // Done is read first: once it is set, the progress and log read after it are final.
   const bool done = workerDone_;
   if (restoring_) {

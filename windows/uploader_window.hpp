@@ -111,6 +111,7 @@ class UploaderWindow {
 
  private:
   void idleButtons();
+  void timerStep();
   void readSettingsAfter();     // on the worker
   bool compareSettingsAfter();  // on the window thread; true when a restore started
   void endRestore();
@@ -126,6 +127,7 @@ class UploaderWindow {
   std::thread worker_;
   std::atomic<bool> workerDone_{false};
   bool timerActive_ = false;
+  bool inTimer_ = false;
   bool restoring_ = false;
   bool readingShown_ = false;
   std::optional<UploadOutcome> lastOutcome_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,15 @@ const std::string kMissing = "/nonexistent/firmware.hex";
 const std::string kKind200 = DP3_TEST_DATA "/pika_kind200.hex";
 const std::string kEndOnly = DP3_TEST_DATA "/end_only.hex";
 
+// A window's question runs an event loop, and with it the upload timer.
+struct AskingSurface : MapSurface {
+  std::function<void()> whileAsking;
+  bool askYesNo(std::string_view text, std::string_view caption) override {
+    if (whileAsking) whileAsking();
+    return MapSurface::askYesNo(text, caption);
+  }
+};
+
 struct Bench {
   explicit Bench(SimConfig config = {})
       : model(config), link(model), window(ui, link, keyer, false) {
@@ -40,7 +50,7 @@ struct Bench {
   }
   KeyerModel model;
   SimLink link;
-  MapSurface ui;
+  AskingSurface ui;
   KeyerInfo keyer;
   UploaderWindow window;
 };
@@ -263,6 +273,7 @@ TEST(UploaderWindow, SettingsAfterUpload) {
   for (const Case& c : cases) {
     Bench b(c.keyer);
     b.ui.answerYes = c.answer;
+    b.ui.whileAsking = [&b] { b.window.onTimer(); };
     b.window.onLoad(kLark);
     b.program();
     std::vector<std::string> asked;
