@@ -1,8 +1,12 @@
 // dp3tools.exe: the DP3tools window for Windows.
 //   dp3tools [--port PORT] [--simulate] [--self-test FIRMWARE.hex]
+
+// windows.h before the headers that build on it.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
+// clang-format on
 
 #include <cstdio>
 #include <memory>
