@@ -3,7 +3,12 @@
 #   - the core's unit tests (unit_tests.exe);
 #   - the Win32 serial link (win32_link_tests.exe) against the Linux `dp3 sim`
 #     on a pseudo-terminal mapped as COM12, reached as \\.\COM12;
-#   - dp3.exe end to end against the same simulated keyer.
+#   - dp3.exe end to end against the same simulated keyer;
+#   - dp3tools.exe, the window, working itself through Test, Read, a refused
+#     value, Write and an upload on its in-process simulated keyer, on a
+#     virtual X display.
+# Modes: --winui runs only the window's self-test; --screenshots DIR writes
+# pictures of the five Win32 dialogs into DIR (scripts/screenshots-win32.sh).
 #
 # Wine maps COM1, COM2, ... to the host's /dev/ttyS* on its own, and /dev/ttyS0
 # may be the machine's console. So wine runs here only: in a private mount
@@ -22,17 +27,22 @@ if [ "${1:-}" != --masked ]; then
   scripts/install-deps.sh --windows
   started=$(date +%s)
   cmake --preset windows >/dev/null
-  nice -n 10 cmake --build build-windows -j 2 --target unit_tests win32_link_tests dp3
+  targets=(unit_tests win32_link_tests dp3 dp3tools_win)
+  case "${1:-}" in --winui | --screenshots) targets=(dp3tools_win) ;; esac
+  nice -n 10 cmake --build build-windows -j 2 --target "${targets[@]}"
   # The Linux dp3 serves the simulated keyer.
-  if [ ! -f build/build.ninja ]; then
+  if [ "${#targets[@]}" -eq 1 ]; then
+    :
+  elif [ ! -f build/build.ninja ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP3_GUI=ON -DDP3_TESTS=ON \
       -DDP3_BENCH=ON -DDP3_SANITIZE=OFF >/dev/null
   fi
-  nice -n 10 cmake --build build -j 2 --target dp3
+  [ "${#targets[@]}" -eq 1 ] || nice -n 10 cmake --build build -j 2 --target dp3
   echo "wine-test: built in $(($(date +%s) - started)) s"
   [ "$(id -u)" -eq 0 ] || die "needs root for a private mount namespace"
-  exec unshare --mount --propagation private "$0" --masked
+  exec unshare --mount --propagation private "$0" --masked "$@"
 fi
+shift
 
 # From here on: inside the private mount namespace that unshare made for this
 # process, so its caller (the parent) is still in the old one. Anything else,
@@ -82,6 +92,43 @@ check() {  # check NAME COMMAND...: runs the command, counts a failure
 
 run_wine wineboot --init >/dev/null 2>&1 || true
 "$wineserver" -w
+
+# ---- dp3tools.exe, the Win32 window ----
+# Its windows need a display: a virtual X server for one command, with a
+# fresh wineserver so that wine's desktop starts on it.
+with_display() {
+  local display xvfb status=0
+  display=:$((200 + $$ % 300))
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w || true
+  DISPLAY=$display "$@" || status=$?
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w || true
+  kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  return $status
+}
+winui_self_test() {
+  with_display run_wine build-windows/winui/dp3tools.exe --simulate \
+    --self-test "$root/tests/data/lark_full.hex"
+}
+case "${1:-}" in
+  --winui)
+    check "dp3tools.exe self-test" winui_self_test
+    [ "$failures" -eq 0 ]
+    exit
+    ;;
+  --screenshots)
+    out=$(realpath -m "${2:?--screenshots DIR}")
+    mkdir -p "$out"
+    with_display run_wine build-windows/winui/dp3tools.exe --simulate \
+      --screenshots "$out" "$root/tests/data/lark_full.hex"
+    exit
+    ;;
+esac
+# ---- end of dp3tools.exe ----
 
 # The simulated keyer, and the ports: COM12 the keyer, COM14 a port with no
 # line settings, COM13 none at all.
@@ -139,6 +186,7 @@ ports_lists_keyer() { run_wine build-windows/cli/dp3.exe ports | tr -d '\r' | gr
 check "dp3.exe ports" ports_lists_keyer
 check "dp3.exe takes /path as a file" same_as_linux firmware "$root/tests/data/lark_full.hex"
 check "dp3.exe upload" same_as_linux --port PORT upload "$root/tests/data/lark_full.hex"
+check "dp3tools.exe self-test" winui_self_test
 
 echo "wine-test: $failures failed, $(($(date +%s) - started)) s under wine"
 [ "$failures" -eq 0 ]

@@ -64,6 +64,10 @@ fs::path backupFolder() {
     base = xdg;
   } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
     base = fs::path(home) / ".local" / "share";
+#if defined(_WIN32)
+  } else if (const char* local = std::getenv("LOCALAPPDATA"); local && *local) {
+    base = fs::u8path(local);  // Windows keeps a user's program data here
+#endif
   } else {
     return {};
   }
