@@ -2,12 +2,16 @@
 // form out, and every widget becomes the dialog control of its controlId at
 // the place Qt gave it, in dialog units of the dialog's own font.
 //   forms_to_rc FORM.ui... > dialogs.rc     (run by scripts/forms-to-rc.sh)
+//   forms_to_rc --icon PICTURE.png OUT.ico
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDataStream>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -77,7 +81,9 @@ void writeControl(QWidget* dialog, QWidget* w, bool hidden, const Units& u) {
   const QString name = w->objectName();
   auto line = [&](const QString& text) { out << "    " << text << "  // " << name << "\n"; };
   if (auto* label = qobject_cast<QLabel*>(w); label && !label->pixmap().isNull()) {
-    line(QString("ICON 1, %1, %2, SS_CENTERIMAGE%3").arg(id).arg(place, extra));
+    line(QString("CONTROL 1, %1, \"Static\", SS_ICON | SS_CENTERIMAGE%3, %2")
+             .arg(id)
+             .arg(place, extra));
   } else if (label) {
     // A one-line label sits in the middle of its height, as Qt shows it.
     line(QString("LTEXT %1, %2, %3, %4%5")
@@ -159,10 +165,59 @@ void writeDialog(const QString& path) {
   out << "END\n\n";
 }
 
+// A Windows icon of the picture at 16, 24, 32 and 48 pixels as bitmaps (what
+// every reader takes) and 256 as PNG.
+bool writeIcon(const QString& picture, const QString& path) {
+  const QImage source(picture);
+  if (source.isNull()) return false;
+  QList<QByteArray> images;
+  const int sizes[] = {16, 24, 32, 48, 256};
+  for (int size : sizes) {
+    const QImage image = source.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             .convertToFormat(QImage::Format_ARGB32);
+    QByteArray bytes;
+    if (size == 256) {
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::WriteOnly);
+      image.save(&buffer, "PNG");
+    } else {
+      QDataStream out(&bytes, QIODevice::WriteOnly);
+      out.setByteOrder(QDataStream::LittleEndian);
+      // BITMAPINFOHEADER: the height counts the colour rows and the mask's.
+      out << quint32(40) << qint32(size) << qint32(size * 2) << quint16(1) << quint16(32)
+          << quint32(0) << quint32(0) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
+      for (int y = size - 1; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < size; ++x) out << quint32(row[x]);  // B G R A in memory order
+      }
+      const int maskRow = ((size + 31) / 32) * 4;  // all shown: alpha decides
+      for (int i = 0; i < maskRow * size; ++i) out << quint8(0);
+    }
+    images << bytes;
+  }
+  QByteArray icon;
+  QDataStream out(&icon, QIODevice::WriteOnly);
+  out.setByteOrder(QDataStream::LittleEndian);
+  out << quint16(0) << quint16(1) << quint16(images.size());
+  quint32 offset = 6 + 16 * quint32(images.size());
+  for (qsizetype i = 0; i < images.size(); ++i) {
+    const int size = sizes[i];
+    out << quint8(size == 256 ? 0 : size) << quint8(size == 256 ? 0 : size) << quint8(0)
+        << quint8(0) << quint16(1) << quint16(32) << quint32(images[i].size()) << offset;
+    offset += quint32(images[i].size());
+  }
+  for (const QByteArray& image : images) icon += image;
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(icon) == icon.size();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  if (argc == 4 && QByteArray(argv[1]) == "--icon") {
+    return writeIcon(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+  }
   // The forms' pictures (the About window's icon) come from the compiled .qrc.
   if (const QByteArray rcc = qgetenv("DP3_RCC"); !rcc.isEmpty()) {
     QResource::registerResource(QString::fromLocal8Bit(rcc));

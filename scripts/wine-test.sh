@@ -97,14 +97,18 @@ run_wine wineboot --init >/dev/null 2>&1 || true
 # Its windows need a display: a virtual X server for one command, with a
 # fresh wineserver so that wine's desktop starts on it.
 with_display() {
-  local display xvfb status=0
+  local display xvfb watchdog status=0
   display=:$((200 + $$ % 300))
   Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
   "$wineserver" -k 2>/dev/null || true
   "$wineserver" -w || true
+  # A window that hangs is ended after 5 minutes (and fails).
+  (sleep 300 && "$wineserver" -k) >/dev/null 2>&1 &
+  watchdog=$!
   DISPLAY=$display "$@" || status=$?
+  kill "$watchdog" 2>/dev/null
   "$wineserver" -k 2>/dev/null || true
   "$wineserver" -w || true
   kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
@@ -123,8 +127,12 @@ case "${1:-}" in
   --screenshots)
     out=$(realpath -m "${2:?--screenshots DIR}")
     mkdir -p "$out"
+    # Without a window manager, wine draws the captions and frames itself.
+    run_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+    # The uploader shows the file's name as Windows names it.
+    firmware=$(run_wine winepath -w "$root/tests/data/lark_full.hex" | tr -d '\r')
     with_display run_wine build-windows/winui/dp3tools.exe --simulate \
-      --screenshots "$out" "$root/tests/data/lark_full.hex"
+      --screenshots "$out" "$firmware"
     exit
     ;;
 esac

@@ -60,8 +60,12 @@ struct MainDialog {
   std::vector<std::uint8_t> sound{};  // the WAV playing, kept while it plays
 
   INT_PTR init() {
-    SendMessageW(window, WM_SETICON, ICON_BIG,
-                 LPARAM(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))));
+    for (const auto& [kind, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+      const int size = GetSystemMetrics(metric);
+      SendMessageW(window, WM_SETICON, kind,
+                   LPARAM(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                     size, size, LR_SHARED)));
+    }
     surface = std::make_unique<DialogSurface>(window);
     threaded = std::make_unique<WindowThreadSurface>(*surface);
     link = newLink();

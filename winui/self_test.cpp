@@ -70,15 +70,32 @@ class Driver {
     return window;
   }
 
-  // The dialog opened over owner (port, About, RTTY), once it is there.
+  // The dialog open over owner (port, About, RTTY), or nullptr.
+  static HWND popupOf(HWND owner) {
+    struct Search {
+      HWND owner;
+      HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetWindowThreadProcessId(owner, nullptr),
+        [](HWND window, LPARAM data) {
+          auto* s = reinterpret_cast<Search*>(data);
+          wchar_t kind[16] = {};
+          GetClassNameW(window, kind, 16);
+          const bool dialog = std::wstring_view(kind) == L"#32770";  // not a tooltip
+          if (!dialog || GetWindow(window, GW_OWNER) != s->owner || !IsWindowVisible(window)) {
+            return TRUE;
+          }
+          s->found = window;
+          return FALSE;
+        },
+        LPARAM(&search));
+    return search.found;
+  }
+
   HWND waitForPopup(HWND owner) {
     HWND popup = nullptr;
-    waitUntil(
-        [&] {
-          popup = GetWindow(owner, GW_ENABLEDPOPUP);
-          return popup != nullptr && IsWindowVisible(popup);
-        },
-        20s);
+    waitUntil([&] { return (popup = popupOf(owner)) != nullptr; }, 20s);
     return popup;
   }
 
@@ -131,15 +148,16 @@ class Driver {
            expect(percent >= 99, "its progress bar followed the upload to its last frame");
   }
 
-  // Ends whatever is still open, so the program ends even after a failure.
+  // Ends whatever is still open, so the program ends even after a failure:
+  // the dialogs over the main window first, then the main window.
   void closeAll() {
-    if (HWND uploader = windowWatch().uploader) PostMessageW(uploader, WM_CLOSE, 0, 0);
-    Sleep(200);
-    if (HWND main = windowWatch().main) {
-      if (HWND popup = GetWindow(main, GW_ENABLEDPOPUP)) PostMessageW(popup, WM_CLOSE, 0, 0);
-      Sleep(200);
-      click(main, id::kExit);
+    HWND main = windowWatch().main;
+    if (!main) return;
+    for (HWND popup; (popup = popupOf(main)) != nullptr;) {
+      PostMessageW(popup, WM_CLOSE, 0, 0);
+      if (!waitUntil([&] { return !IsWindow(popup); }, 20s)) return;
     }
+    PostMessageW(main, WM_CLOSE, 0, 0);
   }
 
  private:
@@ -186,6 +204,10 @@ void selfTest(Driver& d) {
            "the keyer is tested after the upload");
   d.expect(status() == kStatusOk, "the programmed keyer answers " + std::string(kStatusOk));
   d.expect(d.messageCount() == before + 1, "no other message box was shown");
+
+  Driver::click(main, id::kExit);
+  d.expect(d.waitUntil([] { return windowWatch().main.load() == nullptr; }, 20s),
+           "Exit ends the window");
 }
 
 // A 24-bit bottom-up BMP of the window as it shows now.
@@ -230,6 +252,7 @@ void screenshots(Driver& d, const std::string& folder) {
   if (!d.expect(main != nullptr, "the main window opens")) return;
   d.command(main, id::kReadDp);
   auto shoot = [&](HWND window, const char* name) {
+    SetCursorPos(0, 0);  // no hover hint in the picture
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(500);
     d.expect(writePicture(window, folder + "/" + name + ".bmp"), std::string("picture of ") + name);

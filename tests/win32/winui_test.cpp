@@ -114,7 +114,7 @@ TEST_F(DialogTest, ListsChecksAndProgress) {
   for (const char* entry : {"Iambic A", "Iambic B", "Bug"})
     surface.addListEntry(id::kKeyerMode, entry);
   EXPECT_EQ(surface.selectedEntry(id::kKeyerMode), -1) << "adding selects nothing";
-  for (const auto [select, selected] : {std::pair{2, 2}, {0, 0}, {-1, -1}, {3, -1}}) {
+  for (const auto& [select, selected] : {std::pair{2, 2}, {0, 0}, {-1, -1}, {3, -1}}) {
     surface.selectEntry(id::kKeyerMode, select);
     EXPECT_EQ(surface.selectedEntry(id::kKeyerMode), selected) << select;
   }
