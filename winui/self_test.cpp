@@ -252,7 +252,6 @@ void screenshots(Driver& d, const std::string& folder) {
   if (!d.expect(main != nullptr, "the main window opens")) return;
   d.command(main, id::kReadDp);
   auto shoot = [&](HWND window, const char* name) {
-    SetCursorPos(0, 0);  // no hover hint in the picture
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(500);
     d.expect(writePicture(window, folder + "/" + name + ".bmp"), std::string("picture of ") + name);
@@ -284,6 +283,8 @@ void screenshots(Driver& d, const std::string& folder) {
 
 std::thread startDriver(std::function<void(Driver&)> run, std::string firmware, int& verdict) {
   return std::thread([run = std::move(run), firmware = std::move(firmware), &verdict] {
+    // The pointer rests in a corner, away from the centred windows and their hints.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     Driver driver(firmware);
     run(driver);
     driver.closeAll();
