@@ -131,10 +131,10 @@ case "${1:-}" in
     mkdir -p "$out"
     # Without a window manager, wine draws the captions and frames itself.
     run_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
-    # The uploader shows the file's name as Windows names it.
-    firmware=$(run_wine winepath -w "$root/tests/data/lark_full.hex" | tr -d '\r')
+    # The uploader shows a firmware file on drive C:, as on Windows.
+    cp tests/data/lark_full.hex "$WINEPREFIX/drive_c/lark_full.hex"
     with_display run_wine build-windows/winui/dp3tools.exe --simulate \
-      --screenshots "$out" "$firmware"
+      --screenshots "$out" 'C:\lark_full.hex'
     exit
     ;;
 esac
