@@ -18,8 +18,7 @@ namespace dp3 {
 inline constexpr std::size_t kBackupsKept = 200;
 
 // $XDG_DATA_HOME/dp3tools/backups (~/.local/share/dp3tools/backups when
-// unset; on Windows %LOCALAPPDATA%\dp3tools\backups); empty when none of
-// them names a folder.
+// unset); empty when neither names an absolute folder.
 std::filesystem::path backupFolder();
 
 // The keyer a backup was read from.

@@ -36,6 +36,10 @@ class ControlSurface {
 
   // A modal message box with an OK button.
   virtual void showMessage(std::string_view text, std::string_view caption) = 0;
+
+  // A modal question with Yes and No; true for Yes. A surface that cannot
+  // ask answers No, so nothing happens that the operator did not agree to.
+  virtual bool askYesNo(std::string_view /*text*/, std::string_view /*caption*/) { return false; }
 };
 
 // Number boxes hold unsigned decimal numbers.

@@ -42,6 +42,8 @@ class MapSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  // Records the question and answers answerYes (No unless a test says otherwise).
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
   // Read-only view of one control; a control never touched reads as default.
   const Control& control(int id) const;
@@ -49,6 +51,8 @@ class MapSurface : public ControlSurface {
   bool isVisible(int id) const { return control(id).visible; }
 
   std::vector<Message> messages;
+  std::vector<Message> questions;
+  bool answerYes = false;
 
  private:
   std::map<int, Control> controls_;

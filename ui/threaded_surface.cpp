@@ -79,4 +79,10 @@ void ThreadedSurface::showMessage(std::string_view text, std::string_view captio
   onWindowThread([&] { target_.showMessage(text, caption); });
 }
 
+bool ThreadedSurface::askYesNo(std::string_view text, std::string_view caption) {
+  bool yes = false;
+  onWindowThread([&] { yes = target_.askYesNo(text, caption); });
+  return yes;
+}
+
 }  // namespace dp3::ui

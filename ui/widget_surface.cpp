@@ -157,4 +157,13 @@ void WidgetSurface::showMessage(std::string_view text, std::string_view caption)
   QMessageBox::warning(dialog_, toQt(caption), toQt(text));
 }
 
+bool WidgetSurface::askYesNo(std::string_view text, std::string_view caption) {
+  if (messageSink()) {
+    messageSink()(toQt(text), toQt(caption));
+    return true;
+  }
+  return QMessageBox::question(dialog_, toQt(caption), toQt(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace dp3::ui

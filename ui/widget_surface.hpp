@@ -38,6 +38,8 @@ class WidgetSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  // With a message sink set the question goes there and is answered Yes.
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
   // The widget answering to id, nullptr when the dialog has none.
   QWidget* widget(int id) const;
