@@ -4,8 +4,11 @@
 #   - the Win32 serial link (win32_link_tests.exe) against the Linux `dp3 sim`
 #     on a pseudo-terminal mapped as COM12, reached as \\.\COM12;
 #   - dp3.exe end to end against the same simulated keyer;
-#   - the Win32 window dp3tools.exe (winui/), when it is built, driving itself
-#     against the same keyer (--self-drive) under Xvfb.
+#   - dp3tools.exe, the window, working itself through Test, Read, a refused
+#     value, Write and an upload on its in-process simulated keyer, on a
+#     virtual X display.
+# Modes: --winui runs only the window's self-test; --screenshots DIR writes
+# pictures of the five Win32 dialogs into DIR (scripts/screenshots-win32.sh).
 #
 # Wine maps COM1, COM2, ... to the host's /dev/ttyS* on its own, and /dev/ttyS0
 # may be the machine's console. So wine runs here only: in a private mount
@@ -24,20 +27,22 @@ if [ "${1:-}" != --masked ]; then
   scripts/install-deps.sh --windows
   started=$(date +%s)
   cmake --preset windows >/dev/null
-  targets=(unit_tests win32_link_tests dp3)
-  # The Win32 window, once winui/ gives the build a dp3tools target.
-  if cmake --build build-windows --target help | grep -q '^dp3tools[:,]'; then targets+=(dp3tools); fi
+  targets=(unit_tests win32_link_tests dp3 dp3tools_win winui_tests)
+  case "${1:-}" in --winui | --screenshots) targets=(dp3tools_win winui_tests) ;; esac
   nice -n 10 cmake --build build-windows -j 2 --target "${targets[@]}"
   # The Linux dp3 serves the simulated keyer.
-  if [ ! -f build/build.ninja ]; then
+  if [ -n "${1:-}" ]; then
+    :
+  elif [ ! -f build/build.ninja ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP3_GUI=ON -DDP3_TESTS=ON \
       -DDP3_BENCH=ON -DDP3_SANITIZE=OFF >/dev/null
   fi
-  nice -n 10 cmake --build build -j 2 --target dp3
+  [ -n "${1:-}" ] || nice -n 10 cmake --build build -j 2 --target dp3
   echo "wine-test: built in $(($(date +%s) - started)) s"
   [ "$(id -u)" -eq 0 ] || die "needs root for a private mount namespace"
-  exec unshare --mount --propagation private "$0" --masked
+  exec unshare --mount --propagation private "$0" --masked "$@"
 fi
+shift
 
 # From here on: inside the private mount namespace that unshare made for this
 # process, so its caller (the parent) is still in the old one. Anything else,
@@ -87,6 +92,53 @@ check() {  # check NAME COMMAND...: runs the command, counts a failure
 
 run_wine wineboot --init >/dev/null 2>&1 || true
 "$wineserver" -w
+
+# ---- dp3tools.exe, the Win32 window ----
+# Its windows need a display: a virtual X server for one command, with a
+# fresh wineserver so that wine's desktop starts on it.
+with_display() {
+  local display xvfb watchdog status=0
+  display=:$((200 + $$ % 300))
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w || true
+  # A window that hangs is ended after 5 minutes (and fails).
+  (sleep 300 && "$wineserver" -k) >/dev/null 2>&1 &
+  watchdog=$!
+  DISPLAY=$display "$@" || status=$?
+  kill "$watchdog" 2>/dev/null
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w || true
+  kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  return $status
+}
+winui_tests() { with_display run_wine build-windows/tests/winui_tests.exe --gtest_brief=1; }
+winui_self_test() {
+  with_display run_wine build-windows/winui/dp3tools.exe --simulate \
+    --self-test "$root/tests/data/lark_full.hex"
+}
+case "${1:-}" in
+  --winui)
+    check winui_tests winui_tests
+    check "dp3tools.exe self-test" winui_self_test
+    [ "$failures" -eq 0 ]
+    exit
+    ;;
+  --screenshots)
+    out=$(realpath -m "${2:?--screenshots DIR}")
+    mkdir -p "$out"
+    # Without a window manager, wine draws the captions and frames itself.
+    run_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+    # The uploader shows a firmware file on drive C:, as on Windows.
+    cp tests/data/lark_full.hex "$WINEPREFIX/drive_c/lark_full.hex"
+    with_display run_wine build-windows/winui/dp3tools.exe --simulate \
+      --screenshots "$out" 'C:\lark_full.hex'
+    exit
+    ;;
+esac
+# ---- end of dp3tools.exe ----
 
 # The simulated keyer, and the ports: COM12 the keyer, COM14 a port with no
 # line settings, COM13 none at all.
@@ -158,22 +210,8 @@ play_to_wav() {
 check "dp3.exe play to a pipe" play_to_pipe
 check "dp3.exe play --wav" play_to_wav
 
-# Hook for the Win32 window (winui/): when the build made dp3tools.exe, it runs
-# its own self-test against the keyer on COM12 and exits 0 when all passed. It
-# gets a display of its own (Xvfb) and the same masked serial devices.
-winui_exe=
-for candidate in build-windows/winui/dp3tools.exe build-windows/dp3tools.exe; do
-  [ -f "$candidate" ] && winui_exe=$candidate && break
-done
-run_wine_window() {
-  masked || die "refusing to start wine: a serial device is not masked"
-  xvfb-run -a "$wine" "$@"
-}
-if [ -n "$winui_exe" ]; then
-  check "dp3tools.exe --self-drive" run_wine_window "$winui_exe" --self-drive --port COM12
-else
-  echo "wine-test: no dp3tools.exe built; the window's self-test is left out"
-fi
+check winui_tests winui_tests
+check "dp3tools.exe self-test" winui_self_test
 
 echo "wine-test: $failures failed, $(($(date +%s) - started)) s under wine"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,171 @@
+// The Win32 window's control surface over the real dialog templates, run by
+// scripts/wine-test.sh on a virtual display.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "settings/settings_fields.hpp"
+#include "settings/settings_file.hpp"
+#include "surface/control_ids.hpp"
+#include "winui/dialog_surface.hpp"
+#include "winui/file_dialogs.hpp"
+
+// After windows.h (through dialog_surface.hpp).
+#include <commctrl.h>
+
+namespace dp3::winui {
+namespace {
+
+INT_PTR CALLBACK plainDialog(HWND, UINT message, WPARAM, LPARAM lParam) {
+  return runSentCall(message, lParam) || message == WM_INITDIALOG;
+}
+
+// A dialog made from its template, not shown, gone with the test.
+class DialogTest : public ::testing::Test {
+ protected:
+  DialogSurface& open(int dialogId) {
+    dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), nullptr,
+                                 plainDialog, 0);
+    EXPECT_NE(dialog_, nullptr) << "dialog " << dialogId;
+    surface_ = std::make_unique<DialogSurface>(dialog_);
+    return *surface_;
+  }
+  void TearDown() override {
+    if (dialog_) DestroyWindow(dialog_);
+  }
+
+  HWND dialog_ = nullptr;
+  std::unique_ptr<DialogSurface> surface_;
+};
+
+// The window logic addresses controls only by these ids; each must be in its template.
+TEST_F(DialogTest, EveryControlTheLogicAddressesIsInItsTemplate) {
+  std::vector<int> main = {
+      id::kBank1,           id::kBank2,         id::kUser1,        id::kUser2,
+      id::kReadDp,          id::kWriteDp,       id::kTestDp,       id::kFwUpdate,
+      id::kSetComPort,      id::kRtty,          id::kAbout,        id::kReadConfigFile,
+      id::kWriteConfigFile, id::kResetDefaults, id::kExit,         id::kBytesLeft,
+      id::kOperationStatus, id::kPotValue,      id::kVolts,        id::kPushButtons,
+      id::kInterfaceStatus, id::kFileName,      id::kComPortLabel, id::kIcLine,
+      id::kConfigGroup,     id::kEditorGroup,   id::kPlayCallsign, id::kStopPlay,
+      id::kCallsignDuration};
+  for (int i = 0; i < 6; ++i) {
+    main.insert(main.end(),
+                {id::kMsgLabel1 + i, id::kMsgLabel7 + i, id::kPlayMsg1 + i, id::kMsgDuration1 + i});
+  }
+  for (const NumberField& f : kNumberFields) main.push_back(f.control);
+  for (const BitField& f : kModeBits) main.push_back(f.control);
+  for (const ListField& f : kModeLists) main.push_back(f.control);
+  for (const TextField& f : kTextFields) main.push_back(f.control);
+  std::vector<int> rtty = {id::kRttyOk, id::kRttyCancel};
+  for (const BitField& f : kRttyBits) rtty.push_back(f.control);
+  for (const ListField& f : kRttyLists) rtty.push_back(f.control);
+  const struct {
+    int dialog;
+    std::vector<int> ids;
+  } rows[] = {
+      {id::kMainDialog, main},
+      {id::kPortDialog,
+       {id::kPortList, id::kPortOk, id::kPortExit, id::kPortPath, id::kFindKeyer, id::kPortStatus}},
+      {id::kUploaderDialog,
+       {id::kLoadBin, id::kProgram, id::kUploaderExit, id::kUploadProgress, id::kUploadLog,
+        id::kUploadStatus, id::kUploadPath}},
+      {id::kAboutDialog,
+       {id::kAboutVersion, id::kAboutSystem, id::kVerboseMode, id::kAboutGuide, id::kAboutOk,
+        id::kTraceBox, id::kTraceFile}},
+      {id::kRttyDialog, rtty},
+  };
+  for (const auto& row : rows) {
+    DialogSurface& surface = open(row.dialog);
+    for (int control : row.ids) {
+      EXPECT_NE(surface.control(control), nullptr)
+          << "dialog " << row.dialog << ", control " << control;
+    }
+    DestroyWindow(dialog_);
+    dialog_ = nullptr;
+  }
+}
+
+TEST_F(DialogTest, TextGoesInAndComesBackAsTheLogicWroteIt) {
+  DialogSurface& surface = open(id::kMainDialog);
+  const struct {
+    int id;
+    const char* set;
+    const char* read;
+  } rows[] = {
+      {id::kMsg1, "CQ CQ\r\nDE TEST", "CQ CQ\r\nDE TEST"},  // the keyer's line break
+      {id::kMsg1, "A\nB\n", "A\r\nB\r\n"},                  // a lone LF breaks the line too
+      {id::kMaxWpm, "25", "25"},
+      {id::kOperationStatus, ">DP OK", ">DP OK"},
+      {id::kFileName, "EEP FileName: \xce\xa9mega.eep", "EEP FileName: \xce\xa9mega.eep"},
+      {id::kEditorGroup, "Message Editor", "Message Editor"},
+      {9999, "no such control", ""},
+  };
+  for (const auto& row : rows) {
+    surface.setText(row.id, row.set);
+    EXPECT_EQ(surface.text(row.id), row.read) << row.id;
+  }
+}
+
+TEST_F(DialogTest, ListsChecksAndProgress) {
+  DialogSurface& surface = open(id::kMainDialog);
+  surface.clearList(id::kKeyerMode);
+  for (const char* entry : {"Iambic A", "Iambic B", "Bug"})
+    surface.addListEntry(id::kKeyerMode, entry);
+  EXPECT_EQ(surface.selectedEntry(id::kKeyerMode), -1) << "adding selects nothing";
+  for (const auto& [select, selected] : {std::pair{2, 2}, {0, 0}, {-1, -1}, {3, -1}}) {
+    surface.selectEntry(id::kKeyerMode, select);
+    EXPECT_EQ(surface.selectedEntry(id::kKeyerMode), selected) << select;
+  }
+  EXPECT_EQ(surface.selectedEntry(9999), -1);
+  for (const bool checked : {true, false, true}) {
+    surface.setChecked(id::kSwap, checked);
+    EXPECT_EQ(surface.isChecked(id::kSwap), checked);
+  }
+  surface.setEnabled(id::kTestDp, false);
+  EXPECT_FALSE(IsWindowEnabled(surface.control(id::kTestDp)));
+  surface.setVisible(id::kMsg7, true);
+  EXPECT_TRUE(GetWindowLongPtrW(surface.control(id::kMsg7), GWL_STYLE) & WS_VISIBLE);
+
+  DialogSurface& uploader = open(id::kUploaderDialog);
+  uploader.appendText(id::kUploadLog, "04 ok\n");
+  uploader.appendText(id::kUploadLog, "05 ok\n");
+  EXPECT_EQ(uploader.text(id::kUploadLog), "04 ok\r\n05 ok\r\n");
+  uploader.setProgress(id::kUploadProgress, 40);
+  EXPECT_EQ(SendDlgItemMessageW(uploader.dialog(), id::kUploadProgress, PBM_GETPOS, 0, 0), 40);
+}
+
+// A worker's calls run on the dialog's thread while that thread pumps messages.
+TEST_F(DialogTest, AWorkerReachesTheDialogThroughItsThread) {
+  DialogSurface& surface = open(id::kMainDialog);
+  WindowThreadSurface threaded(surface);
+  std::string read;
+  DWORD ranOn = 0;
+  std::thread worker([&] {
+    threaded.setText(id::kOperationStatus, ">Reading");
+    read = threaded.text(id::kOperationStatus);
+    setMessageSink([&](std::string_view, std::string_view) { ranOn = GetCurrentThreadId(); });
+    threaded.showMessage("text", "Error");
+  });
+  while (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 &&
+         ranOn == 0) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  worker.join();
+  setMessageSink(nullptr);
+  EXPECT_EQ(read, ">Reading");
+  EXPECT_EQ(ranOn, GetCurrentThreadId());
+}
+
+TEST(FilterList, TheCommonDialogsDoubleNulList) {
+  using namespace std::string_literals;
+  EXPECT_EQ(filterList(kSettingsFileFilters),
+            L"Settings Files (*.eep)\0*.eep\0All Documents (*.*)\0*.*\0\0"s);
+  const FileFilter bare[] = {{"Bin Files", "*.bin"}};
+  EXPECT_EQ(filterList(bare), L"Bin Files (*.bin)\0*.bin\0\0"s);
+}
+
+}  // namespace
+}  // namespace dp3::winui

@@ -1,0 +1,219 @@
+#include "winui/dialog_surface.hpp"
+
+#include <commctrl.h>
+
+namespace dp3::winui {
+
+namespace {
+
+MessageSink& messageSink() {
+  static MessageSink sink;
+  return sink;
+}
+
+bool isMultiLine(HWND control) {
+  return (GetWindowLongPtrW(control, GWL_STYLE) & ES_MULTILINE) != 0;
+}
+
+// A multi-line box breaks lines only at CR LF: a lone LF (the log's lines)
+// becomes CR LF.
+std::wstring forControl(HWND control, std::string_view text) {
+  std::wstring converted = wide(text);
+  if (!isMultiLine(control)) return converted;
+  std::wstring lines;
+  for (std::size_t i = 0; i < converted.size(); ++i) {
+    if (converted[i] == L'\n' && (i == 0 || converted[i - 1] != L'\r')) lines += L'\r';
+    lines += converted[i];
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::wstring wide(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring result(std::size_t(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), result.data(), size);
+  return result;
+}
+
+std::string utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string result(std::size_t(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), result.data(), size, nullptr,
+                      nullptr);
+  return result;
+}
+
+void setMessageSink(MessageSink sink) {
+  messageSink() = std::move(sink);
+}
+
+void DialogSurface::setText(int id, std::string_view text) {
+  if (HWND c = control(id)) SetWindowTextW(c, forControl(c, text).c_str());
+}
+
+std::string DialogSurface::text(int id) const {
+  HWND c = control(id);
+  if (!c) return {};
+  std::wstring text(std::size_t(GetWindowTextLengthW(c)) + 1, L'\0');
+  text.resize(std::size_t(GetWindowTextW(c, text.data(), int(text.size()))));
+  return utf8(text);
+}
+
+void DialogSurface::appendText(int id, std::string_view text) {
+  HWND c = control(id);
+  if (!c) return;
+  if (!isMultiLine(c)) return setText(id, this->text(id) + std::string(text));
+  const LRESULT end = SendMessageW(c, WM_GETTEXTLENGTH, 0, 0);
+  SendMessageW(c, EM_SETSEL, WPARAM(end), LPARAM(end));
+  SendMessageW(c, EM_REPLACESEL, FALSE, LPARAM(forControl(c, text).c_str()));
+}
+
+void DialogSurface::setChecked(int id, bool checked) {
+  if (control(id)) CheckDlgButton(dialog_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool DialogSurface::isChecked(int id) const {
+  return control(id) && IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
+}
+
+void DialogSurface::clearList(int id) {
+  SendDlgItemMessageW(dialog_, id, CB_RESETCONTENT, 0, 0);
+}
+
+void DialogSurface::addListEntry(int id, std::string_view text) {
+  SendDlgItemMessageW(dialog_, id, CB_ADDSTRING, 0, LPARAM(wide(text).c_str()));
+}
+
+void DialogSurface::selectEntry(int id, int index) {
+  SendDlgItemMessageW(dialog_, id, CB_SETCURSEL, WPARAM(index), 0);
+}
+
+int DialogSurface::selectedEntry(int id) const {
+  if (!control(id)) return -1;
+  const LRESULT index = SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? -1 : int(index);
+}
+
+void DialogSurface::setEnabled(int id, bool enabled) {
+  if (HWND c = control(id)) EnableWindow(c, enabled);
+}
+
+void DialogSurface::setVisible(int id, bool visible) {
+  if (HWND c = control(id)) ShowWindow(c, visible ? SW_SHOW : SW_HIDE);
+}
+
+void DialogSurface::setProgress(int id, int percent) {
+  SendDlgItemMessageW(dialog_, id, PBM_SETPOS, WPARAM(percent), 0);
+}
+
+// One tooltip window per dialog; a control gets its tool the first time it has a hint.
+void DialogSurface::setToolTip(int id, std::string_view text) {
+  HWND c = control(id);
+  if (!c) return;
+  std::wstring tip = wide(text);
+  const auto known = tips_.find(id);
+  if (known != tips_.end() && known->second == tip) return;
+  if (!toolTips_) {
+    toolTips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog_,
+                                nullptr, nullptr, nullptr);
+    if (!toolTips_) return;
+    SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = dialog_;
+  tool.uId = UINT_PTR(c);
+  tool.lpszText = tip.data();
+  const bool added = known != tips_.end();
+  SendMessageW(toolTips_, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, LPARAM(&tool));
+  tips_[id] = std::move(tip);
+}
+
+void DialogSurface::showMessage(std::string_view text, std::string_view caption) {
+  if (messageSink()) return messageSink()(text, caption);
+  MessageBoxW(dialog_, wide(text).c_str(), wide(caption).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void WindowThreadSurface::onWindowThread(const std::function<void()>& call) const {
+  if (GetCurrentThreadId() == thread_) return call();
+  SendMessageW(target_.dialog(), kRunOnWindowThread, 0, LPARAM(&call));
+}
+
+bool runSentCall(UINT message, LPARAM lParam) {
+  if (message != kRunOnWindowThread) return false;
+  (*reinterpret_cast<const std::function<void()>*>(lParam))();
+  return true;
+}
+
+// The views passed in may die with the caller's temporaries; the worker waits
+// for each call, so they live long enough.
+void WindowThreadSurface::setText(int id, std::string_view text) {
+  onWindowThread([&] { target_.setText(id, text); });
+}
+
+std::string WindowThreadSurface::text(int id) const {
+  std::string result;
+  onWindowThread([&] { result = target_.text(id); });
+  return result;
+}
+
+void WindowThreadSurface::appendText(int id, std::string_view text) {
+  onWindowThread([&] { target_.appendText(id, text); });
+}
+
+void WindowThreadSurface::setChecked(int id, bool checked) {
+  onWindowThread([&] { target_.setChecked(id, checked); });
+}
+
+bool WindowThreadSurface::isChecked(int id) const {
+  bool result = false;
+  onWindowThread([&] { result = target_.isChecked(id); });
+  return result;
+}
+
+void WindowThreadSurface::clearList(int id) {
+  onWindowThread([&] { target_.clearList(id); });
+}
+
+void WindowThreadSurface::addListEntry(int id, std::string_view text) {
+  onWindowThread([&] { target_.addListEntry(id, text); });
+}
+
+void WindowThreadSurface::selectEntry(int id, int index) {
+  onWindowThread([&] { target_.selectEntry(id, index); });
+}
+
+int WindowThreadSurface::selectedEntry(int id) const {
+  int result = -1;
+  onWindowThread([&] { result = target_.selectedEntry(id); });
+  return result;
+}
+
+void WindowThreadSurface::setEnabled(int id, bool enabled) {
+  onWindowThread([&] { target_.setEnabled(id, enabled); });
+}
+
+void WindowThreadSurface::setVisible(int id, bool visible) {
+  onWindowThread([&] { target_.setVisible(id, visible); });
+}
+
+void WindowThreadSurface::setProgress(int id, int percent) {
+  onWindowThread([&] { target_.setProgress(id, percent); });
+}
+
+void WindowThreadSurface::setToolTip(int id, std::string_view text) {
+  onWindowThread([&] { target_.setToolTip(id, text); });
+}
+
+void WindowThreadSurface::showMessage(std::string_view text, std::string_view caption) {
+  onWindowThread([&] { target_.showMessage(text, caption); });
+}
+
+}  // namespace dp3::winui

@@ -1,0 +1,83 @@
+#include "winui/file_dialogs.hpp"
+
+#include <commdlg.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "settings/settings_file.hpp"
+#include "windows/uploader_window.hpp"
+#include "winui/dialog_surface.hpp"
+
+namespace dp3::winui {
+
+namespace {
+
+// Firmware comes as HEX files: the dialog opens on them.
+constexpr FileFilter kHexFilter{"Hex Files (*.hex)", "*.hex"};
+
+std::string runFileDialog(HWND owner, FileChoice choice) {
+  const bool firmware = choice == FileChoice::OpenFirmware;
+  const bool save = choice == FileChoice::SaveSettings;
+  const char* key = firmware ? "firmware" : save ? "settings-save" : "settings-open";
+  std::vector<FileFilter> filters;
+  if (firmware) {
+    filters.push_back(kHexFilter);
+    filters.insert(filters.end(), kFirmwareFileFilters.begin(), kFirmwareFileFilters.end());
+  } else {
+    filters.assign(kSettingsFileFilters.begin(), kSettingsFileFilters.end());
+  }
+  const std::wstring filter = filterList(filters);
+  const std::wstring title = firmware ? wide(kFirmwareDialogTitle) : L"";
+  const std::wstring extension = firmware ? L"hex" : wide(kSettingsFileExtension);
+  std::wstring folder;
+  if (const auto it = lastFolders().find(key); it != lastFolders().end()) folder = wide(it->second);
+  std::wstring name(32768, L'\0');
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = DWORD(name.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  dialog.lpstrDefExt = extension.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY |
+                 (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return {};
+  name.resize(name.find(L'\0'));
+  const std::filesystem::path chosen(name);
+  lastFolders()[key] = utf8(chosen.parent_path().wstring());
+  return utf8(name);
+}
+
+}  // namespace
+
+std::wstring filterList(std::span<const FileFilter> filters) {
+  std::wstring list;
+  for (const FileFilter& filter : filters) {
+    list += wide(filter.description);
+    if (filter.description.find('(') == std::string_view::npos) {
+      list += L" (" + wide(filter.pattern) + L")";
+    }
+    list += L'\0';
+    list += wide(filter.pattern);
+    list += L'\0';
+  }
+  list += L'\0';
+  return list;
+}
+
+FileChooser& fileChooser() {
+  static FileChooser chooser = runFileDialog;
+  return chooser;
+}
+
+std::map<std::string, std::string>& lastFolders() {
+  static std::map<std::string, std::string> folders;
+  return folders;
+}
+
+}  // namespace dp3::winui
