@@ -42,6 +42,9 @@ class MapSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  void focusControl(int id) override { focused = id; }
+  // Records the question and gives the answer set beforehand.
+  Answer ask(std::string_view text, std::string_view caption) override;
 
   // Read-only view of one control; a control never touched reads as default.
   const Control& control(int id) const;
@@ -49,6 +52,9 @@ class MapSurface : public ControlSurface {
   bool isVisible(int id) const { return control(id).visible; }
 
   std::vector<Message> messages;
+  std::vector<Message> questions;
+  Answer answer = Answer::No;
+  int focused = -1;  // the control last given the focus
 
  private:
   std::map<int, Control> controls_;

@@ -28,6 +28,8 @@ inline constexpr const char* kFirmwareDefaultName = "*.bin";
 inline constexpr const char* kUploaderCaption = "Ditpulse 3 Firmware Uploader";
 inline constexpr int kUploadTimerMs = 100;
 inline constexpr const char* kUploadFailedCaption = "Upload Failed";
+// Under "File Error" when every line read but none held program memory.
+inline constexpr const char* kNoProgramRecords = "no data records for the program memory";
 
 // What the last load left for the Program command.
 struct LoadedImage {
