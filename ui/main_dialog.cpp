@@ -278,7 +278,9 @@ void MainDialog::restoreWindowMemory() {
   if (!screen) return;
   const QRect free = screen->availableGeometry();
   // First run: the controls at their natural width, the message boxes a line
-  // taller than their least.
+  // taller than their least (measured with the style's fonts and margins).
+  form_->content->ensurePolished();
+  form_->content->layout()->activate();
   const QSize size(
       form_->content->sizeHint().width(),
       form_->content->minimumSizeHint().height() + kMessagePlaces * fontMetrics().lineSpacing());
