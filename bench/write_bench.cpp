@@ -1,9 +1,10 @@
 // Write DP with its read-back against the simulated keyer paced at the line
 // rate, as a ratio to the time its bytes need on the line plus the fixed waits
-// (goal: 1.03). While a write returns before its bytes have left the line,
-// the 3 s wait overlaps the blocks still travelling and the ratio sits below
-// 1; the read-back's own cost is then the difference between the verified
-// and the unverified run (its wire time: 304 bytes, 2.53 s).
+// (goal: within 3% of 1). Were the 3 s wait to start before the blocks have
+// left the line (a pseudo-terminal reports no output queue), it would overlap
+// them and the ratio would sit near 0.7. The read-back's own cost is the
+// difference between the verified and the unverified run (its wire time:
+// 304 bytes, 2.53 s).
 #include <benchmark/benchmark.h>
 
 #include <chrono>

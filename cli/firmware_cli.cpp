@@ -19,7 +19,25 @@ namespace {
 // (plain percentage lines otherwise) and log lines are printed as they come.
 class UploadConsole : public ConsoleSurface {
  public:
-  UploadConsole() : terminal_(outputTakesEscapes()) {}
+  explicit UploadConsole(bool restoreSettings)
+      : terminal_(outputTakesEscapes()), restoreSettings_(restoreSettings) {}
+
+  // An older image is noted and installed; changed settings are written back
+  // only with --restore-settings. The question's first line says what was found.
+  bool askYesNo(std::string_view text, std::string_view caption) override {
+    MapSurface::askYesNo(text, caption);
+    const std::string_view finding = text.substr(0, text.find('\n'));
+    if (caption == kOlderFirmwareCaption) {
+      std::cout << "Note: " << finding << '\n';
+      return true;
+    }
+    if (caption == kSettingsChangedCaption) {
+      endProgressLine();
+      std::cout << finding << '\n';
+      return restoreSettings_;
+    }
+    return false;
+  }
 
   void setProgress(int id, int percent) override {
     ConsoleSurface::setProgress(id, percent);
@@ -39,7 +57,7 @@ class UploadConsole : public ConsoleSurface {
 
   // Ends the bar's line before the result is printed.
   void finishProgress() {
-    if (terminal_ && shown_ >= 0) std::cout << '\n';
+    endProgressLine();
     uploading = false;
   }
 
@@ -58,9 +76,44 @@ class UploadConsole : public ConsoleSurface {
               << '%' << std::flush;
   }
 
+  void endProgressLine() {
+    if (terminal_ && shown_ >= 0 && uploading) std::cout << '\n';
+    uploading = false;
+  }
+
   bool terminal_;
+  bool restoreSettings_;
   int shown_ = -1;
 };
+
+// A file name as a shell takes it.
+std::string shellQuoted(const std::string& word) {
+  if (!word.empty() &&
+      word.find_first_not_of(
+          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-+:,") ==
+          std::string::npos) {
+    return word;
+  }
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// What became of the keyer's settings, and the command that restores them
+// where they were not restored; the exit code's share of it.
+int reportSettingsAfter(const SettingsAfterUpload& after, const Context& context) {
+  using Kind = SettingsAfterUpload::Kind;
+  if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged) return kExitDone;
+  if (after.kind == Kind::Restored) {
+    std::cout << "Settings restored from " << after.backupFile << '\n';
+    return kExitDone;
+  }
+  std::string command = "dp3 ";
+  if (!context.portOption.empty()) command += "--port " + shellQuoted(context.portOption) + " ";
+  command += "write " + shellQuoted(after.backupFile);
+  std::cout << "To restore the settings from before the update: " << command << '\n';
+  return after.kind == Kind::Changed ? kExitDone : kExitKeyer;
+}
 
 // Prints the load's status text and, for "File Error", where the file went
 // wrong; true when it loaded.
@@ -83,8 +136,8 @@ int runFirmware(const std::string& file) {
   return reportLoad(status, records, detail, file) ? kExitDone : kExitFile;
 }
 
-int runUploadJob(Context& context, const std::string& file, bool verbose) {
-  UploadConsole ui;
+int runUploadJob(Context& context, const std::string& file, bool verbose, bool restoreSettings) {
+  UploadConsole ui(restoreSettings);
   auto link = context.openLink();
   KeyerInfo keyer;
   UploaderWindow window(ui, *link, keyer, verbose);
@@ -116,7 +169,8 @@ int runUploadJob(Context& context, const std::string& file, bool verbose) {
   std::cout << ui.text(id::kUploadStatus) << '\n';
   link->commClose();
   // After a failure the hint on recovery went to standard error as a message box.
-  return window.lastOutcome() && window.lastOutcome()->completed() ? kExitDone : kExitKeyer;
+  if (!window.lastOutcome() || !window.lastOutcome()->completed()) return kExitKeyer;
+  return reportSettingsAfter(window.settingsAfter(), context);
 }
 
 }  // namespace
@@ -130,14 +184,18 @@ void addFirmwareCommands(CLI::App& app, Context& context) {
 
   auto uploadFile = std::make_shared<std::string>();
   auto verbose = std::make_shared<bool>(false);
+  auto restore = std::make_shared<bool>(false);
   auto* upload = app.add_subcommand(
       "upload",
       "Program a firmware file into the keyer through its bootloader, after checking that it "
       "suits the keyer's IC");
   upload->add_option("FILE", *uploadFile, "Firmware file")->required();
   upload->add_flag("--verbose", *verbose, "Print one line per frame: address, words, reply");
-  upload->callback([&context, uploadFile, verbose] {
-    context.exitCode = runUploadJob(context, *uploadFile, *verbose);
+  upload->add_flag("--restore-settings", *restore,
+                   "When the new firmware changed the keyer's settings, write back (and verify) "
+                   "the backup taken before the upload");
+  upload->callback([&context, uploadFile, verbose, restore] {
+    context.exitCode = runUploadJob(context, *uploadFile, *verbose, *restore);
   });
 }
 

@@ -5,7 +5,7 @@
 #include "cli/cli.hpp"
 #include "link/port_list.hpp"
 #include "link/port_probe.hpp"
-#include "link/posix/serial_link.hpp"
+#include "link/serial_link.hpp"
 #include "windows/port_window.hpp"
 #include "windows/program_config.hpp"
 

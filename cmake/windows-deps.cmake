@@ -1,3 +1,5 @@
+# The C library's localtime_r is there when asked for.
+add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS)
 # The Windows build's libraries. CLI11 and nlohmann-json are headers only: the
 # Debian copies serve, seen through a folder of their own so that the host's
 # /usr/include (glibc's headers) never reaches the cross compiler. GoogleTest

@@ -21,6 +21,7 @@ struct KeyerInfo {
   std::uint8_t icVariant = 0;     // the IC type reply; see kKeyerVariants
   bool bootloaderOnly = false;    // no operating firmware: only the bootloader answers
   bool settingsBackedUp = false;  // this run holds a backup of what the keyer now holds
+  std::string backupFile = {};    // the newest backup this run kept of the keyer's settings
 };
 
 // How an interface test ended. The firmware version is kept beside the kind,

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "link/posix/serial_link.hpp"
+#include "link/serial_link.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 

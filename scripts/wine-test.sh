@@ -3,7 +3,9 @@
 #   - the core's unit tests (unit_tests.exe);
 #   - the Win32 serial link (win32_link_tests.exe) against the Linux `dp3 sim`
 #     on a pseudo-terminal mapped as COM12, reached as \\.\COM12;
-#   - dp3.exe end to end against the same simulated keyer.
+#   - dp3.exe end to end against the same simulated keyer;
+#   - the Win32 window dp3tools.exe (winui/), when it is built, driving itself
+#     against the same keyer (--self-drive) under Xvfb.
 #
 # Wine maps COM1, COM2, ... to the host's /dev/ttyS* on its own, and /dev/ttyS0
 # may be the machine's console. So wine runs here only: in a private mount
@@ -22,7 +24,10 @@ if [ "${1:-}" != --masked ]; then
   scripts/install-deps.sh --windows
   started=$(date +%s)
   cmake --preset windows >/dev/null
-  nice -n 10 cmake --build build-windows -j 2 --target unit_tests win32_link_tests dp3
+  targets=(unit_tests win32_link_tests dp3)
+  # The Win32 window, once winui/ gives the build a dp3tools target.
+  if cmake --build build-windows --target help | grep -q '^dp3tools[:,]'; then targets+=(dp3tools); fi
+  nice -n 10 cmake --build build-windows -j 2 --target "${targets[@]}"
   # The Linux dp3 serves the simulated keyer.
   if [ ! -f build/build.ninja ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP3_GUI=ON -DDP3_TESTS=ON \
@@ -139,6 +144,23 @@ ports_lists_keyer() { run_wine build-windows/cli/dp3.exe ports | tr -d '\r' | gr
 check "dp3.exe ports" ports_lists_keyer
 check "dp3.exe takes /path as a file" same_as_linux firmware "$root/tests/data/lark_full.hex"
 check "dp3.exe upload" same_as_linux --port PORT upload "$root/tests/data/lark_full.hex"
+
+# Hook for the Win32 window (winui/): when the build made dp3tools.exe, it runs
+# its own self-test against the keyer on COM12 and exits 0 when all passed. It
+# gets a display of its own (Xvfb) and the same masked serial devices.
+winui_exe=
+for candidate in build-windows/winui/dp3tools.exe build-windows/dp3tools.exe; do
+  [ -f "$candidate" ] && winui_exe=$candidate && break
+done
+run_wine_window() {
+  masked || die "refusing to start wine: a serial device is not masked"
+  xvfb-run -a "$wine" "$@"
+}
+if [ -n "$winui_exe" ]; then
+  check "dp3tools.exe --self-drive" run_wine_window "$winui_exe" --self-drive --port COM12
+else
+  echo "wine-test: no dp3tools.exe built; the window's self-test is left out"
+fi
 
 echo "wine-test: $failures failed, $(($(date +%s) - started)) s under wine"
 [ "$failures" -eq 0 ]

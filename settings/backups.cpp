@@ -58,18 +58,6 @@ std::vector<std::string> backupNames(const fs::path& folder) {
 
 }  // namespace
 
-fs::path backupFolder() {
-  fs::path base;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
-    base = fs::path(home) / ".local" / "share";
-  } else {
-    return {};
-  }
-  return base / "dp3tools" / "backups";
-}
-
 std::string backupFileName(const BackupLabel& label, std::chrono::system_clock::time_point time) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
   const auto millis =

@@ -240,8 +240,14 @@ std::uint8_t KeyerModel::programFrame() {
 }
 
 void KeyerModel::runNewFirmware() {
-  // The new firmware reports what its image says it is.
+  // The new firmware reports what its image says it is. Firmware of another
+  // version starts from its own defaults, with no texts stored; the same
+  // version keeps the settings.
   const ImageVersion version = imageVersion(flash_);
+  if (version.major != config_.version || version.kind != config_.revision) {
+    memory_.fill(0);
+    resetSettingsImage(memory_);
+  }
   config_.version = version.major;
   config_.revision = version.kind;
   config_.variant = variantForKind(version.kind).code;

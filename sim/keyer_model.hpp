@@ -19,9 +19,9 @@ class ReplayScript;
 // its 300-byte settings memory and, once asked to restart, speaks as its
 // bootloader: it answers the echo with 0xAA, takes the speed byte, programs
 // checked 20-byte frames into its flash at 9600 baud and, after the last frame
-// and the finish byte, runs the new firmware. A failed upload leaves it in its
-// bootloader. Transports (in-process, pseudo-terminal) carry its bytes and
-// decide how fast they travel.
+// and the finish byte, runs the new firmware (another version than it ran
+// starts from default settings, no texts). A failed upload leaves it in its bootloader. Transports
+// (in-process, pseudo-terminal) carry its bytes and decide how fast they travel.
 class KeyerModel {
  public:
   enum class Mode { Host, Bootloader };

@@ -79,6 +79,11 @@ Answer MapSurface::ask(std::string_view text, std::string_view caption) {
   return answer;
 }
 
+bool MapSurface::askYesNo(std::string_view text, std::string_view caption) {
+  questions.push_back({std::string(text), std::string(caption)});
+  return answerYes;
+}
+
 const MapSurface::Control& MapSurface::control(int id) const {
   static const Control untouched;
   const auto it = controls_.find(id);

@@ -47,6 +47,9 @@ class ControlSurface {
   // A modal question with Yes, No and Cancel. A surface that cannot ask
   // answers No, and the logic goes on as if it had not asked.
   virtual Answer ask(std::string_view /*text*/, std::string_view /*caption*/) { return Answer::No; }
+  // A modal question with Yes and No; true for Yes. A surface that cannot
+  // ask answers No, so nothing happens that the operator did not agree to.
+  virtual bool askYesNo(std::string_view /*text*/, std::string_view /*caption*/) { return false; }
 };
 
 // Number boxes hold unsigned decimal numbers.

@@ -45,6 +45,8 @@ class MapSurface : public ControlSurface {
   void focusControl(int id) override { focused = id; }
   // Records the question and gives the answer set beforehand.
   Answer ask(std::string_view text, std::string_view caption) override;
+  // Records the question and answers answerYes (No unless a test says otherwise).
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
   // Read-only view of one control; a control never touched reads as default.
   const Control& control(int id) const;
@@ -55,6 +57,7 @@ class MapSurface : public ControlSurface {
   std::vector<Message> questions;
   Answer answer = Answer::No;
   int focused = -1;  // the control last given the focus
+  bool answerYes = false;
 
  private:
   std::map<int, Control> controls_;

@@ -89,4 +89,10 @@ Answer ThreadedSurface::ask(std::string_view text, std::string_view caption) {
   return answer;
 }
 
+bool ThreadedSurface::askYesNo(std::string_view text, std::string_view caption) {
+  bool yes = false;
+  onWindowThread([&] { yes = target_.askYesNo(text, caption); });
+  return yes;
+}
+
 }  // namespace dp3::ui

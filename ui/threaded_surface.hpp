@@ -30,6 +30,7 @@ class ThreadedSurface : public ControlSurface {
   void showMessage(std::string_view text, std::string_view caption) override;
   void focusControl(int id) override;
   Answer ask(std::string_view text, std::string_view caption) override;
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
  private:
   template <class F>

@@ -206,4 +206,13 @@ Answer WidgetSurface::ask(std::string_view text, std::string_view caption) {
   }
 }
 
+bool WidgetSurface::askYesNo(std::string_view text, std::string_view caption) {
+  if (messageSink()) {
+    messageSink()(toQt(text), toQt(caption));
+    return true;
+  }
+  return QMessageBox::question(dialog_, toQt(caption), toQt(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace dp3::ui

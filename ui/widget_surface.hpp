@@ -50,6 +50,8 @@ class WidgetSurface : public ControlSurface {
 
   // Gives the focus asked for while its control was greyed; false when none was.
   bool focusPending();
+  // With a message sink set the question goes there and is answered Yes.
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
   // The widget answering to id, nullptr when the dialog has none.
   QWidget* widget(int id) const;

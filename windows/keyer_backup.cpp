@@ -23,12 +23,14 @@ BackupLabel backupLabelOf(const KeyerInfo& keyer) {
 }
 
 bool keepKeyerBackup(ControlSurface& ui, KeyerInfo& keyer, const SettingsImage& image) {
-  const std::string error = saveBackup(backupFolder(), image, backupLabelOf(keyer));
+  std::filesystem::path written;
+  const std::string error = saveBackup(backupFolder(), image, backupLabelOf(keyer), &written);
   if (!error.empty()) {
     ui.showMessage("The keyer's settings could not be kept as a backup:\n" + error, kCaption);
     return false;
   }
   keyer.settingsBackedUp = true;
+  keyer.backupFile = written.string();
   return true;
 }
 

@@ -13,8 +13,8 @@ BackupLabel backupLabelOf(const KeyerInfo& keyer);
 
 // Keeps settings just read from the keyer (a Read, or the read-back after a
 // write) as a dated backup in backupFolder(), and marks the keyer's settings
-// as backed up for this run. A backup that cannot be written is reported on
-// ui; returns whether it was kept.
+// as backed up for this run (keyer.backupFile names the file). A backup that cannot be written is
+// reported on ui; returns whether it was kept.
 bool keepKeyerBackup(ControlSurface& ui, KeyerInfo& keyer, const SettingsImage& image);
 
 // Before the keyer's settings are changed (Write, upload): unless this run

@@ -71,14 +71,13 @@ CommandOutcome checkSettingsKeyer(ControlSurface& ui, Link& link, KeyerInfo& key
   return CommandOutcome::Done;
 }
 
-// Both blocks from the keyer into image; false unless all 300 bytes came.
+}  // namespace
+
 bool readBlocks(Link& link, SettingsImage& image) {
   return readSettingsBlock(link, std::span(image).first<kSettingsBlockSize>()) &&
          readExtensionBlock(link,
                             std::span(image).subspan<kExtensionOffset, kExtensionBlockSize>());
 }
-
-}  // namespace
 
 CommandOutcome readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
   if (const CommandOutcome check = checkSettingsKeyer(ui, link, keyer);
@@ -111,6 +110,18 @@ WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Setti
     return {CommandOutcome::KeyerFailed};
   }
   ui.setText(id::kOperationStatus, kStatusWriting);
+  SettingsImage readBack{};
+  WriteResult result = sendSettings(link, image, verify, &readBack);
+  if (result.readBack) keepKeyerBackup(ui, keyer, readBack);
+  ui.setText(id::kOperationStatus, result.outcome == CommandOutcome::Done ? kStatusWriteDone
+                                   : result.outcome == CommandOutcome::VerifyFailed
+                                       ? kStatusVerifyFailed
+                                       : kStatusWriteFailed);
+  return result;
+}
+
+WriteResult sendSettings(Link& link, const SettingsImage& image, bool verify,
+                         SettingsImage* readBack) {
   const bool sent =
       writeExtensionBlock(
           link,
@@ -118,31 +129,18 @@ WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Setti
       writeSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
   // The keyer's store time starts when the last byte has left the port, and
   // a keyer that hung up meanwhile has stored nothing we can vouch for.
-  if (!sent || !link.drain()) {
-    ui.setText(id::kOperationStatus, kStatusWriteFailed);
-    return {CommandOutcome::KeyerFailed};
-  }
+  if (!sent || !link.drain()) return {CommandOutcome::KeyerFailed};
   link.pause(kWriteSettleTime);
-  if (!link.drain()) {
-    ui.setText(id::kOperationStatus, kStatusWriteFailed);
-    return {CommandOutcome::KeyerFailed};
+  if (!link.drain()) return {CommandOutcome::KeyerFailed};
+  if (!verify) return {CommandOutcome::Done};
+  SettingsImage got{};
+  if (!readBlocks(link, got)) {
+    return {CommandOutcome::VerifyFailed, {"the keyer did not send its settings back"}};
   }
-  if (verify) {
-    SettingsImage readBack{};
-    WriteResult result{CommandOutcome::VerifyFailed};
-    if (!readBlocks(link, readBack)) {
-      result.differences = {"the keyer did not send its settings back"};
-    } else {
-      keepKeyerBackup(ui, keyer, readBack);
-      result.differences = differingFields(image, readBack);
-    }
-    if (!result.differences.empty()) {
-      ui.setText(id::kOperationStatus, kStatusVerifyFailed);
-      return result;
-    }
-  }
-  ui.setText(id::kOperationStatus, kStatusWriteDone);
-  return {CommandOutcome::Done};
+  if (readBack) *readBack = got;
+  WriteResult result{CommandOutcome::Done, differingFields(image, got), true};
+  if (!result.differences.empty()) result.outcome = CommandOutcome::VerifyFailed;
+  return result;
 }
 
 }  // namespace dp3

@@ -44,6 +44,7 @@ struct WriteResult {
   CommandOutcome outcome = CommandOutcome::Done;
   // VerifyFailed: what differs, by field ("User 1 Weight", "Msg 3", "image byte 290").
   std::vector<std::string> differences = {};
+  bool readBack = false;  // the keyer's settings were read back after the store
 };
 
 // Test DP: the interface test, then the live readings after ">DP OK".
@@ -67,5 +68,17 @@ CommandOutcome readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Set
 // shows ">Write Failed".
 WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
                          int user, bool verify = true);
+
+// Both settings blocks from the keyer into image; false unless all 300 bytes came.
+bool readBlocks(Link& link, SettingsImage& image);
+
+// The settings image to the keyer as Write sends it: the extension block and
+// the settings block, 3 s for the keyer to store them once the line has sent
+// them, then with verify the read-back (into readBack when given) and the
+// comparison. Done, KeyerFailed (not sent, or the keyer hung up) or
+// VerifyFailed. No interface test and no texts: the caller has done the one
+// and shows the others.
+WriteResult sendSettings(Link& link, const SettingsImage& image, bool verify,
+                         SettingsImage* readBack = nullptr);
 
 }  // namespace dp3

@@ -172,7 +172,8 @@ void SerialLink::commClose() {
 
 bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (fd_ < 0) return false;
-  const auto deadline = Clock::now() + writeTimeout_;
+  const auto start = Clock::now();
+  const auto deadline = start + writeTimeout_;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -188,8 +189,13 @@ bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
     if (ready < 0 && errno != EINTR) break;
     if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) break;
   }
-  if (done == bytes.size()) return true;
+  if (done == bytes.size()) {
+    // The line sends them one after another, after whatever it was still sending.
+    lineBusyUntil_ = std::max(start, lineBusyUntil_) + lineTime(done);
+    return true;
+  }
   calls_.flush(fd_, TCOFLUSH);  // nothing half-sent stays queued behind a failed call
+  lineBusyUntil_ = {};
   return false;
 }
 
@@ -238,13 +244,15 @@ bool SerialLink::drain() {
     int bytes = 0;
     return ::ioctl(fd_, TIOCOUTQ, &bytes) == 0 ? bytes : 0;
   };
-  // 10 bits a byte on the line: start, 8 data, stop.
-  const auto lineTime = std::chrono::microseconds(static_cast<long long>(queued()) * 10'000'000 /
-                                                  (baud_ > 0 ? baud_ : kHostBaudRate));
-  const auto deadline = Clock::now() + lineTime + kWriteTimeout;
+  // An empty queue is not enough: a pseudo-terminal reports none at all, and
+  // a USB adapter reports its own buffer empty while the bytes still wait in
+  // the adapter. No line sends them faster than their own line time.
+  const auto now = Clock::now();
+  const auto sent = std::max(lineBusyUntil_, now + lineTime(static_cast<std::size_t>(queued())));
+  const auto deadline = sent + kWriteTimeout;
   for (;;) {
     if (hungUp()) return false;
-    if (queued() == 0) return true;
+    if (queued() == 0 && Clock::now() >= lineBusyUntil_) return true;
     const int left = msLeft(deadline);
     if (left == 0) break;
     // Polled rather than tcdrain: a stalled line (flow control, a stuck
@@ -252,7 +260,14 @@ bool SerialLink::drain() {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 5)));
   }
   calls_.flush(fd_, TCOFLUSH);
+  lineBusyUntil_ = {};
   return false;
+}
+
+Clock::duration SerialLink::lineTime(std::size_t bytes) const {
+  // 10 bits a byte on the line: start, 8 data, stop.
+  return std::chrono::microseconds(static_cast<long long>(bytes) * 10'000'000 /
+                                   (baud_ > 0 ? baud_ : kHostBaudRate));
 }
 
 }  // namespace dp3

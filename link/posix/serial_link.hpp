@@ -2,6 +2,8 @@
 
 #include <termios.h>
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 
 #include "link/link.hpp"
@@ -44,6 +46,9 @@ class SerialLink : public Link {
   const std::string& devicePath() const { return path_; }
 
  private:
+  // How long the line takes to send bytes at the current speed.
+  std::chrono::steady_clock::duration lineTime(std::size_t bytes) const;
+
   std::string path_;
   TermiosCalls calls_;
   int fd_ = -1;
@@ -56,6 +61,8 @@ class SerialLink : public Link {
   std::string reason_;
   std::chrono::milliseconds readTimeout_ = kReadTimeout;
   std::chrono::milliseconds writeTimeout_ = kWriteTimeout;
+  // When the bytes written so far will have left the port at the earliest.
+  std::chrono::steady_clock::time_point lineBusyUntil_{};
 };
 
 }  // namespace dp3

@@ -151,14 +151,14 @@ bool SerialLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (!handle_ || bytes.size() > MAXDWORD) return false;
   if (bytes.empty()) return true;
   return transfer(true, const_cast<std::uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()),
-                  static_cast<DWORD>(kWriteTimeout.count()));
+                  static_cast<DWORD>(writeTimeout_.count()));
 }
 
 bool SerialLink::commRead(std::span<std::uint8_t> bytes) {
   if (!handle_ || bytes.size() > MAXDWORD) return false;
   if (bytes.empty()) return true;
   return transfer(false, bytes.data(), static_cast<DWORD>(bytes.size()),
-                  static_cast<DWORD>(kReadTimeout.count()));
+                  static_cast<DWORD>(readTimeout_.count()));
 }
 
 bool SerialLink::drain() {
@@ -176,7 +176,7 @@ bool SerialLink::drain() {
   const long long baud = settings_.BaudRate > 0 ? settings_.BaudRate : kHostBaudRate;
   // 10 bits a byte on the line: start, 8 data, stop.
   const auto lineTime = std::chrono::microseconds(first * 10'000'000 / baud);
-  const auto deadline = std::chrono::steady_clock::now() + lineTime + kWriteTimeout;
+  const auto deadline = std::chrono::steady_clock::now() + lineTime + writeTimeout_;
   for (;;) {
     const long long left = queued();
     if (left < 0) return false;

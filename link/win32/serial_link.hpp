@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
 #include "link/link.hpp"
@@ -40,6 +41,12 @@ class SerialLink : public Link {
 
   const std::string& devicePath() const { return port_; }
 
+  // Shorter transfer deadlines, for a quick look at a port that may hold no keyer.
+  void setTimeouts(std::chrono::milliseconds read, std::chrono::milliseconds write) {
+    readTimeout_ = read;
+    writeTimeout_ = write;
+  }
+
  private:
   bool transfer(bool write, void* bytes, DWORD count, DWORD waitMs);
 
@@ -49,6 +56,8 @@ class SerialLink : public Link {
   bool portOpen_ = false;
   DCB settings_{};  // as configured at open; the baud change edits only the speed
   std::string reason_;
+  std::chrono::milliseconds readTimeout_ = kReadTimeout;
+  std::chrono::milliseconds writeTimeout_ = kWriteTimeout;
 };
 
 }  // namespace dp3

@@ -78,7 +78,13 @@ class UploaderWindowTest : public QObject {
       QVERIFY(uploader.isVisible());
 
       QVERIFY(finished.wait(20000));
-      QCOMPARE(status(uploader), std::string("Upload Completed Successfully"));
+      // The image is older than the keyer's 31.12 and resets its settings: both
+      // questions were asked (the test's sink answers Yes) and the backup went back.
+      QCOMPARE(w.messages.size(), 2);
+      QVERIFY(w.messages[0].startsWith("Older Firmware: The keyer runs LARK firmware 31.12"));
+      QVERIFY(w.messages[1].startsWith("Settings Changed: The new firmware changed"));
+      QVERIFY(w.model.memory() == KeyerModel::presetMemory());
+      QCOMPARE(status(uploader), std::string("Upload Completed Successfully, Settings Restored"));
       QCOMPARE(qobject_cast<QProgressBar*>(uploader.surface().widget(id::kUploadProgress))->value(),
                99);
       QVERIFY(uploader.surface().widget(id::kLoadBin)->isEnabled());

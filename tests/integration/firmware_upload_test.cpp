@@ -124,11 +124,37 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
     std::vector<std::string> sim;
     std::string file;
     int exitCode;
-    std::vector<std::string> lines;  // the lines that are not progress
+    std::vector<std::string> lines;  // the lines that are not progress; "*" ends a prefix
+    std::vector<std::string> options = {};
+    std::string err = "";  // found on standard error
   };
   const std::string lark = "DP LARK Version: 31.04 Loaded, 964 Records";
+  const std::string older =
+      "Note: The keyer runs LARK firmware 31.12; this image holds 31.04, an older version.";
+  const std::string changed = "The new firmware changed the keyer's settings: *";
+  const std::string notRestored = "Upload Completed Successfully, Settings Not Restored";
+  const std::string restoreWith = "To restore the settings from before the update: dp3 --port *";
   const std::vector<Case> cases = {
-      {{}, "lark_full.hex", 0, {lark, "Programming DPUSB....", "Upload Completed Successfully"}},
+      {{"--revision", "104"},
+       "lark_full.hex",
+       0,
+       {lark, "Programming DPUSB....", "Upload Completed Successfully"}},
+      {{},
+       "lark_full.hex",
+       0,
+       {lark, older, "Programming DPUSB....", changed, notRestored, restoreWith}},
+      {{},
+       "lark_full.hex",
+       0,
+       {lark, older, "Programming DPUSB....", changed,
+        "Upload Completed Successfully, Settings Restored", "Settings restored from *"},
+       {"--restore-settings"}},
+      {{"--fault", "bad-store@20"},
+       "lark_full.hex",
+       2,
+       {lark, older, "Programming DPUSB....", changed, notRestored, restoreWith},
+       {"--restore-settings"},
+       "did not verify"},
       {{},
        "orca_small.hex",
        2,
@@ -137,7 +163,9 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
       {{"--fault", "refuse:0x81@10"},
        "lark_full.hex",
        2,
-       {lark, "Programming DPUSB....", "Error: Checksum !"}},
+       {lark, older, "Programming DPUSB....", "Error: Checksum !"},
+       {},
+       "runs only its bootloader"},
       {{"--variant", "NONE"},
        "orca_small.hex",
        0,
@@ -147,19 +175,30 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
   for (const Case& c : cases) {
     SimProcess sim(c.sim);
     ASSERT_FALSE(sim.path().empty());
-    const auto result = runDp3({"--port", sim.path(), "upload", kData + "/" + c.file});
+    std::vector<std::string> args = {"--port", sim.path(), "upload", kData + "/" + c.file};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const auto result = runDp3(args);
     EXPECT_EQ(result.exitCode, c.exitCode) << c.file;
     std::vector<std::string> lines;
     std::istringstream out(result.out);
     for (std::string line; std::getline(out, line);) {
       if (line.empty() || line.back() != '%') lines.push_back(line);
     }
-    EXPECT_EQ(lines, c.lines) << result.out;
+    ASSERT_EQ(lines.size(), c.lines.size()) << result.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::string& want = c.lines[i];
+      if (!want.empty() && want.back() == '*') {
+        EXPECT_EQ(lines[i].rfind(want.substr(0, want.size() - 1), 0), 0u) << result.out;
+      } else {
+        EXPECT_EQ(lines[i], want) << result.out;
+      }
+    }
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
   }
 }
 
 TEST(FirmwareCommands, VerboseUploadPrintsEveryFrame) {
-  SimProcess sim;
+  SimProcess sim({"--revision", "104"});  // the image's own version: nothing else to report
   const auto result =
       runDp3({"--port", sim.path(), "upload", "--verbose", kData + "/lark_full.hex"});
   EXPECT_EQ(result.exitCode, 0);

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <vector>
 
 #include "process.hpp"
 #include "sim/posix/pty_keyer.hpp"
@@ -225,6 +226,15 @@ TEST(SerialLink, CloseRestoresTheLineAndDrainSeesAHangUp) {
   const std::uint8_t frame[] = {0x00, 0x04, 0x55};
   ASSERT_TRUE(link.commWrite(frame));
   EXPECT_TRUE(link.drain());
+  // A pseudo-terminal reports no output queue; drain still waits the bytes'
+  // own line time, here 120 bytes at 1200 baud: 1 s from the write.
+  const std::vector<std::uint8_t> block(120, 0x55);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(link.commWrite(block));
+  EXPECT_TRUE(link.drain());
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(1000));
+  EXPECT_LT(took, std::chrono::milliseconds(1500));
   link.commClose();
   ::tcgetattr(pty.keepOpen, &line);
   EXPECT_NE(line.c_lflag & ECHO, 0u);

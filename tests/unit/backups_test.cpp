@@ -14,6 +14,7 @@
 #include "sim/sim_link.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
+#include "test_env.hpp"
 #include "windows/keyer_commands.hpp"
 
 namespace dp3 {
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 // Every backup this test program makes goes into a folder of its own.
 const fs::path kDataHome = [] {
   const fs::path dir = fs::temp_directory_path() / ("dp3-unit-data-" + std::to_string(::getpid()));
-  ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+  setEnv("XDG_DATA_HOME", dir.string());
   return dir;
 }();
 
@@ -45,10 +46,12 @@ class Backups : public ::testing::Test {
 
 TEST_F(Backups, FolderFollowsXdgDataHome) {
   EXPECT_EQ(backupFolder(), kDataHome / "dp3tools" / "backups");
-  ::setenv("XDG_DATA_HOME", "relative", 1);
+#if !defined(_WIN32)
+  setEnv("XDG_DATA_HOME", "relative");
   const char* home = std::getenv("HOME");
   EXPECT_EQ(backupFolder(), home ? fs::path(home) / ".local/share/dp3tools/backups" : fs::path());
-  ::setenv("XDG_DATA_HOME", kDataHome.c_str(), 1);
+#endif
+  setEnv("XDG_DATA_HOME", kDataHome.string());
 }
 
 // Names carry date, time, IC and version; the list is newest first with the
@@ -121,17 +124,21 @@ TEST_F(Backups, KeyerSettingsAreNeverChangedWithoutACopy) {
   EXPECT_EQ(sentBy(write), withRead - 4);
 
   // No place for backups: the Write is refused before anything is sent.
-  ::unsetenv("XDG_DATA_HOME");
+  unsetEnv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
   const std::string savedHome = home ? home : "";
-  ::unsetenv("HOME");
+  unsetEnv("HOME");
+  const char* appData = std::getenv("LOCALAPPDATA");
+  const std::string savedAppData = appData ? appData : "";
+  unsetEnv("LOCALAPPDATA");
   const SettingsImage held = model.memory();
   ui.setText(id::kMsg1, "QRZ");
   EXPECT_NE(writeCommand(ui, link, keyer, image, 1).outcome, CommandOutcome::Done);
   EXPECT_EQ(ui.text(id::kOperationStatus), ">Write Failed");
   EXPECT_EQ(model.memory(), held) << "nothing was sent";
-  ::setenv("HOME", savedHome.c_str(), 1);
-  ::setenv("XDG_DATA_HOME", kDataHome.c_str(), 1);
+  setEnv("HOME", savedHome);
+  if (!savedAppData.empty()) setEnv("LOCALAPPDATA", savedAppData);
+  setEnv("XDG_DATA_HOME", kDataHome.string());
 }
 
 }  // namespace

@@ -43,17 +43,18 @@ TEST_P(PortWindowTest, ListsDevicesAndSelectsTheConfiguredOne) {
   EXPECT_EQ(ui.text(id::kPortStatus), c.status);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Configured, PortWindowTest,
-    ::testing::Values(PortCase{"second", "/dev/ttyUSB3", 1, ""},
-                      PortCase{"first", "/dev/ttyACM0", 0, ""},
-                      PortCase{"not_present", "/dev/ttyUSB9", 2,
-                               "The saved port /dev/ttyUSB9 is not present. It stays "
-                               "chosen until another is."},
-                      PortCase{"typed_device", "/dev/null", 2, ""},
-                      PortCase{"none_chosen", "", -1,
-                               "No keyer port chosen yet: pick one, or press Find Keyer."}),
-    [](const auto& info) { return std::string(info.param.name); });
+const std::vector<PortCase> kPortCases = {
+    {"second", "/dev/ttyUSB3", 1, ""},
+    {"first", "/dev/ttyACM0", 0, ""},
+    {"not_present", "/dev/ttyUSB9", 2,
+     "The saved port /dev/ttyUSB9 is not present. It stays chosen until another is."},
+#if !defined(_WIN32)  // a device every such system has
+    {"typed_device", "/dev/null", 2, ""},
+#endif
+    {"none_chosen", "", -1, "No keyer port chosen yet: pick one, or press Find Keyer."},
+};
+INSTANTIATE_TEST_SUITE_P(Configured, PortWindowTest, ::testing::ValuesIn(kPortCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PortWindowTest, OkSavesTheChosenDeviceAndNoChoiceKeepsThePort) {
   const auto dir = std::filesystem::temp_directory_path() /
@@ -124,6 +125,7 @@ TEST(PortWindowTest, TypedPathFindKeyerAndRefresh) {
   std::filesystem::remove(config.configFilePath);
 }
 
+#if !defined(_WIN32)  // by-id names
 TEST(PortWindowTest, AUsbAdapterIsKeptByItsStableName) {
   const auto dir =
       std::filesystem::temp_directory_path() / ("dp3_by_id_" + std::to_string(::getpid()));
@@ -138,6 +140,7 @@ TEST(PortWindowTest, AUsbAdapterIsKeptByItsStableName) {
   EXPECT_FALSE(samePort(link.string(), "/dev/zero"));
   std::filesystem::remove_all(dir);
 }
+#endif
 
 TEST(PortWindowTest, AFailedOpenNamesTheCauseAndGivesTheFixOnce) {
   struct ClosedLink : Link {

@@ -176,6 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
         AdviceRow{"modem_manager_unseen",
                   change(facts(kUsb), [](PortFacts& f) { f.modemManagerRunning = true; }),
                   "in use by another program", kUsb + ": ModemManager is probing the port", "Wait"},
+        AdviceRow{"held_unnamed", facts(kUsb), "in use by another program",
+                  kUsb + ": in use by another program", "Close the program that holds"},
         AdviceRow{"no_permission", change(facts(kUsb), [](PortFacts& f) { f.permitted = false; }),
                   "permission denied", kUsb + ": no permission", "sudo usermod -aG dialout ann"},
         AdviceRow{"newer_login",

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <sys/sysmacros.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -11,10 +13,12 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
+#include "test_env.hpp"
 
 namespace dp3 {
 namespace {
@@ -29,7 +33,7 @@ class SettingsFile : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { removeTree(dir_); }
 
   fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const fs::path path = dir_ / name;
@@ -172,46 +176,52 @@ TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
     return true;
   };
   const std::vector<Case> cases = {
-      {"device.eep",
-       [](const fs::path& p) {
-         return ::mknod(p.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;  // a null device
-       },
-       "is a device"},
-      {"fifo.eep", [](const fs::path& p) { return ::mkfifo(p.c_str(), 0600) == 0; }, "is a FIFO"},
-      {"folder.eep", [](const fs::path& p) { return fs::create_directory(p); }, "is a folder"},
-      {"dangling.eep",
-       [](const fs::path& p) {
-         fs::create_symlink("nowhere.eep", p);
-         return true;
-       },
-       "points nowhere"},
-      {"loop.eep",
-       [](const fs::path& p) {
-         fs::create_symlink("loop2.eep", p);
-         fs::create_symlink("loop.eep", p.parent_path() / "loop2.eep");
-         return true;
-       },
-       "loop of links"},
-      {"readonly.eep",
-       [&file](const fs::path& p) {
-         fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-         return true;
-       },
-       "read-only"},
-      {"", [](const fs::path&) { return true; }, "no file name"},
-      {"sub/", [](const fs::path& p) { return fs::create_directory(p); }, "names a folder"},
-      {"plain.eep", file, nullptr},
-      {"new.eep", [](const fs::path&) { return true; }, nullptr},
+#if !defined(_WIN32)
+    {"device.eep",
+     [](const fs::path& p) {
+       return ::mknod(p.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;  // a null device
+     },
+     "is a device"},
+    {"fifo.eep", [](const fs::path& p) { return ::mkfifo(p.c_str(), 0600) == 0; }, "is a FIFO"},
+#endif
+    {"folder.eep", [](const fs::path& p) { return fs::create_directory(p); }, "is a folder"},
+    {"dangling.eep", [](const fs::path& p) { return makeSymlink("nowhere.eep", p); },
+     "points nowhere"},
+    {"loop.eep",
+     [](const fs::path& p) {
+       return makeSymlink("loop2.eep", p) && makeSymlink("loop.eep", p.parent_path() / "loop2.eep");
+     },
+     "loop of links"},
+    {"readonly.eep",
+     [&file](const fs::path& p) {
+       file(p);
+       fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+       return true;
+     },
+     "read-only"},
+    {"", [](const fs::path&) { return true; }, "no file name"},
+    {"sub/", [](const fs::path& p) { return fs::create_directory(p); }, "names a folder"},
+    {"plain.eep", file, nullptr},
+    {"new.eep", [](const fs::path&) { return true; }, nullptr},
+  };
+  // What a refusal must leave as it was: the entry's kind, its mode and its bytes.
+  const auto snapshot = [](const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    return std::make_tuple(status.type(), status.permissions(),
+                           fs::is_regular_file(status) ? read(path) : std::vector<std::uint8_t>());
   };
   for (const Case& c : cases) {
     const fs::path path = std::string(c.name).empty() ? fs::path() : dir_ / c.name;
-    if (std::string(c.name) == "readonly.eep") file(path);
     if (!c.setUp(path)) {
+#if defined(_WIN32)
+      continue;  // links need a right this user may not have
+#else
       ADD_FAILURE() << c.name << ": cannot be set up here";
       continue;
+#endif
     }
-    struct stat before {};
-    ::lstat(path.c_str(), &before);
+    const auto before = snapshot(path);
     SettingsImage image{};
     image.fill(0x42);
     MapSurface ui;
@@ -225,10 +235,7 @@ TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
     ASSERT_EQ(ui.messages.size(), 1u) << c.name;
     EXPECT_EQ(ui.messages[0].text.rfind("Can't open Settings file for write: ", 0), 0u) << c.name;
     EXPECT_NE(ui.messages[0].text.find(c.refusal), std::string::npos) << ui.messages[0].text;
-    struct stat after {};
-    ::lstat(path.c_str(), &after);
-    EXPECT_EQ(after.st_mode, before.st_mode) << c.name;
-    EXPECT_EQ(after.st_ino, before.st_ino) << c.name;
+    EXPECT_EQ(snapshot(path), before) << c.name;
   }
   // Nothing but the rows' own entries is left behind.
   for (const auto& entry : fs::directory_iterator(dir_)) {
@@ -236,6 +243,8 @@ TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
   }
 }
 
+// Owners, modes and FIFOs: the POSIX save.
+#if !defined(_WIN32)
 // A link is written through to its target and stays a link; the file keeps
 // its mode, owner and group.
 TEST_F(SettingsFile, SaveKeepsTheLinkModeAndOwner) {
@@ -274,6 +283,7 @@ TEST_F(SettingsFile, LoadJudgesTypeAndSizeBeforeReading) {
     EXPECT_EQ(ui.messages.at(0).text, "Invalid file.") << name;
   }
 }
+#endif
 
 }  // namespace
 }  // namespace dp3

@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "settings/platform_files.hpp"
-
 namespace dp3 {
 
 namespace {
@@ -109,7 +107,8 @@ std::string writeFileAtomically(const std::filesystem::path& path,
     ::fchmod(fd, newFileMode());
   }
   if (::close(fd) != 0 && !error) error = errno;
-  if (!error && (error = replaceFile(temp, target)) != 0) {
+  if (!error && std::rename(temp.c_str(), target.c_str()) != 0) {
+    error = errno;
     step = AtomicWriteStep::Create;
   }
   if (error) {

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "settings/pcm.hpp"
+
+namespace dp3::cli {
+
+// Sends dp3 play's sound on: raw PCM to standard output when that is a pipe or
+// a file, else to the sound device. Returns dp3's exit code.
+int playSound(PcmRenderer& renderer);
+
+}  // namespace dp3::cli
