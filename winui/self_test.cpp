@@ -143,8 +143,11 @@ class Driver {
       return false;
     }
     const auto percent = SendDlgItemMessageW(uploader, id::kUploadProgress, PBM_GETPOS, 0, 0);
-    return expect(text(uploader, id::kUploadStatus) == "Upload Completed Successfully",
-                  "the uploader shows the upload completed") &&
+    // Completed, and the settings the new firmware changed put back (asked, answered Yes).
+    const std::string status = text(uploader, id::kUploadStatus);
+    return expect(status.starts_with("Upload Completed Successfully") &&
+                      status.find("Not Restored") == std::string::npos,
+                  "the uploader shows the upload completed: " + status) &&
            expect(percent >= 99, "its progress bar followed the upload to its last frame");
   }
 
