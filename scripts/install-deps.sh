@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-multimedia-dev libgl-dev
   fonts-dejavu-core xvfb xauth
   gputils python3
+  dpkg-dev file zip unzip man-db
 )
 if [ "${1:-}" = "--windows" ]; then
   # mingw-w64 with posix threads (std::thread), GoogleTest's sources, wine.

@@ -4,7 +4,7 @@
 # Starts dp3tools on its simulated keyer, reads it, and writes
 # main_window.png, port_window.png (after Find Keyer), uploader_window.png,
 # about_window.png and rtty_window.png; then main_window_150.png, the main
-# window at 150% scale on a 1280-pixel-wide screen.
+# window at 150% scale on a 1280x800 screen, where it fits by scrolling.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +28,6 @@ XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb \
 scaled=$(mktemp -d)
 trap 'rm -rf "$config" "$scaled"' EXIT
 XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1.5 \
-  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+  xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
   "$program" --simulate --screenshots "$scaled"
 cp "$scaled/main_window.png" "$out/main_window_150.png"

@@ -196,6 +196,20 @@ ports_lists_keyer() { run_wine build-windows/cli/dp3.exe ports | tr -d '\r' | gr
 check "dp3.exe ports" ports_lists_keyer
 check "dp3.exe takes /path as a file" same_as_linux firmware "$root/tests/data/lark_full.hex"
 check "dp3.exe upload" same_as_linux --port PORT upload "$root/tests/data/lark_full.hex"
+# dp3 play: the same raw sound down a pipe, and the same WAV file, as on Linux.
+play_to_pipe() {
+  build/cli/dp3 play "$scratch/keyer.eep" --msg 1 --wpm 40 2>/dev/null >"$scratch/linux.pcm" &&
+    run_wine build-windows/cli/dp3.exe play "$scratch/keyer.eep" --msg 1 --wpm 40 2>/dev/null |
+    cat >"$scratch/win.pcm" && [ -s "$scratch/win.pcm" ] && cmp "$scratch/linux.pcm" "$scratch/win.pcm"
+}
+play_to_wav() {
+  build/cli/dp3 play "$scratch/keyer.eep" --msg 1 --wav "$scratch/linux.wav" 2>/dev/null &&
+    run_wine build-windows/cli/dp3.exe play "$scratch/keyer.eep" --msg 1 --wav "$scratch/win.wav" \
+      2>/dev/null && [ -s "$scratch/win.wav" ] && cmp "$scratch/linux.wav" "$scratch/win.wav"
+}
+check "dp3.exe play to a pipe" play_to_pipe
+check "dp3.exe play --wav" play_to_wav
+
 check winui_tests winui_tests
 check "dp3tools.exe self-test" winui_self_test
 

@@ -146,6 +146,7 @@ bool storeMessages(ControlSurface& ui, SettingsImage& image) {
       texts[i] = pageTextBytes(image, i);
     } else if (const auto refused = encodeText(kTextFields[i].label, keyerText(box), texts[i])) {
       ui.showMessage(*refused, kErrorCaption);
+      ui.focusControl(kTextFields[i].control);
       return false;
     }
     total += texts[i].size();
@@ -155,6 +156,7 @@ bool storeMessages(ControlSurface& ui, SettingsImage& image) {
                          " characters the keyer holds for all messages and callsigns. Shorten "
                          "the texts before storing.",
                      kErrorCaption);
+      ui.focusControl(kTextFields[i].control);
       return false;
     }
   }

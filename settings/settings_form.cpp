@@ -31,8 +31,10 @@ const NumberField& numberField(NumberKind kind) {
   return kNumberFields.front();
 }
 
-bool refuse(ControlSurface& ui, std::string_view text) {
+// The message, then the box it is about, ready to be typed over.
+bool refuse(ControlSurface& ui, std::string_view text, int control) {
   ui.showMessage(text, kErrorCaption);
+  ui.focusControl(control);
   return false;
 }
 
@@ -42,9 +44,9 @@ bool storePotRange(ControlSurface& ui, SettingsImage& image, int user, const Num
   const NumberField& min = numberField(NumberKind::PotMin);
   const unsigned u = readNumber(ui, max.control);
   const unsigned v = readNumber(ui, min.control);
-  if (v >= u) return refuse(ui, kPotOrderMessage);
-  if (!accepted(min, v)) return refuse(ui, message(min, user));
-  if (!accepted(max, u)) return refuse(ui, message(max, user));
+  if (v >= u) return refuse(ui, kPotOrderMessage, max.control);
+  if (!accepted(min, v)) return refuse(ui, message(min, user), min.control);
+  if (!accepted(max, u)) return refuse(ui, message(max, user), max.control);
   const std::size_t base = userSettingsOffset(user);
   image[base + user_field::MinWpm] = static_cast<std::uint8_t>(v);
   image[base + user_field::WpmRange] = static_cast<std::uint8_t>(u - v);
@@ -95,7 +97,7 @@ bool storeUserSettings(ControlSurface& ui, SettingsImage& image, int user) {
       continue;
     }
     const unsigned value = readNumber(ui, field.control);
-    if (!accepted(field, value)) return refuse(ui, message(field, user));
+    if (!accepted(field, value)) return refuse(ui, message(field, user), field.control);
     switch (field.kind) {
       case NumberKind::Byte:
         image[at] = static_cast<std::uint8_t>(value);

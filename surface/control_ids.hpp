@@ -102,6 +102,7 @@ inline constexpr int kUploadProgress = 4032;
 inline constexpr int kUploadLog = 4034;
 inline constexpr int kUploadStatus = 4036;
 inline constexpr int kUploadPath = 4038;
+inline constexpr int kUploadFileError = 4037;  // where and why a firmware file did not load
 
 // About window (1004).
 inline constexpr int kAboutVersion = 4030;

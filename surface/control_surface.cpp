@@ -74,6 +74,11 @@ void MapSurface::showMessage(std::string_view text, std::string_view caption) {
   messages.push_back({std::string(text), std::string(caption)});
 }
 
+Answer MapSurface::ask(std::string_view text, std::string_view caption) {
+  questions.push_back({std::string(text), std::string(caption)});
+  return answer;
+}
+
 bool MapSurface::askYesNo(std::string_view text, std::string_view caption) {
   questions.push_back({std::string(text), std::string(caption)});
   return answerYes;

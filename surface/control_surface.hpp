@@ -5,6 +5,9 @@
 
 namespace dp3 {
 
+// The operator's answer to a question with Yes, No and Cancel.
+enum class Answer { Yes, No, Cancel };
+
 // The narrow face of a dialog that window logic talks to, keyed by control id.
 // The Qt front end implements it over real widgets; tests and the command line
 // implement it with a plain map (MapSurface). A surface ignores ids it does not
@@ -37,6 +40,13 @@ class ControlSurface {
   // A modal message box with an OK button.
   virtual void showMessage(std::string_view text, std::string_view caption) = 0;
 
+  // The keyboard focus to the control, its text selected (the box a refused
+  // value came from).
+  virtual void focusControl(int /*id*/) {}
+
+  // A modal question with Yes, No and Cancel. A surface that cannot ask
+  // answers No, and the logic goes on as if it had not asked.
+  virtual Answer ask(std::string_view /*text*/, std::string_view /*caption*/) { return Answer::No; }
   // A modal question with Yes and No; true for Yes. A surface that cannot
   // ask answers No, so nothing happens that the operator did not agree to.
   virtual bool askYesNo(std::string_view /*text*/, std::string_view /*caption*/) { return false; }

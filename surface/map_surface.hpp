@@ -42,6 +42,9 @@ class MapSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  void focusControl(int id) override { focused = id; }
+  // Records the question and gives the answer set beforehand.
+  Answer ask(std::string_view text, std::string_view caption) override;
   // Records the question and answers answerYes (No unless a test says otherwise).
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
@@ -52,6 +55,8 @@ class MapSurface : public ControlSurface {
 
   std::vector<Message> messages;
   std::vector<Message> questions;
+  Answer answer = Answer::No;
+  int focused = -1;  // the control last given the focus
   bool answerYes = false;
 
  private:

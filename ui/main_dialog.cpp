@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QShowEvent>
 #include <QThread>
 #include <filesystem>
 
@@ -26,6 +27,10 @@
 #include "windows/message_sound.hpp"
 
 namespace dp3::ui {
+
+namespace {
+constexpr int kMessagePlaces = 6;  // message boxes shown at a time
+}  // namespace
 
 MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* parent)
     : QDialog(parent),
@@ -138,10 +143,12 @@ void MainDialog::onButton(int id) {
     case id::kReadConfigFile:
       return readConfigFile();
     case id::kWriteConfigFile:
-      return writeConfigFile();
+      writeConfigFile();
+      return;
     case id::kResetDefaults:
       return logic_->onResetDefaults();
     case id::kExit:
+      if (!mayClose()) return;
       logic_->onExit(*link_);
       done(0);
       return;
@@ -164,8 +171,10 @@ void MainDialog::startKeyerCommand(KeyerCommand command) {
                      : command == KeyerCommand::Read ? id::kReadDp
                                                      : id::kWriteDp;
   const int user = logic_->activeUser();
+  workerKeptForm_ = false;
   worker_ = QThread::create([this, command, user] {
-    MainWindow::runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
+    workerKeptForm_ =
+        MainWindow::runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
   });
   connect(worker_, &QThread::finished, this, [this, button] {
     worker_->wait();
@@ -176,9 +185,12 @@ void MainDialog::startKeyerCommand(KeyerCommand command) {
     for (int group : {id::kConfigGroup, id::kEditorGroup}) {
       if (QWidget* w = surface_->widget(group)) w->setEnabled(true);
     }
-    logic_->endKeyerCommand();
+    logic_->endKeyerCommand(workerKeptForm_);
     explainPortFailure(*surface_, *link_, gatherFacts_(config_.portPath), lastPortAdvice_);
-    if (QWidget* w = surface_->widget(button); w && w->isEnabled()) w->setFocus();
+    // Focus to the box a refused value came from, else back to the command's button.
+    if (!surface_->focusPending()) {
+      if (QWidget* w = surface_->widget(button); w && w->isEnabled()) w->setFocus();
+    }
     // A close asked for during the command is done now that it has ended.
     if (hold_.closeRequested()) QTimer::singleShot(0, this, [this] { close(); });
     Q_EMIT keyerCommandFinished();
@@ -218,11 +230,23 @@ void MainDialog::readConfigFile() {
   logic_->onReadConfigFile(path.toStdString());
 }
 
-void MainDialog::writeConfigFile() {
-  if (!logic_->prepareWriteConfigFile()) return;
+bool MainDialog::writeConfigFile() {
+  if (!logic_->prepareWriteConfigFile()) return false;
   const QString path = fileDialogs().saveSettingsFile(this);
-  if (path.isEmpty()) return;
-  logic_->onWriteConfigFile(path.toStdString());
+  if (path.isEmpty()) return false;
+  return logic_->onWriteConfigFile(path.toStdString());
+}
+
+bool MainDialog::mayClose() {
+  switch (logic_->confirmExit()) {
+    case ExitStep::Close:
+      return true;
+    case ExitStep::SaveFirst:
+      return writeConfigFile();
+    case ExitStep::Stay:
+      break;
+  }
+  return false;
 }
 
 std::vector<SerialDevice> MainDialog::portDevices() const {
@@ -253,13 +277,39 @@ void MainDialog::restoreWindowMemory() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect free = screen->availableGeometry();
-  const WindowRect area{free.x(), free.y(), free.width(), free.height()};
-  const QSize size = sizeHint();
+  // First run: the controls at their natural width, the message boxes a line
+  // taller than their least (measured with the style's fonts and margins).
+  form_->content->ensurePolished();
+  form_->content->layout()->activate();
+  const QSize size(
+      form_->content->sizeHint().width(),
+      form_->content->minimumSizeHint().height() + kMessagePlaces * fontMetrics().lineSpacing());
   WindowRect wanted = memory.geometry.value_or(
       WindowRect{free.x() + (free.width() - size.width()) / 2,
                  free.y() + (free.height() - size.height()) / 2, size.width(), size.height()});
-  const WindowRect placed = fitOnScreen(wanted, area);
+  const WindowRect placed =
+      fitOnScreen(wanted, WindowRect{free.x(), free.y(), free.width(), free.height()});
   setGeometry(placed.x, placed.y, placed.width, placed.height);
+}
+
+// The frame is known once the window is up: it too stays on the screen.
+void MainDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (framePlaced_) return;
+  framePlaced_ = true;
+  const QScreen* screen = this->screen();
+  if (!screen) return;
+  const QRect inner = geometry();
+  const QRect outer = frameGeometry();
+  const QRect free = screen->availableGeometry().adjusted(
+      inner.left() - outer.left(), inner.top() - outer.top(), inner.right() - outer.right(),
+      inner.bottom() - outer.bottom());
+  const WindowRect placed =
+      fitOnScreen(WindowRect{inner.x(), inner.y(), inner.width(), inner.height()},
+                  WindowRect{free.x(), free.y(), free.width(), free.height()});
+  if (QRect(placed.x, placed.y, placed.width, placed.height) != inner) {
+    setGeometry(placed.x, placed.y, placed.width, placed.height);
+  }
 }
 
 void MainDialog::done(int result) {
@@ -360,7 +410,7 @@ bool MainDialog::eventFilter(QObject* target, QEvent* event) {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-  if (worker_) {
+  if (worker_ || !mayClose()) {
     event->ignore();
     return;
   }

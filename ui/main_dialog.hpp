@@ -72,13 +72,17 @@ class MainDialog : public QDialog {
   // Every way the window ends: its place, size and the dialogs' folders are kept.
   void done(int result) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* target, QEvent* event) override;
 
  private:
   void wireControls();
   void onButton(int id);
   void readConfigFile();
-  void writeConfigFile();
+  // True when the settings went to a file.
+  bool writeConfigFile();
+  // Asks about unsaved edits (and saves them when told to); false: stay open.
+  bool mayClose();
   void setComPort();
   void firmwareUpdate();
   void keepUpperCase(QWidget* box);
@@ -102,6 +106,8 @@ class MainDialog : public QDialog {
   InputHold hold_;
   QTimer timer_;
   QThread* worker_ = nullptr;
+  bool workerKeptForm_ = false;
+  bool framePlaced_ = false;  // set by the worker, read once it has ended
   std::vector<SerialDevice> extraPorts_;
   std::unique_ptr<SoundOut> sound_;
   std::function<PortFacts(const std::string&)> gatherFacts_ = gatherPortFacts;

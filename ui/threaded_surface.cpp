@@ -79,6 +79,16 @@ void ThreadedSurface::showMessage(std::string_view text, std::string_view captio
   onWindowThread([&] { target_.showMessage(text, caption); });
 }
 
+void ThreadedSurface::focusControl(int id) {
+  onWindowThread([&] { target_.focusControl(id); });
+}
+
+Answer ThreadedSurface::ask(std::string_view text, std::string_view caption) {
+  Answer answer = Answer::Cancel;
+  onWindowThread([&] { answer = target_.ask(text, caption); });
+  return answer;
+}
+
 bool ThreadedSurface::askYesNo(std::string_view text, std::string_view caption) {
   bool yes = false;
   onWindowThread([&] { yes = target_.askYesNo(text, caption); });

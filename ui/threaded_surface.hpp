@@ -28,6 +28,8 @@ class ThreadedSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  void focusControl(int id) override;
+  Answer ask(std::string_view text, std::string_view caption) override;
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
  private:

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QThread>
 
@@ -16,6 +17,10 @@ UploaderDialog::UploaderDialog(Link& link, KeyerInfo& keyer, bool verbose, QWidg
   form_->setupUi(this);
   setWindowTitle(kUploaderCaption);
   form_->log->setVisible(verbose);
+  // The path and status lines are a line of text tall, empty or not.
+  for (QLabel* line : {form_->path, form_->status}) {
+    line->setMinimumHeight(line->fontMetrics().lineSpacing() + 2 * line->frameWidth() + 4);
+  }
   surface_ = std::make_unique<WidgetSurface>(this);
   threaded_ = std::make_unique<ThreadedSurface>(*surface_, this);
   logic_ = std::make_unique<UploaderWindow>(*threaded_, link, keyer, verbose);

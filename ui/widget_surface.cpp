@@ -8,7 +8,9 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTextCursor>
+#include <utility>
 
 namespace dp3::ui {
 
@@ -16,6 +18,11 @@ namespace {
 
 MessageSink& messageSink() {
   static MessageSink sink;
+  return sink;
+}
+
+QuestionSink& questionSink() {
+  static QuestionSink sink;
   return sink;
 }
 
@@ -41,6 +48,10 @@ std::string fromEditor(QString text) {
 
 void setMessageSink(MessageSink sink) {
   messageSink() = std::move(sink);
+}
+
+void setQuestionSink(QuestionSink sink) {
+  questionSink() = std::move(sink);
 }
 
 int controlIdOf(const QWidget* widget) {
@@ -89,9 +100,13 @@ std::string WidgetSurface::text(int id) const {
 void WidgetSurface::appendText(int id, std::string_view text) {
   QWidget* w = widget(id);
   if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+    // The view follows new lines unless the operator has scrolled back to read.
+    QScrollBar* bar = edit->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
     QTextCursor end(edit->document());
     end.movePosition(QTextCursor::End);
     end.insertText(toEditor(text));
+    if (following) bar->setValue(bar->maximum());
   } else if (w) {
     setText(id, this->text(id) + std::string(text));
   }
@@ -155,6 +170,40 @@ void WidgetSurface::showMessage(std::string_view text, std::string_view caption)
     return;
   }
   QMessageBox::warning(dialog_, toQt(caption), toQt(text));
+}
+
+void WidgetSurface::focusControl(int id) {
+  QWidget* w = widget(id);
+  if (!w) return;
+  if (!w->isEnabled()) {
+    pendingFocus_ = id;
+    return;
+  }
+  pendingFocus_ = -1;
+  w->setFocus(Qt::OtherFocusReason);
+  if (auto* line = qobject_cast<QLineEdit*>(w)) line->selectAll();
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) edit->selectAll();
+}
+
+bool WidgetSurface::focusPending() {
+  const int id = std::exchange(pendingFocus_, -1);
+  if (id < 0) return false;
+  focusControl(id);
+  return true;
+}
+
+Answer WidgetSurface::ask(std::string_view text, std::string_view caption) {
+  if (questionSink()) return questionSink()(toQt(text), toQt(caption));
+  switch (QMessageBox::question(dialog_, toQt(caption), toQt(text),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
 }
 
 bool WidgetSurface::askYesNo(std::string_view text, std::string_view caption) {

@@ -15,6 +15,11 @@ namespace dp3::ui {
 using MessageSink = std::function<void(const QString& text, const QString& caption)>;
 void setMessageSink(MessageSink sink);
 
+// Where Yes/No/Cancel questions go. Unset: a modal question box over the
+// window. Tests set it to answer.
+using QuestionSink = std::function<Answer(const QString& text, const QString& caption)>;
+void setQuestionSink(QuestionSink sink);
+
 // The id a widget carries in its dialog template (-1 when none).
 int controlIdOf(const QWidget* widget);
 
@@ -38,6 +43,13 @@ class WidgetSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  // A control greyed for now (its group, while a command runs) takes the
+  // focus when focusPending() is called.
+  void focusControl(int id) override;
+  Answer ask(std::string_view text, std::string_view caption) override;
+
+  // Gives the focus asked for while its control was greyed; false when none was.
+  bool focusPending();
   // With a message sink set the question goes there and is answered Yes.
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
@@ -48,6 +60,7 @@ class WidgetSurface : public ControlSurface {
  private:
   QPointer<QWidget> dialog_;
   std::map<int, QWidget*> widgets_;
+  int pendingFocus_ = -1;
 };
 
 }  // namespace dp3::ui

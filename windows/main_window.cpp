@@ -8,6 +8,7 @@
 #include "settings/settings_fields.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
+#include "surface/map_surface.hpp"
 #include "windows/keyer_commands.hpp"
 #include "windows/port_window.hpp"
 
@@ -28,6 +29,7 @@ void MainWindow::setUp() {
   showPort();
   startupLock();
   fillModeLists(ui_);
+  markKept();
 }
 
 void MainWindow::lockControls() {
@@ -78,34 +80,33 @@ bool MainWindow::beginKeyerCommand(Link& link) {
   return true;
 }
 
-void MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
+bool MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
                                  KeyerInfo& keyer, SettingsImage& image, int user) {
   switch (command) {
     case KeyerCommand::Test:
       testCommand(ui, link, keyer);
-      break;
+      return false;
     case KeyerCommand::Read:
-      if (readCommand(ui, link, keyer, image) == CommandOutcome::Done) {
-        showUserSettings(ui, image, user);
-        showMessages(ui, image);
-      }
-      break;
+      if (readCommand(ui, link, keyer, image) != CommandOutcome::Done) return false;
+      showUserSettings(ui, image, user);
+      showMessages(ui, image);
+      return true;
     case KeyerCommand::Write:
-      writeCommand(ui, link, keyer, image, user);
-      break;
+      return writeCommand(ui, link, keyer, image, user).outcome == CommandOutcome::Done;
   }
+  return false;
 }
 
-void MainWindow::endKeyerCommand() {
+void MainWindow::endKeyerCommand(bool keyerHoldsForm) {
   statusCountdown_ = kStatusTicks;
   busy_ = false;
   unlockControls();
+  if (keyerHoldsForm) markKept();
 }
 
 void MainWindow::keyerCommand(KeyerCommand command, Link& link) {
   if (!beginKeyerCommand(link)) return;
-  runKeyerCommand(command, ui_, link, keyer_, image_, activeUser_);
-  endKeyerCommand();
+  endKeyerCommand(runKeyerCommand(command, ui_, link, keyer_, image_, activeUser_));
 }
 
 void MainWindow::onTimer() {
@@ -166,9 +167,16 @@ void MainWindow::onResetDefaults() {
 }
 
 bool MainWindow::onReadConfigFile(const std::filesystem::path& path) {
+  const std::string shownFile = ui_.text(id::kFileName);
   const bool loaded = loadSettingsFile(ui_, image_, path);
   showUserSettings(ui_, image_, activeUser_);
   showMessages(ui_, image_);
+  // The file line names only a file the settings came from or went to.
+  if (loaded) {
+    markKept();
+  } else {
+    ui_.setText(id::kFileName, shownFile);
+  }
   return loaded;
 }
 
@@ -178,11 +186,67 @@ bool MainWindow::prepareWriteConfigFile() {
 }
 
 bool MainWindow::onWriteConfigFile(const std::filesystem::path& path) {
-  return saveSettingsFile(ui_, image_, path);
+  const std::string shownFile = ui_.text(id::kFileName);
+  const bool saved = saveSettingsFile(ui_, image_, path);
+  if (saved) {
+    markKept();
+  } else {
+    ui_.setText(id::kFileName, shownFile);
+  }
+  return saved;
 }
 
 void MainWindow::showPort() {
   ui_.setText(id::kComPortLabel, portLabelText(config_));
+}
+
+std::vector<std::string> MainWindow::boxTexts() const {
+  std::vector<std::string> texts;
+  for (const NumberField& field : kNumberFields) texts.push_back(ui_.text(field.control));
+  for (const TextField& field : kTextFields) texts.push_back(ui_.text(field.control));
+  return texts;
+}
+
+// The image as it would be with the boxes stored into it; nullopt when the
+// form would refuse them. Judging edits by this copy lets a box typed over with
+// what it held, or another user shown and back, count as no edit.
+std::optional<SettingsImage> MainWindow::storedForm(const std::vector<std::string>& boxes,
+                                                    SettingsImage image, int user) {
+  MapSurface form;
+  std::size_t i = 0;
+  for (const NumberField& field : kNumberFields) form.setText(field.control, boxes[i++]);
+  for (const TextField& field : kTextFields) form.setText(field.control, boxes[i++]);
+  if (!storeUserSettings(form, image, user) || !storeMessages(form, image)) return std::nullopt;
+  return image;
+}
+
+void MainWindow::markKept() {
+  keptImage_ = image_;
+  keptBoxes_ = boxTexts();
+  keptStored_ = storedForm(keptBoxes_, image_, activeUser_);
+}
+
+bool MainWindow::unsavedEdits() const {
+  const std::vector<std::string> boxes = boxTexts();
+  if (image_ == keptImage_ && boxes == keptBoxes_) return false;
+  const auto stored = storedForm(boxes, image_, activeUser_);
+  return !stored || !keptStored_ || *stored != *keptStored_;
+}
+
+ExitStep MainWindow::confirmExit() {
+  if (!unsavedEdits()) return ExitStep::Close;
+  switch (
+      ui_.ask("The settings have changed since they were last read, loaded or saved.\n"
+              "Save them to a settings file before closing?",
+              kMainCaption)) {
+    case Answer::Yes:
+      return ExitStep::SaveFirst;
+    case Answer::No:
+      return ExitStep::Close;
+    case Answer::Cancel:
+      break;
+  }
+  return ExitStep::Stay;
 }
 
 void MainWindow::onExit(Link& link) {

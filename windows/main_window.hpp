@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "link/keyer_info.hpp"
 #include "link/link.hpp"
@@ -16,6 +19,9 @@ inline constexpr int kTimerPeriodMs = 250;
 inline constexpr int kStatusTicks = 12;  // the operation status stays about 3 s
 
 enum class KeyerCommand { Test, Read, Write };
+
+// What the window does when the operator asks to close it.
+enum class ExitStep { Close, SaveFirst, Stay };
 
 // The main window's behaviour over its control surface: set-up, locking,
 // users and banks, mode controls, the status tick and the keyer commands.
@@ -40,10 +46,12 @@ class MainWindow {
   // off the window thread. begin locks the buttons and closes the port; it is
   // false (and unlocks again) while another command runs.
   bool beginKeyerCommand(Link& link);
-  // Test, Read or Write against ui, touching only what it is given.
-  static void runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
+  // Test, Read or Write against ui, touching only what it is given. True when
+  // the keyer and the window then hold the same settings (a Read or Write done).
+  static bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
                               KeyerInfo& keyer, SettingsImage& image, int user);
-  void endKeyerCommand();
+  // keyerHoldsForm: what runKeyerCommand answered.
+  void endKeyerCommand(bool keyerHoldsForm = false);
   // All three steps on the calling thread.
   void keyerCommand(KeyerCommand command, Link& link);
 
@@ -66,10 +74,22 @@ class MainWindow {
   bool onWriteConfigFile(const std::filesystem::path& path);
 
   void showPort();
+  // Before the window closes: with edits that no file or keyer holds, asks
+  // whether to save them first (SaveFirst: the front end runs Write Config
+  // File and closes only when that saved).
+  ExitStep confirmExit();
   void onExit(Link& link);
+
+  // The form or the image differs from what was last read, loaded, saved or written.
+  bool unsavedEdits() const;
 
  private:
   void showUserRadios();
+  // What the form and the image hold now counts as kept.
+  void markKept();
+  std::vector<std::string> boxTexts() const;
+  static std::optional<SettingsImage> storedForm(const std::vector<std::string>& boxes,
+                                                 SettingsImage image, int user);
 
   ControlSurface& ui_;
   SettingsImage& image_;
@@ -79,6 +99,9 @@ class MainWindow {
   int activeBank_ = 1;
   bool busy_ = false;
   int statusCountdown_ = 0;
+  SettingsImage keptImage_{};
+  std::vector<std::string> keptBoxes_;
+  std::optional<SettingsImage> keptStored_;
 };
 
 }  // namespace dp3

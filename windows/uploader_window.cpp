@@ -142,12 +142,17 @@ void UploaderWindow::onLoad(const std::string& path) {
   if (uploadRunning()) return;
   if (!image_) image_ = std::make_unique<FirmwareImage>();
   ui_.setText(id::kUploadStatus, "Opening File");
+  ui_.setText(id::kUploadFileError, "");
+  ui_.setVisible(id::kUploadFileError, false);
   ui_.setText(id::kUploadPath, path);
   loaded_.records = loadFirmwareFile(*image_, path, &loadDetail_, [this](int percent) {
     ui_.setProgress(id::kUploadProgress, percent);
   });
   if (loaded_.records <= 0) {
     ui_.setText(id::kUploadStatus, "File Error");
+    const std::string where = describeLoadDetail(loadDetail_);
+    ui_.setText(id::kUploadFileError, where.empty() ? kNoProgramRecords : where);
+    ui_.setVisible(id::kUploadFileError, true);
     return;
   }
   loaded_.version = imageVersion(*image_);

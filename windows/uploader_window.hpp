@@ -32,6 +32,8 @@ inline constexpr const char* kFirmwareDefaultName = "*.bin";
 inline constexpr const char* kUploaderCaption = "Ditpulse 3 Firmware Uploader";
 inline constexpr int kUploadTimerMs = 100;
 inline constexpr const char* kUploadFailedCaption = "Upload Failed";
+// Under "File Error" when every line read but none held program memory.
+inline constexpr const char* kNoProgramRecords = "no data records for the program memory";
 // The two questions around an upload; a console answers each by its caption.
 inline constexpr const char* kOlderFirmwareCaption = "Older Firmware";
 inline constexpr const char* kSettingsChangedCaption = "Settings Changed";

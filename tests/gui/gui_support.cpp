@@ -27,6 +27,10 @@ Window::Window(SimConfig simConfig) : model(simConfig) {
       config, [this](const ProgramConfig&) { return std::make_unique<GateLink>(model); });
   ui::setMessageSink(
       [this](const QString& text, const QString& caption) { messages << caption + ": " + text; });
+  ui::setQuestionSink([this](const QString& text, const QString&) {
+    questions << text;
+    return answer;
+  });
   dialog->show();
 }
 
@@ -36,6 +40,7 @@ Window::~Window() {
     done.wait(10000);
   }
   ui::setMessageSink({});
+  ui::setQuestionSink({});
 }
 
 void Window::click(int id) {

@@ -46,6 +46,8 @@ struct Window {
   ProgramConfig config;
   std::unique_ptr<ui::MainDialog> dialog;
   QStringList messages;  // "caption: text" of every message box
+  QStringList questions;
+  Answer answer = Answer::No;  // to every question
 };
 
 // Runs action on the next modal dialog once it is up (from inside exec()).

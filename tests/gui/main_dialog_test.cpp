@@ -248,6 +248,111 @@ class MainWindowTest : public QObject {
     QVERIFY(w.model.memory() == before);
   }
 
+  // After the refusal's message the box it names holds the focus, its text
+  // selected for typing over; a Write's refusal comes from the worker while
+  // the form is greyed.
+  void refusedValueTakesTheFocus_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("Write DP") << id::kWriteDp << id::kWeight << "5";
+    QTest::newRow("Write DP, message") << id::kWriteDp << id::kMsg1 + 2 << "A$B";
+    QTest::newRow("user switch") << id::kUser2 << id::kRatio << "70";
+    QTest::newRow("Write Config File") << id::kWriteConfigFile << id::kStFreq << "4001";
+    QTest::newRow("pot order") << id::kWriteDp << id::kMaxWpm << "4";
+  }
+
+  void refusedValueTakesTheFocus() {
+    QFETCH(int, button);
+    QFETCH(int, box);
+    QFETCH(QString, typed);
+    Window w;
+    readKeyer(w);
+    w.surface().setText(box, typed.toStdString());
+    w.widget(id::kAbout)->setFocus();
+    w.runCommand(button);
+    QCOMPARE(w.messages.size(), 1);
+    QCOMPARE(w.dialog->focusWidget(), w.widget(box));
+    const QString selected =
+        qobject_cast<QLineEdit*>(w.widget(box))
+            ? qobject_cast<QLineEdit*>(w.widget(box))->selectedText()
+            : qobject_cast<QPlainTextEdit*>(w.widget(box))->textCursor().selectedText();
+    QCOMPARE(selected, typed);
+  }
+
+  // Closing with edits no file or keyer holds asks whether to save them first.
+  void exitAsksAboutUnsavedEdits_data() {
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveDialogSaves");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+    const int yes = int(Answer::Yes), no = int(Answer::No), cancel = int(Answer::Cancel);
+    QTest::newRow("as read") << "" << cancel << true << false << true << false;
+    QTest::newRow("typed over with itself")
+        << "weight 50" << cancel << true << false << true << false;
+    QTest::newRow("other user and back")
+        << "user 2 and back" << cancel << true << false << true << false;
+    QTest::newRow("edited, no") << "weight 77" << no << true << true << true << false;
+    QTest::newRow("edited, cancel") << "weight 77" << cancel << true << true << false << false;
+    QTest::newRow("edited, yes") << "weight 77" << yes << true << true << true << true;
+    QTest::newRow("yes, dialog cancelled") << "weight 77" << yes << false << true << false << false;
+    QTest::newRow("refused value, yes") << "weight 5" << yes << true << true << false << false;
+    QTest::newRow("check box") << "swap" << cancel << true << true << false << false;
+    QTest::newRow("message") << "msg" << cancel << true << true << false << false;
+    QTest::newRow("written to the keyer")
+        << "weight 77, write" << cancel << true << false << true << false;
+  }
+
+  void exitAsksAboutUnsavedEdits() {
+    QFETCH(QString, edit);
+    QFETCH(int, answer);
+    QFETCH(bool, saveDialogSaves);
+    QFETCH(bool, asked);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("kept.eep");
+    ui::FileDialogs dialogs = ui::fileDialogs();
+    ui::fileDialogs().saveSettingsFile = [&](QWidget*) {
+      return saveDialogSaves ? file : QString();
+    };
+    for (bool viaExit : {true, false}) {
+      Window w;
+      w.answer = Answer(answer);
+      readKeyer(w);
+      if (edit.startsWith("weight")) w.surface().setText(id::kWeight, edit.mid(7, 2).toStdString());
+      if (edit.endsWith("write")) w.runCommand(id::kWriteDp);
+      if (edit == "user 2 and back") {
+        w.click(id::kUser2);
+        w.click(id::kUser1);
+      }
+      if (edit == "swap") w.click(id::kSwap);
+      if (edit == "msg") w.surface().setText(id::kMsg1, "QRL?");
+      if (viaExit) {
+        w.click(id::kExit);
+      } else {
+        w.dialog->close();
+      }
+      QCOMPARE(w.questions.size(), asked ? 1 : 0);
+      QCOMPARE(!w.dialog->isVisible(), closed);
+      QCOMPARE(QFile::exists(file), saved);
+      QFile::remove(file);
+    }
+    ui::fileDialogs() = dialogs;
+  }
+
+  // The message boxes take the height the window is given.
+  void messageBoxesGrowWithTheWindow() {
+    Window w;
+    QTest::qWait(20);
+    const int before = w.widget(id::kMsg1)->height();
+    w.dialog->resize(w.dialog->width() + 100, w.dialog->height() + 120);
+    QTRY_VERIFY(w.widget(id::kMsg1)->height() >= before + 15);
+    QVERIFY(w.widget(id::kMsg1)->width() > 300);
+  }
+
   void userSwitchGuardedByTheForm() {
     Window w;
     readKeyer(w);
@@ -484,6 +589,14 @@ class MainWindowTest : public QObject {
       w.click(id::kReadConfigFile);
       QCOMPARE(w.text(id::kWeight), std::string("77"));
       QCOMPARE(w.text(id::kMsg1), std::string("CQ CQ DE N0CALL N0CALL K"));
+      QCOMPARE(w.text(id::kFileName), std::string("EEP FileName: keyer.eep"));
+
+      // The file line names only a file the settings came from or went to.
+      ui::fileDialogs().openSettingsFile = [&dir](QWidget*) { return dir.filePath("none.eep"); };
+      w.click(id::kReadConfigFile);
+      ui::fileDialogs().saveSettingsFile = [&dir](QWidget*) { return dir.path() + "/"; };
+      w.click(id::kWriteConfigFile);
+      QCOMPARE(w.messages.size(), 2);
       QCOMPARE(w.text(id::kFileName), std::string("EEP FileName: keyer.eep"));
 
       // A cancelled dialog changes nothing, not even unstored form edits.

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -246,6 +248,49 @@ class PortDialogTest : public QObject {
     }
     gui_test::Window again;
     QCOMPARE(again.dialog->geometry(), placed);
+  }
+
+  // At 150% scale on a 1280-pixel-wide screen the window opens within the
+  // screen and can be made smaller. The scale must be set before Qt starts,
+  // so this test runs itself again in a child process.
+  void fitsAt150PercentOnA1280Screen() {
+    if (qEnvironmentVariableIsSet("DP3_SCALED_RUN")) {
+      gui_test::Window w;
+      QTest::qWait(50);
+      const QScreen* screen = w.dialog->screen();
+      QCOMPARE(screen->devicePixelRatio(), 1.5);
+      const QRect free = screen->availableGeometry();
+      QVERIFY2(free.contains(w.dialog->frameGeometry()),
+               qPrintable(QString("frame %1,%2 %3x%4 on %5x%6")
+                              .arg(w.dialog->frameGeometry().x())
+                              .arg(w.dialog->frameGeometry().y())
+                              .arg(w.dialog->frameGeometry().width())
+                              .arg(w.dialog->frameGeometry().height())
+                              .arg(free.width())
+                              .arg(free.height())));
+      const QSize smallest = w.dialog->minimumSizeHint().expandedTo(w.dialog->minimumSize());
+      QVERIFY2(smallest.width() < w.dialog->width() && smallest.height() < w.dialog->height(),
+               qPrintable(QString("smallest %1x%2").arg(smallest.width()).arg(smallest.height())));
+      return;
+    }
+    QTemporaryDir dir;
+    QFile screens(dir.filePath("screens.json"));
+    QVERIFY(screens.open(QIODevice::WriteOnly));
+    screens.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1280,
+                   "height": 800, "logicalDpi": 96}]})");
+    screens.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName());
+    env.insert("QT_SCALE_FACTOR", "1.5");
+    env.insert("DP3_SCALED_RUN", "1");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {"fitsAt150PercentOnA1280Screen"});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitCode() == 0 && output.contains("PASS   : PortDialogTest::fitsAt150"),
+             output.constData());
   }
 
   void refusedUserSwitchNeverShowsBothUsers() {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -96,6 +97,12 @@ class UploaderWindowTest : public QObject {
               .split('\n', Qt::SkipEmptyParts);
       QVERIFY(log.size() == 956 || log.size() == 964);
       for (const QString& line : log) QVERIFY2(line.endsWith(" 3c"), qPrintable(line));
+      // The log followed the frames down to the last.
+      const QScrollBar* bar =
+          qobject_cast<QPlainTextEdit*>(uploader.surface().widget(id::kUploadLog))
+              ->verticalScrollBar();
+      QVERIFY(bar->maximum() > 0);
+      QCOMPARE(bar->value(), bar->maximum());
       QVERIFY(uploader.logic().lastOutcome() && uploader.logic().lastOutcome()->completed());
       for (std::size_t slot : {0u, 3u, 4u, 500u, 955u}) {
         QVERIFY(uploader.logic().image().slots[slot] == w.model.flash().slots[slot]);
@@ -114,21 +121,39 @@ class UploaderWindowTest : public QObject {
   void programRefusals_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("fileError");
     QTest::newRow("nothing loaded") << ""
-                                    << "Error: Please Open a Programming File !";
+                                    << "Error: Please Open a Programming File !"
+                                    << "";
     QTest::newRow("ORCA image on a LARK")
         << dataFile("orca_small.hex")
-        << "Error: Attempting to program a LARK DP with an ORCA image !";
-    QTest::newRow("file missing") << dataFile("no_such.hex") << "File Error";
+        << "Error: Attempting to program a LARK DP with an ORCA image !"
+        << "";
+    QTest::newRow("file missing") << dataFile("no_such.hex") << "File Error"
+                                  << "cannot open: No such file or directory";
+    QTest::newRow("not a HEX file") << dataFile("lark_full.asm") << "File Error"
+                                    << "line 1: ";
   }
 
   void programRefusals() {
     QFETCH(QString, file);
     QFETCH(QString, expected);
+    QFETCH(QString, fileError);
     Window w;
     w.runCommand(id::kTestDp);
     inUploader(w, [&](ui::UploaderDialog& uploader) {
       QVERIFY(uploader.surface().widget(id::kUploadLog)->isHidden());  // not verbose
+      // Without the log, the path and status lines keep their height, a line of text.
+      QWidget* lines[] = {uploader.surface().widget(id::kUploadPath),
+                          uploader.surface().widget(id::kUploadStatus)};
+      QTest::qWait(20);
+      const int heights[] = {lines[0]->height(), lines[1]->height()};
+      uploader.resize(uploader.width(), uploader.height() + 150);
+      QTest::qWait(20);
+      for (int i : {0, 1}) {
+        QCOMPARE(lines[i]->height(), heights[i]);
+        QVERIFY(heights[i] >= lines[i]->fontMetrics().height());
+      }
       if (!file.isEmpty()) load(uploader, file);
       if (expected != "File Error") {
         QSignalSpy started(&uploader, &ui::UploaderDialog::programStarted);
@@ -138,6 +163,10 @@ class UploaderWindowTest : public QObject {
         QVERIFY(!uploader.logic().uploadRunning());
       }
       QCOMPARE(QString::fromStdString(status(uploader)), expected);
+      // Where and why the file did not load, under "File Error".
+      const QString where = QString::fromStdString(uploader.surface().text(id::kUploadFileError));
+      QVERIFY2(fileError.isEmpty() ? where.isEmpty() : where.startsWith(fileError),
+               qPrintable(where));
     });
     QVERIFY(w.model.mode() == KeyerModel::Mode::Host);
   }

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "settings/settings_fields.hpp"
+#include "settings/settings_image.hpp"
 #include "sim_fixture.hpp"
 #include "surface/control_ids.hpp"
 
@@ -188,6 +189,116 @@ TEST(MainWindowTest, ExitClosesThePort) {
   window.onExit(sim.link);
   EXPECT_FALSE(sim.link.portOpenFlag());
   EXPECT_FALSE(sim.ui.isEnabled(id::kTestDp));
+}
+
+// A window that loaded a settings file (defaults, Weight 60) from a scratch folder.
+struct LoadedWindow {
+  LoadedWindow() {
+    std::filesystem::create_directories(dir);
+    window.setUp();
+    resetSettingsImage(image);
+    SettingsImage defaults = image;
+    defaults[user_field::Weight] = 60;  // so Reset to Defaults is an edit
+    image = SettingsImage{};
+    std::ofstream(dir / "a.eep", std::ios::binary)
+        .write(reinterpret_cast<const char*>(defaults.data()), defaults.size());
+    EXPECT_TRUE(window.onReadConfigFile(dir / "a.eep"));
+  }
+  ~LoadedWindow() { std::filesystem::remove_all(dir); }
+
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("dp3-main-window-" + std::to_string(::getpid()));
+  MapSurface ui;
+  SettingsImage image{};
+  KeyerInfo keyer;
+  ProgramConfig config;
+  MainWindow window{ui, image, keyer, config};
+};
+
+struct ExitCase {
+  const char* name;
+  void (*edit)(LoadedWindow&);
+  Answer answer;
+  bool asked;
+  ExitStep step;
+};
+
+class ExitTest : public ::testing::TestWithParam<ExitCase> {};
+
+TEST_P(ExitTest, AsksOnlyAboutEditsNoFileOrKeyerHolds) {
+  const ExitCase& c = GetParam();
+  LoadedWindow w;
+  w.ui.answer = c.answer;
+  c.edit(w);
+  const std::size_t messages = w.ui.messages.size();
+  EXPECT_EQ(w.window.confirmExit(), c.step);
+  EXPECT_EQ(w.ui.questions.size(), c.asked ? 1u : 0u);
+  EXPECT_EQ(w.ui.messages.size(), messages);  // the check itself refuses nothing aloud
+}
+
+void weight77(LoadedWindow& w) {
+  w.ui.setText(id::kWeight, "77");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, ExitTest,
+    ::testing::Values(
+        ExitCase{"as_loaded", [](LoadedWindow&) {}, Answer::Cancel, false, ExitStep::Close},
+        ExitCase{"typed_over_with_itself",
+                 [](LoadedWindow& w) { w.ui.setText(id::kWeight, "060"); }, Answer::Cancel, false,
+                 ExitStep::Close},
+        ExitCase{"other_user_and_back",
+                 [](LoadedWindow& w) {
+                   w.window.onUser(2);
+                   w.window.onUser(1);
+                 },
+                 Answer::Cancel, false, ExitStep::Close},
+        ExitCase{"edited_yes", weight77, Answer::Yes, true, ExitStep::SaveFirst},
+        ExitCase{"edited_no", weight77, Answer::No, true, ExitStep::Close},
+        ExitCase{"edited_cancel", weight77, Answer::Cancel, true, ExitStep::Stay},
+        ExitCase{"refused_value", [](LoadedWindow& w) { w.ui.setText(id::kWeight, "5"); },
+                 Answer::Cancel, true, ExitStep::Stay},
+        ExitCase{"message", [](LoadedWindow& w) { w.ui.setText(id::kMsg1 + 3, "QRL?"); },
+                 Answer::Cancel, true, ExitStep::Stay},
+        ExitCase{"check_box", [](LoadedWindow& w) { w.window.onCheckBox(id::kSwap); },
+                 Answer::Cancel, true, ExitStep::Stay},
+        ExitCase{"reset_defaults", [](LoadedWindow& w) { w.window.onResetDefaults(); },
+                 Answer::Cancel, true, ExitStep::Stay},
+        ExitCase{"saved_after_edit",
+                 [](LoadedWindow& w) {
+                   weight77(w);
+                   ASSERT_TRUE(w.window.prepareWriteConfigFile());
+                   ASSERT_TRUE(w.window.onWriteConfigFile(w.dir / "b"));
+                 },
+                 Answer::Cancel, false, ExitStep::Close},
+        ExitCase{"failed_save_after_edit",
+                 [](LoadedWindow& w) {
+                   weight77(w);
+                   ASSERT_TRUE(w.window.prepareWriteConfigFile());
+                   ASSERT_FALSE(w.window.onWriteConfigFile(w.dir / "folder/"));
+                 },
+                 Answer::Cancel, true, ExitStep::Stay}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The file line names the file the settings came from or went to, never one
+// that failed; a refused value hands the focus to its box.
+TEST(MainWindowTest, FailedFilesLeaveTheFileLineAndRefusalsTakeTheFocus) {
+  LoadedWindow w;
+  EXPECT_EQ(w.ui.text(id::kFileName), "EEP FileName: a.eep");
+  EXPECT_FALSE(w.window.onReadConfigFile(w.dir / "missing.eep"));
+  EXPECT_FALSE(w.window.onWriteConfigFile(w.dir / "folder/"));
+  EXPECT_EQ(w.ui.messages.size(), 2u);
+  EXPECT_EQ(w.ui.text(id::kFileName), "EEP FileName: a.eep");
+  EXPECT_TRUE(w.window.onWriteConfigFile(w.dir / "b"));
+  EXPECT_EQ(w.ui.text(id::kFileName), "b.eep");
+
+  for (const auto& [box, text] : {std::pair{id::kRatio, "70"}, std::pair{id::kMaxWpm, "4"},
+                                  std::pair{id::kMsg1 + 1, "A$B"}}) {
+    LoadedWindow fresh;
+    fresh.ui.setText(box, text);
+    EXPECT_FALSE(fresh.window.prepareWriteConfigFile()) << box;
+    EXPECT_EQ(fresh.ui.focused, box);
+  }
 }
 
 // Read a keyer whose texts hold patterns no character has, then Write with no
