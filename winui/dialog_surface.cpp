@@ -141,6 +141,15 @@ void DialogSurface::showMessage(std::string_view text, std::string_view caption)
   MessageBoxW(dialog_, wide(text).c_str(), wide(caption).c_str(), MB_OK | MB_ICONWARNING);
 }
 
+bool DialogSurface::askYesNo(std::string_view text, std::string_view caption) {
+  if (messageSink()) {
+    messageSink()(text, caption);
+    return true;
+  }
+  return MessageBoxW(dialog_, wide(text).c_str(), wide(caption).c_str(),
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 void WindowThreadSurface::onWindowThread(const std::function<void()>& call) const {
   if (GetCurrentThreadId() == thread_) return call();
   SendMessageW(target_.dialog(), kRunOnWindowThread, 0, LPARAM(&call));
@@ -214,6 +223,12 @@ void WindowThreadSurface::setToolTip(int id, std::string_view text) {
 
 void WindowThreadSurface::showMessage(std::string_view text, std::string_view caption) {
   onWindowThread([&] { target_.showMessage(text, caption); });
+}
+
+bool WindowThreadSurface::askYesNo(std::string_view text, std::string_view caption) {
+  bool result = false;
+  onWindowThread([&] { result = target_.askYesNo(text, caption); });
+  return result;
 }
 
 }  // namespace dp3::winui

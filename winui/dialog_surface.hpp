@@ -43,6 +43,8 @@ class DialogSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  // With a message sink set the question goes there and is answered Yes.
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
  private:
   HWND dialog_;
@@ -73,6 +75,7 @@ class WindowThreadSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  bool askYesNo(std::string_view text, std::string_view caption) override;
 
  private:
   void onWindowThread(const std::function<void()>& call) const;

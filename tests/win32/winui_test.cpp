@@ -70,7 +70,7 @@ TEST_F(DialogTest, EveryControlTheLogicAddressesIsInItsTemplate) {
        {id::kPortList, id::kPortOk, id::kPortExit, id::kPortPath, id::kFindKeyer, id::kPortStatus}},
       {id::kUploaderDialog,
        {id::kLoadBin, id::kProgram, id::kUploaderExit, id::kUploadProgress, id::kUploadLog,
-        id::kUploadStatus, id::kUploadPath}},
+        id::kUploadStatus, id::kUploadPath, id::kUploadFileError}},
       {id::kAboutDialog,
        {id::kAboutVersion, id::kAboutSystem, id::kVerboseMode, id::kAboutGuide, id::kAboutOk,
         id::kTraceBox, id::kTraceFile}},
