@@ -141,6 +141,29 @@ void DialogSurface::showMessage(std::string_view text, std::string_view caption)
   MessageBoxW(dialog_, wide(text).c_str(), wide(caption).c_str(), MB_OK | MB_ICONWARNING);
 }
 
+void DialogSurface::focusControl(int id) {
+  HWND c = control(id);
+  if (!c) return;
+  SendMessageW(dialog_, WM_NEXTDLGCTL, WPARAM(c), TRUE);
+  SendMessageW(c, EM_SETSEL, 0, -1);
+}
+
+Answer DialogSurface::ask(std::string_view text, std::string_view caption) {
+  if (messageSink()) {
+    messageSink()(text, caption);
+    return Answer::No;
+  }
+  switch (MessageBoxW(dialog_, wide(text).c_str(), wide(caption).c_str(),
+                      MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      return Answer::Yes;
+    case IDNO:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
 bool DialogSurface::askYesNo(std::string_view text, std::string_view caption) {
   if (messageSink()) {
     messageSink()(text, caption);
@@ -223,6 +246,16 @@ void WindowThreadSurface::setToolTip(int id, std::string_view text) {
 
 void WindowThreadSurface::showMessage(std::string_view text, std::string_view caption) {
   onWindowThread([&] { target_.showMessage(text, caption); });
+}
+
+void WindowThreadSurface::focusControl(int id) {
+  onWindowThread([&] { target_.focusControl(id); });
+}
+
+Answer WindowThreadSurface::ask(std::string_view text, std::string_view caption) {
+  Answer result = Answer::No;
+  onWindowThread([&] { result = target_.ask(text, caption); });
+  return result;
 }
 
 bool WindowThreadSurface::askYesNo(std::string_view text, std::string_view caption) {

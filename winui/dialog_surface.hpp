@@ -44,6 +44,8 @@ class DialogSurface : public ControlSurface {
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
   // With a message sink set the question goes there and is answered Yes.
+  void focusControl(int id) override;
+  Answer ask(std::string_view text, std::string_view caption) override;
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
  private:
@@ -75,6 +77,8 @@ class WindowThreadSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
+  void focusControl(int id) override;
+  Answer ask(std::string_view text, std::string_view caption) override;
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
  private:

@@ -203,15 +203,13 @@ struct MainDialog {
         if (!path.empty()) logic->onReadConfigFile(std::filesystem::u8path(path));
         return;
       }
-      case id::kWriteConfigFile: {
-        if (!logic->prepareWriteConfigFile()) return;
-        const std::string path = fileChooser()(window, FileChoice::SaveSettings);
-        if (!path.empty()) logic->onWriteConfigFile(std::filesystem::u8path(path));
+      case id::kWriteConfigFile:
+        writeConfigFile();
         return;
-      }
       case id::kResetDefaults:
         return logic->onResetDefaults();
       case id::kExit:
+        if (!mayClose()) return;
         logic->onExit(*link);
         return end();
       case id::kStopPlay:
@@ -219,6 +217,25 @@ struct MainDialog {
       default:
         return play(button);
     }
+  }
+
+  bool writeConfigFile() {
+    if (!logic->prepareWriteConfigFile()) return false;
+    const std::string path = fileChooser()(window, FileChoice::SaveSettings);
+    return !path.empty() && logic->onWriteConfigFile(std::filesystem::u8path(path));
+  }
+
+  // Unsaved edits: save them, leave them, or stay.
+  bool mayClose() {
+    switch (logic->confirmExit()) {
+      case ExitStep::Close:
+        return true;
+      case ExitStep::SaveFirst:
+        return writeConfigFile();
+      case ExitStep::Stay:
+        break;
+    }
+    return false;
   }
 
   void setComPort() {
@@ -325,6 +342,7 @@ struct MainDialog {
           closeRequested = true;
           return TRUE;
         }
+        if (!mayClose()) return TRUE;
         link->commClose();
         end();
         return TRUE;
