@@ -3,8 +3,9 @@
 #   dp3tools_VERSION_amd64.deb   both programs, desktop entry, icons, man page (CPack)
 #   dp3tools-VERSION-win64.zip   dp3.exe, dp3tools.exe when the Windows build has it,
 #                                and a README for Windows users (mingw-w64 cross-build)
-# Each is built in a folder of its own (build-package, build-windows), Release,
-# installed for /usr. Nothing is installed on this machine.
+# The .deb packs the programs of the usual build (build/, made here when it is
+# missing), stripped and placed under /usr; the zip comes from build-windows.
+# Nothing is installed on this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,11 +16,10 @@ rm -f "dist/dp3tools_${version}_amd64.deb" "dist/dp3tools-${version}-win64.zip"
 
 # The Debian package.
 scripts/install-deps.sh
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DDP3_GUI=ON -DDP3_TESTS=OFF -DDP3_BENCH=OFF -DDP3_SANITIZE=OFF >/dev/null
-nice -n 10 cmake --build build-package -j 2 --target dp3 dp3tools man_page
-(cd build-package && cpack -G DEB >/dev/null)
-mv "build-package/dp3tools_${version}_amd64.deb" dist/
+[ -f build/build.ninja ] || scripts/build.sh release
+nice -n 10 cmake --build build -j 2 --target dp3 dp3tools man_page
+(cd build && cpack -G DEB -D CPACK_PACKAGING_INSTALL_PREFIX=/usr >/dev/null)
+mv "build/dp3tools_${version}_amd64.deb" dist/
 
 # The Windows folder, zipped.
 scripts/install-deps.sh --windows

@@ -17,10 +17,7 @@ std::string systemLine() {
 }
 
 std::string guideLine() {
-#ifndef DP3_DOC_DIR
-#define DP3_DOC_DIR "/usr/local/share/doc/dp3tools"
-#endif
-  return "Operating guide: " DP3_DOC_DIR "/README.md";
+  return "Operating guide: " + guideFile();
 }
 
 void openAboutWindow(ControlSurface& ui, const AboutState& state) {

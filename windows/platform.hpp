@@ -14,4 +14,8 @@ std::filesystem::path userSettingsFolder();
 // empty when the system does not say.
 std::string operatingSystemName();
 
+// Where the operator finds the guide: the installed README on Linux, the
+// README.txt beside the program on Windows (the zip puts it there).
+std::string guideFile();
+
 }  // namespace dp3

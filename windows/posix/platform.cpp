@@ -24,4 +24,19 @@ std::string operatingSystemName() {
   return name.sysname;
 }
 
+std::string guideFile() {
+#ifndef DP3_DOC_DIR
+#define DP3_DOC_DIR "/usr/local/share/doc/dp3tools"
+#endif
+  // An installed program finds the guide under its own prefix (bin/../share),
+  // wherever the package put it; one run from its build folder points where an
+  // install would put it.
+  if (const auto exe = executablePath(); !exe.empty()) {
+    const auto guide = exe.parent_path().parent_path() / "share/doc/dp3tools/README.md";
+    std::error_code error;
+    if (std::filesystem::is_regular_file(guide, error)) return guide.string();
+  }
+  return DP3_DOC_DIR "/README.md";
+}
+
 }  // namespace dp3

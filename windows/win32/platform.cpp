@@ -56,4 +56,11 @@ std::string operatingSystemName() {
   return name;
 }
 
+std::string guideFile() {
+  const std::filesystem::path exe = executablePath();
+  if (exe.empty()) return "README.txt";
+  const std::u8string name = (exe.parent_path() / "README.txt").u8string();
+  return std::string(name.begin(), name.end());
+}
+
 }  // namespace dp3
