@@ -184,12 +184,16 @@ TEST(AboutWindowTest, ShowsVersionAndSystemAndTakesTheVerboseBoxOnOk) {
       std::regex_match(ui.text(id::kAboutSystem),
                        std::regex(R"(Operating System is Windows( [0-9.]+)? \(\d+\.\d+\.\d+\))")))
       << ui.text(id::kAboutSystem);
+  // The README.txt that the zip puts beside the program.
+  EXPECT_TRUE(
+      std::regex_match(ui.text(id::kAboutGuide), std::regex(R"(Operating guide: .*\\README\.txt)")))
+      << ui.text(id::kAboutGuide);
 #else
   EXPECT_EQ(ui.text(id::kAboutSystem), "Operating System is Linux");
-#endif
   EXPECT_TRUE(std::regex_match(ui.text(id::kAboutGuide),
                                std::regex("Operating guide: /.*/doc/dp3tools/README.md")))
       << ui.text(id::kAboutGuide);
+#endif
   EXPECT_FALSE(ui.isChecked(id::kVerboseMode));
   ui.setChecked(id::kVerboseMode, true);
   EXPECT_FALSE(acceptAboutWindow(ui, state));  // the trace stays off
