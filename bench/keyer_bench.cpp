@@ -8,7 +8,7 @@
 #include "link/posix/serial_link.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/morse_timing.hpp"
-#include "settings/pcm.hpp"
+#include "sound/morse_timing.hpp"
+#include "sound/pcm.hpp"
 
 namespace {
 

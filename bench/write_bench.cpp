@@ -15,7 +15,7 @@
 #include "settings/settings_form.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {

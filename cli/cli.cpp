@@ -5,6 +5,7 @@
 #include "link/port_check.hpp"
 #include "link/serial_link.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
 
@@ -16,8 +17,9 @@ void ConsoleSurface::showMessage(std::string_view text, std::string_view caption
 ProgramConfig& Context::config() {
   if (!configLoaded_) {
     config_.configFilePath = defaultConfigFilePath(executablePath());
-    ConsoleSurface ui;
-    loadProgramConfig(config_, ui);
+    if (const ConfigResult loaded = loadProgramConfig(config_); !loaded.ok()) {
+      std::cerr << configResultText(loaded, config_) << '\n';
+    }
     configLoaded_ = true;
   }
   return config_;

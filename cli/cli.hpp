@@ -8,7 +8,7 @@
 #include "link/trace_link.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/program_config.hpp"
+#include "system/program_config.hpp"
 
 namespace dp3::cli {
 

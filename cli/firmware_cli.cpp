@@ -9,7 +9,7 @@
 
 #include "cli/cli.hpp"
 #include "surface/control_ids.hpp"
-#include "windows/uploader_window.hpp"
+#include "window_logic/uploader_window.hpp"
 
 namespace dp3::cli {
 

@@ -4,10 +4,10 @@
 
 #include "cli/cli.hpp"
 #include "firmware/upload.hpp"
-#include "settings/atomic_file.hpp"
 #include "settings/settings_file.hpp"
 #include "surface/control_ids.hpp"
-#include "windows/keyer_commands.hpp"
+#include "system/atomic_file.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3::cli {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "settings/morse_timing.hpp"
 #include "settings/settings_fields.hpp"
+#include "sound/morse_timing.hpp"
 
 namespace dp3::cli {
 

@@ -8,10 +8,10 @@
 
 #include "cli/play_sound.hpp"
 #include "cli/settings_cli.hpp"
-#include "settings/atomic_file.hpp"
-#include "settings/morse_timing.hpp"
-#include "settings/pcm.hpp"
 #include "settings/settings_fields.hpp"
+#include "sound/morse_timing.hpp"
+#include "sound/pcm.hpp"
+#include "system/atomic_file.hpp"
 
 namespace dp3::cli {
 

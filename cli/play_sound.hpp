@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/pcm.hpp"
+#include "sound/pcm.hpp"
 
 namespace dp3::cli {
 

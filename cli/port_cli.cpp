@@ -6,8 +6,9 @@
 #include "link/port_list.hpp"
 #include "link/port_probe.hpp"
 #include "link/serial_link.hpp"
-#include "windows/port_window.hpp"
-#include "windows/program_config.hpp"
+#include "system/program_config.hpp"
+#include "window_logic/port_window.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
 
@@ -82,8 +83,10 @@ int choosePort(Context& context, const std::string& given) {
   ProgramConfig& config = context.config();
   config.portPath = port;
   config.comPort = portNumberOf(shortPortName(port));
-  ConsoleSurface ui;
-  if (!saveProgramConfig(config, ui)) return kExitFile;
+  if (const ConfigResult saved = saveProgramConfig(config); !saved.ok()) {
+    std::cerr << configResultText(saved, config) << '\n';
+    return kExitFile;
+  }
   if (!serialDevicePresent(port)) {
     std::cerr << "dp3: note: " << port << " is not present now\n";
   }

@@ -11,7 +11,7 @@
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
 #include "surface/control_ids.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3::cli {
 

@@ -9,17 +9,18 @@ set -uo pipefail
 # rank do not include each other.
 rank() {
   case "$1" in
-    surface) echo 0 ;;
-    settings) echo 1 ;;
-    link) echo 2 ;;
-    firmware) echo 3 ;;
-    sim | windows) echo 4 ;;
-    cli | ui | winui) echo 5 ;;
+    system) echo 0 ;;
+    surface) echo 1 ;;
+    settings) echo 2 ;;
+    link | sound) echo 3 ;;
+    firmware) echo 4 ;;
+    sim | window_logic) echo 5 ;;
+    cli | ui | winui) echo 6 ;;
     *) echo -1 ;;
   esac
 }
-core_folders=(surface settings link firmware sim windows)
-all_folders=(surface settings link firmware sim windows cli ui winui)
+core_folders=(system surface settings sound link firmware sim window_logic)
+all_folders=(system surface settings sound link firmware sim window_logic cli ui winui)
 
 check_tree() {
   local root=$1 bad=0 file folder line target dep
@@ -64,7 +65,7 @@ self_test() {
   trap 'rm -rf "$scratch"' RETURN
   plant() {  # plant FILE LINE: a tree with one include that must be caught
     rm -rf "${scratch:?}"/*
-    mkdir -p "$scratch/surface" "$scratch/settings" "$scratch/windows" "$scratch/link/win32" "$scratch/$(dirname "$1")"
+    mkdir -p "$scratch/surface" "$scratch/settings" "$scratch/window_logic" "$scratch/link/win32" "$scratch/$(dirname "$1")"
     echo '#include "surface/control_ids.hpp"' >"$scratch/settings/ok.cpp"
     echo '#include <windows.h>' >"$scratch/link/win32/ok.cpp"
     echo "$2" >"$scratch/$1"
@@ -73,18 +74,20 @@ self_test() {
       failures=1
     fi
   }
-  plant settings/up.cpp '#include "windows/main_window.hpp"'
+  plant settings/up.cpp '#include "window_logic/main_window.hpp"'
   plant surface/up.hpp '#include "settings/settings_image.hpp"'
   plant link/up.cpp '#include "firmware/upload.hpp"'
-  plant sim/side.cpp '#include "windows/program_config.hpp"'
+  plant sim/side.cpp '#include "window_logic/main_window.hpp"'
+  plant system/up.cpp '#include "settings/settings_image.hpp"'
+  plant sound/side.cpp '#include "link/link.hpp"'
   plant ui/side.cpp '#include "cli/cli.hpp"'
   plant firmware/qt.cpp '#include <QString>'
-  plant windows/win.cpp '#include <Windows.h>'
+  plant window_logic/win.cpp '#include <Windows.h>'
   # The good tree itself passes.
   rm -rf "${scratch:?}"/*
   mkdir -p "$scratch/settings" "$scratch/ui"
   echo '#include "surface/control_ids.hpp"' >"$scratch/settings/ok.cpp"
-  printf '#include "windows/main_window.hpp"\n#include <QWidget>\n' >"$scratch/ui/ok.cpp"
+  printf '#include "window_logic/main_window.hpp"\n#include <QWidget>\n' >"$scratch/ui/ok.cpp"
   if ! check_tree "$scratch"; then
     echo "a good tree was refused" >&2
     failures=1

@@ -6,9 +6,9 @@
 #include <ctime>
 #include <system_error>
 
-#include "settings/atomic_file.hpp"
 #include "settings/messages.hpp"
 #include "settings/settings_file.hpp"
+#include "system/atomic_file.hpp"
 
 namespace dp3 {
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/settings_image.hpp"
+#include "system/platform.hpp"
 
 namespace dp3 {
 
@@ -16,10 +17,6 @@ namespace dp3 {
 // 2026-12-09_03-15-22.123_LARK_31.12.eep.
 
 inline constexpr std::size_t kBackupsKept = 200;
-
-// $XDG_DATA_HOME/dp3tools/backups (~/.local/share/dp3tools/backups when
-// unset); empty when neither names an absolute folder.
-std::filesystem::path backupFolder();
 
 // The keyer a backup was read from.
 struct BackupLabel {

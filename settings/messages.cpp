@@ -17,7 +17,7 @@ inline constexpr std::string_view kErrorCaption = "Error";
 inline constexpr std::uint8_t kDollar = morseCode('$');  // carries its own end mark
 
 std::uint8_t& pagePointer(SettingsImage& image, std::size_t index) {
-  return image[kMessagePageOffset + page::FirstMessagePointer + index];
+  return image[kMessagePageOffset + page::kFirstMessagePointer + index];
 }
 
 // A pattern with no character shows as its elements in braces: "{......}" for
@@ -35,9 +35,9 @@ std::string shownAs(std::uint8_t byte) {
   if (byte == kDollar) return "$";
   const std::uint8_t pattern = byte & static_cast<std::uint8_t>(~kEndMark);
   if (pattern != kNoMorseCode) {
-    const auto it = std::find(MorseCodeTable.begin(), MorseCodeTable.end(), pattern);
-    if (it != MorseCodeTable.end())
-      return std::string(1, static_cast<char>(32 + (it - MorseCodeTable.begin())));
+    const auto it = std::find(kMorseCodeTable.begin(), kMorseCodeTable.end(), pattern);
+    if (it != kMorseCodeTable.end())
+      return std::string(1, static_cast<char>(32 + (it - kMorseCodeTable.begin())));
   }
   return patternMark(pattern);
 }
@@ -105,7 +105,7 @@ std::string keyerText(std::string_view boxText) {
 
 std::vector<std::uint8_t> pageTextBytes(const SettingsImage& image, std::size_t index) {
   std::vector<std::uint8_t> bytes;
-  const std::size_t start = image[kMessagePageOffset + page::FirstMessagePointer + index];
+  const std::size_t start = image[kMessagePageOffset + page::kFirstMessagePointer + index];
   if (start == 0) return bytes;
   for (std::size_t address = start; address <= kLastPageAddress && bytes.size() < kTextBoxLimit;
        ++address) {
@@ -167,15 +167,15 @@ bool storeMessages(ControlSurface& ui, SettingsImage& image) {
       pagePointer(image, i) = 0;
       continue;
     }
-    pagePointer(image, i) = static_cast<std::uint8_t>(page::FirstTextAddress + n);
+    pagePointer(image, i) = static_cast<std::uint8_t>(page::kFirstTextAddress + n);
     for (std::uint8_t byte : texts[i]) {
-      image[kMessagePageOffset + page::FirstTextAddress + n] = byte;
+      image[kMessagePageOffset + page::kFirstTextAddress + n] = byte;
       ++n;
     }
-    image[kMessagePageOffset + page::FirstTextAddress + n - 1] |= kEndMark;
+    image[kMessagePageOffset + page::kFirstTextAddress + n - 1] |= kEndMark;
   }
-  image[kMessagePageOffset + page::FreePointer] =
-      static_cast<std::uint8_t>(page::FirstTextAddress + n);
+  image[kMessagePageOffset + page::kFreePointer] =
+      static_cast<std::uint8_t>(page::kFirstTextAddress + n);
   return true;
 }
 

@@ -33,13 +33,13 @@ inline constexpr auto kKeyerModeCodes = std::to_array<KeyerModeCode>({
 static_assert(kKeyerModeCodes.size() == kKeyerModeEntries.size());
 
 std::uint8_t& modeReg(SettingsImage& image, int user) {
-  return image[userSettingsOffset(user) + user_field::ModeReg];
+  return image[userSettingsOffset(user) + user_field::kModeReg];
 }
 std::uint8_t& pinConfig(SettingsImage& image, int user) {
-  return image[userSettingsOffset(user) + user_field::PinConfig];
+  return image[userSettingsOffset(user) + user_field::kPinConfig];
 }
 std::uint8_t& user1Spacing(SettingsImage& image) {
-  return image[userSettingsOffset(1) + user_field::SpacingReg];
+  return image[userSettingsOffset(1) + user_field::kSpacingReg];
 }
 
 void setBits(std::uint8_t& byte, std::uint8_t mask, std::uint8_t value) {
@@ -89,8 +89,8 @@ void selectModeListEntry(SettingsImage& image, int user, int listId, int entry) 
 }
 
 int keyerModeEntry(const SettingsImage& image, int user) {
-  const std::uint8_t mode = image[userSettingsOffset(user) + user_field::ModeReg] & kModeMask;
-  const std::uint8_t pins = image[userSettingsOffset(user) + user_field::PinConfig];
+  const std::uint8_t mode = image[userSettingsOffset(user) + user_field::kModeReg] & kModeMask;
+  const std::uint8_t pins = image[userSettingsOffset(user) + user_field::kPinConfig];
   switch (mode) {
     case 0x10:
       return 0;
@@ -104,13 +104,14 @@ int keyerModeEntry(const SettingsImage& image, int user) {
 }
 
 int outputEntry(const SettingsImage& image, int user) {
-  const std::uint8_t nibble = image[userSettingsOffset(user) + user_field::PinConfig] & kOutputMask;
+  const std::uint8_t nibble =
+      image[userSettingsOffset(user) + user_field::kPinConfig] & kOutputMask;
   const auto it = std::find(kOutputValues.begin(), kOutputValues.end(), nibble);
   return it == kOutputValues.end() ? 0 : static_cast<int>(it - kOutputValues.begin());
 }
 
 int paddleHangEntry(const SettingsImage& image, int user) {
-  return (image[userSettingsOffset(user) + user_field::PinConfig] & kHangMask) >> 4;
+  return (image[userSettingsOffset(user) + user_field::kPinConfig] & kHangMask) >> 4;
 }
 
 void markActiveUser(SettingsImage& image, int user) {

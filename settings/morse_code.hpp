@@ -8,7 +8,7 @@ namespace dp3 {
 // Morse patterns of characters 32-127, indexed by character minus 32. A pattern
 // is read from bit 0 upward (0 dit, 1 dah); the highest set bit only marks the
 // end. 0x01 means the character cannot be sent.
-inline constexpr std::array<std::uint8_t, 96> MorseCodeTable = {
+inline constexpr std::array<std::uint8_t, 96> kMorseCodeTable = {
     0x1C, 0x1A, 0x52, 0x01, 0xC8, 0x01, 0x01, 0x5E, 0x2D, 0x6D, 0x1F, 0x2A, 0x73, 0x61, 0x6A, 0x29,
     0x3F, 0x3E, 0x3C, 0x38, 0x30, 0x20, 0x21, 0x23, 0x27, 0x2F, 0x2D, 0x1A, 0x2A, 0x31, 0x68, 0x4C,
     0x56, 0x06, 0x11, 0x15, 0x09, 0x02, 0x14, 0x0B, 0x10, 0x04, 0x1E, 0x0D, 0x12, 0x07, 0x05, 0x0F,
@@ -22,7 +22,7 @@ inline constexpr std::uint8_t kEndMark = 0x80;
 
 // The pattern of c, or kNoMorseCode when c has none (outside 32-127 included).
 constexpr std::uint8_t morseCode(unsigned char c) {
-  return (c >= 32 && c <= 127) ? MorseCodeTable[c - 32] : kNoMorseCode;
+  return (c >= 32 && c <= 127) ? kMorseCodeTable[c - 32] : kNoMorseCode;
 }
 
 }  // namespace dp3

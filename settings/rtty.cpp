@@ -13,10 +13,10 @@ inline constexpr std::uint8_t kDiddleIsBit = 0x04;  // RttyReg2 bit 2
 inline constexpr std::uint8_t kUsosMask = 0x03;     // RttyReg2 bits 1-0, shown as Off/On
 
 std::size_t rttyReg(int user) {
-  return userExtensionOffset(user) + extension_field::RttyReg;
+  return userExtensionOffset(user) + extension_field::kRttyReg;
 }
 std::size_t rttyReg2(int user) {
-  return userExtensionOffset(user) + extension_field::RttyReg2;
+  return userExtensionOffset(user) + extension_field::kRttyReg2;
 }
 
 bool notFirst(const ControlSurface& ui, int list) {

@@ -46,9 +46,9 @@ bool shownByListed(const SettingsImage& image, std::size_t offset, std::uint8_t 
 // every byte inside a text.
 std::vector<bool> textLayout(const SettingsImage& image) {
   std::vector<bool> layout(kImageSize, false);
-  for (std::size_t p = 0; p < page::FirstTextAddress; ++p) layout[kMessagePageOffset + p] = true;
+  for (std::size_t p = 0; p < page::kFirstTextAddress; ++p) layout[kMessagePageOffset + p] = true;
   for (std::size_t i = 0; i < kTextFields.size(); ++i) {
-    const std::size_t start = image[kMessagePageOffset + page::FirstMessagePointer + i];
+    const std::size_t start = image[kMessagePageOffset + page::kFirstMessagePointer + i];
     const std::size_t length = pageTextBytes(image, i).size();
     for (std::size_t a = start; a < start + length; ++a) layout[kMessagePageOffset + a] = true;
   }

@@ -5,15 +5,15 @@
 #include <system_error>
 #include <vector>
 
-#include "settings/atomic_file.hpp"
 #include "surface/control_ids.hpp"
+#include "system/atomic_file.hpp"
 
 namespace dp3 {
 
 namespace {
 
 inline constexpr std::string_view kErrorCaption = "Error";
-inline constexpr std::size_t kLegacyFirstExtension = user_field::FirstExtension;  // held ModeReg2
+inline constexpr std::size_t kLegacyFirstExtension = user_field::kFirstExtension;  // held ModeReg2
 inline constexpr std::uint8_t kLegacySidetoneVolume = 4;
 
 bool validSize(std::size_t size) {
@@ -26,13 +26,13 @@ void convertLegacy(SettingsImage& image) {
   for (int user : {1, 2}) {
     const std::size_t block = userSettingsOffset(user);
     const std::size_t extension = userExtensionOffset(user);
-    image[extension + extension_field::ModeReg2] = image[block + kLegacyFirstExtension];
+    image[extension + extension_field::kModeReg2] = image[block + kLegacyFirstExtension];
     image[block + kLegacyFirstExtension] = 0;
-    image[extension + extension_field::RttyReg] = 0;
-    image[extension + extension_field::RttyReg2] = 0;
-    image[extension + extension_field::SidetoneVolume] = kLegacySidetoneVolume;
-    image[extension + extension_field::SerialNumber] = 0;
-    image[extension + extension_field::SerialNumber + 1] = 0;
+    image[extension + extension_field::kRttyReg] = 0;
+    image[extension + extension_field::kRttyReg2] = 0;
+    image[extension + extension_field::kSidetoneVolume] = kLegacySidetoneVolume;
+    image[extension + extension_field::kSerialNumber] = 0;
+    image[extension + extension_field::kSerialNumber + 1] = 0;
   }
 }
 

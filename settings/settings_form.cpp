@@ -48,8 +48,8 @@ bool storePotRange(ControlSurface& ui, SettingsImage& image, int user, const Num
   if (!accepted(min, v)) return refuse(ui, message(min, user), min.control);
   if (!accepted(max, u)) return refuse(ui, message(max, user), max.control);
   const std::size_t base = userSettingsOffset(user);
-  image[base + user_field::MinWpm] = static_cast<std::uint8_t>(v);
-  image[base + user_field::WpmRange] = static_cast<std::uint8_t>(u - v);
+  image[base + user_field::kMinWpm] = static_cast<std::uint8_t>(v);
+  image[base + user_field::kWpmRange] = static_cast<std::uint8_t>(u - v);
   return true;
 }
 
@@ -71,7 +71,7 @@ std::optional<unsigned> numberValue(const NumberField& field, const SettingsImag
     case NumberKind::SerialNumber:
       return image[at] * 256u + image[at + 1] + 1u;
     case NumberKind::PotMax:
-      return unsigned{image[base + user_field::MinWpm]} + image[base + user_field::WpmRange];
+      return unsigned{image[base + user_field::kMinWpm]} + image[base + user_field::kWpmRange];
   }
   return std::nullopt;
 }

@@ -21,31 +21,31 @@ using SettingsImage = std::array<std::uint8_t, kImageSize>;
 
 // Offsets inside a UserSettings block.
 namespace user_field {
-inline constexpr std::size_t ModeReg = 0;
-inline constexpr std::size_t FavoriteWpm = 1;
-inline constexpr std::size_t SidetoneDivisor = 2;
-inline constexpr std::size_t Weight = 3;
-inline constexpr std::size_t LeadIn = 4;
-inline constexpr std::size_t Tail = 5;
-inline constexpr std::size_t MinWpm = 6;
-inline constexpr std::size_t WpmRange = 7;
-inline constexpr std::size_t FirstExtension = 8;
-inline constexpr std::size_t KeyComp = 9;
-inline constexpr std::size_t FarnsWpm = 10;
-inline constexpr std::size_t PaddleSample = 11;
-inline constexpr std::size_t Ratio = 12;
-inline constexpr std::size_t PinConfig = 13;
-inline constexpr std::size_t SpacingReg = 14;
-inline constexpr std::size_t CmdWpm = 15;
+inline constexpr std::size_t kModeReg = 0;
+inline constexpr std::size_t kFavoriteWpm = 1;
+inline constexpr std::size_t kSidetoneDivisor = 2;
+inline constexpr std::size_t kWeight = 3;
+inline constexpr std::size_t kLeadIn = 4;
+inline constexpr std::size_t kTail = 5;
+inline constexpr std::size_t kMinWpm = 6;
+inline constexpr std::size_t kWpmRange = 7;
+inline constexpr std::size_t kFirstExtension = 8;
+inline constexpr std::size_t kKeyComp = 9;
+inline constexpr std::size_t kFarnsWpm = 10;
+inline constexpr std::size_t kPaddleSample = 11;
+inline constexpr std::size_t kRatio = 12;
+inline constexpr std::size_t kPinConfig = 13;
+inline constexpr std::size_t kSpacingReg = 14;
+inline constexpr std::size_t kCmdWpm = 15;
 }  // namespace user_field
 
 // Offsets inside a UserExtension block.
 namespace extension_field {
-inline constexpr std::size_t ModeReg2 = 0;
-inline constexpr std::size_t RttyReg = 1;
-inline constexpr std::size_t RttyReg2 = 2;
-inline constexpr std::size_t SidetoneVolume = 3;
-inline constexpr std::size_t SerialNumber = 4;  // big-endian, serial number minus one
+inline constexpr std::size_t kModeReg2 = 0;
+inline constexpr std::size_t kRttyReg = 1;
+inline constexpr std::size_t kRttyReg2 = 2;
+inline constexpr std::size_t kSidetoneVolume = 3;
+inline constexpr std::size_t kSerialNumber = 4;  // big-endian, serial number minus one
 }  // namespace extension_field
 
 // user is 1 or 2.
@@ -58,11 +58,11 @@ constexpr std::size_t userExtensionOffset(int user) {
 
 // Message page: page address A lies at image offset 32 + A.
 namespace page {
-inline constexpr std::size_t FreePointer = 0;
-inline constexpr std::size_t FirstMessagePointer = 1;  // 1-12: messages 1-12
-inline constexpr std::size_t CallsignPointerUser1 = 13;
-inline constexpr std::size_t CallsignPointerUser2 = 14;
-inline constexpr std::size_t FirstTextAddress = 15;
+inline constexpr std::size_t kFreePointer = 0;
+inline constexpr std::size_t kFirstMessagePointer = 1;  // 1-12: messages 1-12
+inline constexpr std::size_t kCallsignPointerUser1 = 13;
+inline constexpr std::size_t kCallsignPointerUser2 = 14;
+inline constexpr std::size_t kFirstTextAddress = 15;
 }  // namespace page
 
 inline constexpr std::array<std::uint8_t, kUserSettingsSize> kDefaultUserSettings = {

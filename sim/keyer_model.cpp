@@ -33,16 +33,16 @@ SettingsImage KeyerModel::presetMemory() {
       {1, "CQ CQ DE N0CALL N0CALL K"},
       {2, "TU 5NN"},
       {3, "QRZ?"},
-      {page::CallsignPointerUser1, "N0CALL"},
+      {page::kCallsignPointerUser1, "N0CALL"},
   }};
-  std::size_t next = page::FirstTextAddress;
+  std::size_t next = page::kFirstTextAddress;
   for (const auto& [pointer, text] : texts) {
     image[kMessagePageOffset + pointer] = static_cast<std::uint8_t>(next);
     for (char c : text)
       image[kMessagePageOffset + next++] = morseCode(static_cast<unsigned char>(c));
     image[kMessagePageOffset + next - 1] |= kEndMark;
   }
-  image[kMessagePageOffset + page::FreePointer] = static_cast<std::uint8_t>(next);
+  image[kMessagePageOffset + page::kFreePointer] = static_cast<std::uint8_t>(next);
   return image;
 }
 

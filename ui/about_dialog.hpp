@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ui/widget_surface.hpp"
-#include "windows/about_window.hpp"
+#include "window_logic/about_window.hpp"
 
 namespace Ui {
 class AboutForm;

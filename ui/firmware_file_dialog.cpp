@@ -2,7 +2,7 @@
 #include <QStringList>
 
 #include "ui/file_dialogs.hpp"
-#include "windows/uploader_window.hpp"
+#include "window_logic/uploader_window.hpp"
 
 namespace dp3::ui {
 

@@ -10,10 +10,10 @@
 #include "link/posix/serial_link.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/posix/pty_keyer.hpp"
-#include "surface/map_surface.hpp"
 #include "ui/main_dialog.hpp"
 #include "ui/resources.hpp"
 #include "ui/screenshots.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace {
 
@@ -76,13 +76,9 @@ int main(int argc, char** argv) {
 
   dp3::ProgramConfig config;
   config.configFilePath = dp3::defaultConfigFilePath(dp3::executablePath());
-  {
-    dp3::MapSurface startup;
-    dp3::loadProgramConfig(config, startup);
-    for (const auto& message : startup.messages) {
-      QMessageBox::warning(nullptr, QString::fromStdString(message.caption),
-                           QString::fromStdString(message.text));
-    }
+  if (const dp3::ConfigResult loaded = dp3::loadProgramConfig(config); !loaded.ok()) {
+    QMessageBox::warning(nullptr, "Error",
+                         QString::fromStdString(dp3::configResultText(loaded, config)));
   }
   if (parser.isSet(portOption)) config.portPath = parser.value(portOption).toStdString();
 

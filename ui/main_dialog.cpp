@@ -24,7 +24,7 @@
 #include "ui/rtty_dialog.hpp"
 #include "ui/uploader_dialog.hpp"
 #include "ui_main_form.h"
-#include "windows/message_sound.hpp"
+#include "window_logic/message_sound.hpp"
 
 namespace dp3::ui {
 

@@ -13,9 +13,9 @@
 #include "ui/sound_out.hpp"
 #include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
-#include "windows/about_window.hpp"
-#include "windows/main_window.hpp"
-#include "windows/window_memory.hpp"
+#include "window_logic/about_window.hpp"
+#include "window_logic/main_window.hpp"
+#include "window_logic/window_memory.hpp"
 
 class QThread;
 

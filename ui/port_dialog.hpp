@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "system/program_config.hpp"
 #include "ui/widget_surface.hpp"
-#include "windows/port_window.hpp"
-#include "windows/program_config.hpp"
+#include "window_logic/port_window.hpp"
 
 class QThread;
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "settings/pcm.hpp"
+#include "sound/pcm.hpp"
 
 namespace dp3::ui {
 

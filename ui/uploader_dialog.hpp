@@ -9,7 +9,7 @@
 #include "ui/input_hold.hpp"
 #include "ui/threaded_surface.hpp"
 #include "ui/widget_surface.hpp"
-#include "windows/uploader_window.hpp"
+#include "window_logic/uploader_window.hpp"
 
 class QThread;
 

@@ -5,8 +5,8 @@
 
 #include "settings/rtty.hpp"
 #include "surface/control_ids.hpp"
-#include "windows/port_window.hpp"
-#include "windows/uploader_window.hpp"
+#include "window_logic/port_window.hpp"
+#include "window_logic/uploader_window.hpp"
 #include "winui/dialog_proc.hpp"
 #include "winui/file_dialogs.hpp"
 #include "winui/self_test.hpp"

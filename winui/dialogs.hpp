@@ -11,8 +11,8 @@
 #include "link/port_list.hpp"
 #include "link/port_probe.hpp"
 #include "settings/settings_image.hpp"
-#include "windows/about_window.hpp"
-#include "windows/program_config.hpp"
+#include "system/program_config.hpp"
+#include "window_logic/about_window.hpp"
 
 namespace dp3::winui {
 

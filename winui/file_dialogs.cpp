@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "settings/settings_file.hpp"
-#include "windows/uploader_window.hpp"
+#include "window_logic/uploader_window.hpp"
 #include "winui/dialog_surface.hpp"
 
 namespace dp3::winui {

@@ -17,6 +17,7 @@
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
 #include "surface/map_surface.hpp"
+#include "window_logic/result_texts.hpp"
 #include "winui/dialog_surface.hpp"
 #include "winui/main_dialog.hpp"
 #include "winui/self_test.hpp"
@@ -108,13 +109,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   dp3::ProgramConfig config;
   config.configFilePath = dp3::defaultConfigFilePath(dp3::executablePath());
-  {
-    dp3::MapSurface startup;
-    dp3::loadProgramConfig(config, startup);
-    for (const auto& message : startup.messages) {
-      MessageBoxW(nullptr, dp3::winui::wide(message.text).c_str(),
-                  dp3::winui::wide(message.caption).c_str(), MB_OK | MB_ICONWARNING);
-    }
+  if (const dp3::ConfigResult loaded = dp3::loadProgramConfig(config); !loaded.ok()) {
+    MessageBoxW(nullptr, dp3::winui::wide(dp3::configResultText(loaded, config)).c_str(), L"Error",
+                MB_OK | MB_ICONWARNING);
   }
   if (!options.port.empty()) config.portPath = options.port;
 

@@ -8,7 +8,7 @@
 
 #include "link/link.hpp"
 #include "link/port_list.hpp"
-#include "windows/program_config.hpp"
+#include "system/program_config.hpp"
 
 namespace dp3::winui {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "surface/control_ids.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 #include "winui/dialog_surface.hpp"
 #include "winui/file_dialogs.hpp"
 

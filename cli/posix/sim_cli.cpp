@@ -6,10 +6,10 @@
 
 #include "cli/cli.hpp"
 #include "link/keyer_variants.hpp"
-#include "settings/atomic_file.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "sim/replay_keyer.hpp"
+#include "system/atomic_file.hpp"
 
 namespace dp3::cli {
 

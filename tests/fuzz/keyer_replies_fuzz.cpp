@@ -11,7 +11,7 @@
 #include "settings/settings_form.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace {
 

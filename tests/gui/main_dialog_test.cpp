@@ -198,8 +198,8 @@ class MainWindowTest : public QObject {
     QVERIFY(w.messages.isEmpty());
     QCOMPARE(w.text(id::kOperationStatus), std::string("Done"));
     const SettingsImage& image = w.dialog->image();
-    QCOMPARE(int(image[user_field::Weight]), 60);
-    QCOMPARE(int(image[user_field::ModeReg]), 0x08);
+    QCOMPARE(int(image[user_field::kWeight]), 60);
+    QCOMPARE(int(image[user_field::kModeReg]), 0x08);
     QCOMPARE(int(image[kMessagePageOffset + 4]), 15 + 34);  // message 4 after messages 1-3
     // On the wire: 00 1B and the 12 extension bytes, then 00 0D and the 288-byte
     // block, then the read-back of both.
@@ -369,13 +369,13 @@ class MainWindowTest : public QObject {
     QVERIFY(w.messages.isEmpty());
     QCOMPARE(w.dialog->logic().activeUser(), 2);
     QVERIFY(!w.surface().isChecked(id::kUser1) && w.surface().isChecked(id::kUser2));
-    QCOMPARE(int(w.dialog->image()[user_field::Ratio]), 40);
-    QCOMPARE(w.dialog->image()[user_field::SpacingReg] & 0x80, 0x80);
+    QCOMPARE(int(w.dialog->image()[user_field::kRatio]), 40);
+    QCOMPARE(w.dialog->image()[user_field::kSpacingReg] & 0x80, 0x80);
     QVERIFY(w.shown(id::kCallsignUser2) && !w.shown(id::kCallsignUser1));
     QCOMPARE(w.text(id::kRatio), std::string("50"));  // User 2's own value
 
     w.click(id::kUser1);
-    QCOMPARE(w.dialog->image()[user_field::SpacingReg] & 0x80, 0);
+    QCOMPARE(w.dialog->image()[user_field::kSpacingReg] & 0x80, 0);
     QCOMPARE(w.text(id::kRatio), std::string("40"));
   }
 
@@ -454,10 +454,10 @@ class MainWindowTest : public QObject {
     w.click(id::kUser2);
     choose(w, list, entry);
     const SettingsImage& image = w.dialog->image();
-    QCOMPARE(int(image[16 + user_field::ModeReg]), modeReg);
-    QCOMPARE(int(image[16 + user_field::PinConfig]), pinConfig);
-    QCOMPARE(int(image[user_field::ModeReg]), 0);  // User 1 untouched
-    QCOMPARE(int(image[user_field::PinConfig]), 7);
+    QCOMPARE(int(image[16 + user_field::kModeReg]), modeReg);
+    QCOMPARE(int(image[16 + user_field::kPinConfig]), pinConfig);
+    QCOMPARE(int(image[user_field::kModeReg]), 0);  // User 1 untouched
+    QCOMPARE(int(image[user_field::kPinConfig]), 7);
   }
 
   void bankSwitching() {
@@ -470,13 +470,13 @@ class MainWindowTest : public QObject {
       QVERIFY(!w.shown(id::kMsg1 + i) && !w.shown(id::kMsgLabel1 + i));
       QVERIFY(w.shown(id::kMsg7 + i) && w.shown(id::kMsgLabel7 + i));
     }
-    QCOMPARE(w.dialog->image()[user_field::SpacingReg] & 0x40, 0x40);
+    QCOMPARE(w.dialog->image()[user_field::kSpacingReg] & 0x40, 0x40);
     QCOMPARE(w.dialog->logic().activeBank(), 2);
     // Both banks sit in the same place.
     QTRY_COMPARE(w.widget(id::kMsg7)->geometry(), firstPlace);
     w.click(id::kBank1);
     QVERIFY(w.shown(id::kMsg1) && !w.shown(id::kMsg7));
-    QCOMPARE(w.dialog->image()[user_field::SpacingReg] & 0x40, 0);
+    QCOMPARE(w.dialog->image()[user_field::kSpacingReg] & 0x40, 0);
   }
 
   void bytesLeftCounter_data() {
@@ -582,7 +582,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(bytes.size(), 300);
       QVERIFY(std::equal(bytes.begin(), bytes.end(), w.dialog->image().begin(),
                          [](char a, std::uint8_t b) { return std::uint8_t(a) == b; }));
-      QCOMPARE(int(std::uint8_t(bytes[user_field::Weight])), 77);
+      QCOMPARE(int(std::uint8_t(bytes[user_field::kWeight])), 77);
 
       w.click(id::kResetDefaults);
       w.surface().setText(id::kMsg1, "");

@@ -16,7 +16,7 @@
 #include "sim/posix/pty_keyer.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/uploader_window.hpp"
+#include "window_logic/uploader_window.hpp"
 
 namespace dp3 {
 namespace {

@@ -15,7 +15,7 @@
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 #include "test_env.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {

@@ -1,4 +1,4 @@
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The main window logic over a plain map surface.
-#include "windows/main_window.hpp"
+#include "window_logic/main_window.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -198,7 +198,7 @@ struct LoadedWindow {
     window.setUp();
     resetSettingsImage(image);
     SettingsImage defaults = image;
-    defaults[user_field::Weight] = 60;  // so Reset to Defaults is an edit
+    defaults[user_field::kWeight] = 60;  // so Reset to Defaults is an edit
     image = SettingsImage{};
     std::ofstream(dir / "a.eep", std::ios::binary)
         .write(reinterpret_cast<const char*>(defaults.data()), defaults.size());

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "settings/messages.hpp"
-#include "settings/morse_timing.hpp"
-#include "settings/pcm.hpp"
+#include "sound/morse_timing.hpp"
+#include "sound/pcm.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 
@@ -178,10 +178,10 @@ TEST(MorseTiming, StoredPatternsAreWhatTheEditorStores) {
 TEST(MorseTiming, SettingsFromTheImage) {
   SettingsImage image{};
   resetSettingsImage(image);
-  image[16 + user_field::FavoriteWpm] = 28;
-  image[16 + user_field::FarnsWpm] = 12;
-  image[16 + user_field::SidetoneDivisor] = 125;
-  image[16 + user_field::SpacingReg] = 0xC3;
+  image[16 + user_field::kFavoriteWpm] = 28;
+  image[16 + user_field::kFarnsWpm] = 12;
+  image[16 + user_field::kSidetoneDivisor] = 125;
+  image[16 + user_field::kSpacingReg] = 0xC3;
   const KeyingSettings two = keyingSettings(image, 2);
   EXPECT_EQ(two.wpm, 28u);
   EXPECT_EQ(two.farnsWpm, 12u);
@@ -191,7 +191,7 @@ TEST(MorseTiming, SettingsFromTheImage) {
   EXPECT_EQ(one.wpm, 15u);
   EXPECT_NEAR(one.toneHz, 801.28, 0.01);
   EXPECT_FALSE(approximateTiming(one));
-  image[user_field::SidetoneDivisor] = 0;
+  image[user_field::kSidetoneDivisor] = 0;
   EXPECT_NEAR(keyingSettings(image, 1).toneHz, 801.28, 0.01) << "divisor 0 keeps the default";
 }
 

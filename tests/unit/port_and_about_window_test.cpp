@@ -9,8 +9,8 @@
 #include "link/port_probe.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/about_window.hpp"
-#include "windows/port_window.hpp"
+#include "window_logic/about_window.hpp"
+#include "window_logic/port_window.hpp"
 
 namespace dp3 {
 namespace {

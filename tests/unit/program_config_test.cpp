@@ -1,4 +1,4 @@
-#include "windows/program_config.hpp"
+#include "system/program_config.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <functional>
 #include <iterator>
 
-#include "surface/map_surface.hpp"
+#include "system/platform.hpp"
 #include "test_env.hpp"
-#include "windows/platform.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3 {
 namespace {
@@ -39,14 +39,12 @@ class ProgramConfigTest : public ::testing::Test {
 
   fs::path dir_;
   ProgramConfig config_;
-  MapSurface ui_;
 };
 
 TEST_F(ProgramConfigTest, MissingFileIsCreatedHoldingPortOne) {
-  EXPECT_EQ(loadProgramConfig(config_, ui_), 1);
+  EXPECT_TRUE(loadProgramConfig(config_).ok());
   EXPECT_EQ(config_.comPort, 1);
   EXPECT_EQ(fileBytes(), std::string("\x01\x00\x00\x00", 4));
-  EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(ProgramConfigTest, ShortFilesReplaceOnlyTheLowBytes) {
@@ -63,7 +61,7 @@ TEST_F(ProgramConfigTest, ShortFilesReplaceOnlyTheLowBytes) {
   for (const auto& c : cases) {
     writeFile(c.bytes);
     config_.comPort = 0;
-    EXPECT_EQ(loadProgramConfig(config_, ui_), 1);
+    EXPECT_TRUE(loadProgramConfig(config_).ok());
     EXPECT_EQ(config_.comPort, c.port) << c.bytes.size() << " bytes";
     EXPECT_EQ(config_.portPath, "");
   }
@@ -72,12 +70,12 @@ TEST_F(ProgramConfigTest, ShortFilesReplaceOnlyTheLowBytes) {
 TEST_F(ProgramConfigTest, DevicePathFollowsTheNumberAndSurvivesARoundTrip) {
   config_.comPort = 3;
   config_.portPath = "/dev/serial/by-id/" + std::string(300, 'x');  // far past any old limit
-  ASSERT_EQ(saveProgramConfig(config_, ui_), 1);
+  ASSERT_TRUE(saveProgramConfig(config_).ok());
   EXPECT_EQ(fileBytes().substr(0, 4), std::string("\x03\x00\x00\x00", 4));
 
   ProgramConfig loaded;
   loaded.configFilePath = config_.configFilePath;
-  ASSERT_EQ(loadProgramConfig(loaded, ui_), 1);
+  ASSERT_TRUE(loadProgramConfig(loaded).ok());
   EXPECT_EQ(loaded.comPort, 3);
   EXPECT_EQ(loaded.portPath, config_.portPath);
 }
@@ -85,17 +83,16 @@ TEST_F(ProgramConfigTest, DevicePathFollowsTheNumberAndSurvivesARoundTrip) {
 TEST_F(ProgramConfigTest, UnreadableFileIsReported) {
   fs::create_directories(config_.configFilePath);  // a folder where the file should be
   config_.comPort = 5;
-  EXPECT_EQ(loadProgramConfig(config_, ui_), 0);
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_EQ(ui_.messages[0].text, "Read file failed.");
-  EXPECT_EQ(ui_.messages[0].caption, "Error");
+  const ConfigResult loaded = loadProgramConfig(config_);
+  EXPECT_EQ(loaded.kind, ConfigResult::Kind::ReadFailed);
+  EXPECT_EQ(configResultText(loaded, config_), "Read file failed.");
   EXPECT_EQ(config_.comPort, 5);
 }
 
 TEST_F(ProgramConfigTest, SaveIntoAMissingFolderCreatesIt) {
   config_.configFilePath = dir_ / "a" / "b" / "dp3tools.cfg";
   config_.comPort = 2;
-  EXPECT_EQ(saveProgramConfig(config_, ui_), 1);
+  EXPECT_TRUE(saveProgramConfig(config_).ok());
   EXPECT_EQ(fileBytes(), std::string("\x02\x00\x00\x00", 4));
 }
 
@@ -175,11 +172,10 @@ TEST_F(ProgramConfigTest, SavesAreAtomicAndChecked) {
     ASSERT_TRUE(c.setUp()) << c.what;
 #endif
     const std::string before = fileBytes();
-    ui_.messages.clear();
     config_.comPort = 9;
     config_.portPath = "/dev/ttyUSB9";
-    EXPECT_EQ(saveProgramConfig(config_, ui_), c.saved ? 1 : 0) << c.what;
-    EXPECT_EQ(ui_.messages.size(), c.saved ? 0u : 1u) << c.what;
+    const ConfigResult saved = saveProgramConfig(config_);
+    EXPECT_EQ(saved.ok(), c.saved) << c.what;
     if (!c.saved) {
       EXPECT_EQ(fileBytes(), before) << c.what;
       continue;
@@ -191,14 +187,14 @@ TEST_F(ProgramConfigTest, SavesAreAtomicAndChecked) {
   // The simulated keyer's pseudo-terminal may be chosen for the run only.
   config_.configFilePath = dir_ / "session.cfg";
   config_.sessionPort = config_.portPath = "/dev/pts/7";
-  EXPECT_EQ(saveProgramConfig(config_, ui_), 1);
+  EXPECT_TRUE(saveProgramConfig(config_).ok());
   EXPECT_FALSE(fs::exists(config_.configFilePath));
 }
 
 // The path ends at a NUL for everyone who reads it.
 TEST_F(ProgramConfigTest, PathEndsAtANul) {
   writeFile(std::string("\x01\x00\x00\x00/dev/ttyUSB0\0/etc/passwd", 27));
-  ASSERT_EQ(loadProgramConfig(config_, ui_), 1);
+  ASSERT_TRUE(loadProgramConfig(config_).ok());
   EXPECT_EQ(config_.portPath, "/dev/ttyUSB0");
 }
 
@@ -219,11 +215,10 @@ TEST_F(ProgramConfigTest, NoHomeIsAClearErrorNotAFileHere) {
     EXPECT_TRUE(path.empty()) << path;
     ProgramConfig config;
     config.configFilePath = path;
-    MapSurface ui;
-    EXPECT_EQ(loadProgramConfig(config, ui), 0);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].text.find("HOME"), std::string::npos);
-    EXPECT_EQ(saveProgramConfig(config, ui), 0);
+    const ConfigResult loaded = loadProgramConfig(config);
+    EXPECT_EQ(loaded.kind, ConfigResult::Kind::NoPlace);
+    EXPECT_NE(configResultText(loaded, config).find("HOME"), std::string::npos);
+    EXPECT_EQ(saveProgramConfig(config).kind, ConfigResult::Kind::NoPlace);
   }
   ::setenv("HOME", savedHome.c_str(), 1);
 }

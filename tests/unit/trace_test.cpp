@@ -11,7 +11,7 @@
 #include "sim/sim_link.hpp"
 #include "sim_fixture.hpp"
 #include "surface/control_ids.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {

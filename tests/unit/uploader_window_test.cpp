@@ -1,4 +1,4 @@
-#include "windows/uploader_window.hpp"
+#include "window_logic/uploader_window.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // What the window keeps between runs, and how it is kept on the screen.
-#include "windows/window_memory.hpp"
+#include "window_logic/window_memory.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

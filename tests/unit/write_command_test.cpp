@@ -9,7 +9,7 @@
 #include "sim/sim_link.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {

@@ -16,7 +16,7 @@
 #include "link/keyer_info.hpp"
 #include "link/port_list.hpp"
 #include "surface/map_surface.hpp"
-#include "windows/keyer_commands.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {

@@ -1,0 +1,183 @@
+#include "system/atomic_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace dp3 {
+
+namespace {
+
+std::string kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+// The user's own write permission; a file with no write bit at all is
+// protected by its owner's choice, so even the superuser leaves it alone.
+bool userMayWrite(const std::filesystem::path& path, const struct stat& info) {
+  if ((info.st_mode & 0222) == 0) return false;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+mode_t newFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+void syncFolder(const std::filesystem::path& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+std::string checkSaveTarget(const std::filesystem::path& path, std::filesystem::path* resolved) {
+  const std::string name = path.string();
+  if (name.empty()) return "no file name given";
+  if (name.back() == '/') return name + ": names a folder, not a file";
+  if (resolved) *resolved = path;
+  struct stat link {};
+  if (::lstat(name.c_str(), &link) != 0) return {};  // a new file (its folder is checked on create)
+  struct stat info {};
+  if (::stat(name.c_str(), &info) != 0) {
+    if (errno == ELOOP) return name + ": is a loop of links";
+    if (S_ISLNK(link.st_mode)) return name + ": is a link that points nowhere";
+    return name + ": " + std::strerror(errno);
+  }
+  if (!S_ISREG(info.st_mode))
+    return name + ": is " + kindOf(info.st_mode) + ", not a settings file";
+  if (!userMayWrite(path, info)) return name + ": is read-only";
+  if (S_ISLNK(link.st_mode) && resolved) {
+    char target[PATH_MAX];
+    if (!::realpath(name.c_str(), target)) return name + ": " + std::strerror(errno);
+    *resolved = target;
+  }
+  return {};
+}
+
+std::string writeFileAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes, AtomicWriteStep* failedStep) {
+  AtomicWriteStep ignored;
+  AtomicWriteStep& step = failedStep ? *failedStep : ignored;
+  step = AtomicWriteStep::Refused;
+  std::filesystem::path target;
+  if (std::string refusal = checkSaveTarget(path, &target); !refusal.empty()) return refusal;
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+
+  step = AtomicWriteStep::Create;
+  const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
+  std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return std::strerror(errno);
+  step = AtomicWriteStep::Write;
+  std::size_t done = 0;
+  errno = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  int error = done == bytes.size() ? 0 : (errno ? errno : EIO);
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (!error && replacing) {
+    // The owner and group where the user may set them (the group alone when
+    // only that is allowed); the mode after, since a change of owner clears
+    // set-id bits.
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+    ::fchmod(fd, old.st_mode & 07777);
+  } else if (!error) {
+    ::fchmod(fd, newFileMode());
+  }
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && std::rename(temp.c_str(), target.c_str()) != 0) {
+    error = errno;
+    step = AtomicWriteStep::Create;
+  }
+  if (error) {
+    ::unlink(temp.c_str());
+    return std::strerror(error);
+  }
+  syncFolder(dir);
+  step = AtomicWriteStep::None;
+  return {};
+}
+
+SmallFile readSmallFile(const std::filesystem::path& path, std::size_t maxBytes) {
+  SmallFile file;
+  const std::string name = path.string();
+  struct stat info {};
+  if (name.empty() || ::stat(name.c_str(), &info) != 0) {
+    file.status = (name.empty() || errno == ENOENT || errno == ENOTDIR)
+                      ? SmallFileStatus::Missing
+                      : SmallFileStatus::ReadError;
+    file.reason = name.empty() ? "no file name given" : std::strerror(errno);
+    return file;
+  }
+  const auto notRegular = [&file](mode_t mode) {
+    file.status = SmallFileStatus::NotRegular;
+    file.reason = "is " + kindOf(mode) + ", not a file";
+    return file;
+  };
+  const auto tooLarge = [&file, maxBytes] {
+    file.status = SmallFileStatus::TooLarge;
+    file.reason = "larger than " + std::to_string(maxBytes) + " bytes";
+    return file;
+  };
+  if (!S_ISREG(info.st_mode)) return notRegular(info.st_mode);
+  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) return tooLarge();
+  // Non-blocking, so a file swapped for a FIFO since the check cannot hang the open.
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    file.status = errno == ENOENT ? SmallFileStatus::Missing : SmallFileStatus::ReadError;
+    file.reason = std::strerror(errno);
+    return file;
+  }
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return notRegular(info.st_mode);
+  }
+  file.bytes.resize(maxBytes + 1);
+  std::size_t got = 0;
+  int error = 0;
+  while (got < file.bytes.size()) {
+    const ssize_t n = ::read(fd, file.bytes.data() + got, file.bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (error) {
+    file.status = SmallFileStatus::ReadError;
+    file.reason = std::strerror(error);
+    file.bytes.clear();
+    return file;
+  }
+  if (got > maxBytes) {
+    file.bytes.clear();
+    return tooLarge();
+  }
+  file.bytes.resize(got);
+  file.status = SmallFileStatus::Ok;
+  return file;
+}
+
+}  // namespace dp3

@@ -1,0 +1,99 @@
+#include "system/program_config.hpp"
+
+#include <cstdlib>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "system/atomic_file.hpp"
+#include "system/platform.hpp"
+
+namespace dp3 {
+
+namespace {
+
+constexpr const char* kConfigFileName = "dp3tools.cfg";
+// The number and a device path; anything longer is not this program's file.
+constexpr std::size_t kMaxConfigSize = 4 + 4096;
+
+// Writes the file atomically ("" or why not), making its folder first.
+std::string writeConfig(const ProgramConfig& config) {
+  std::error_code error;
+  std::filesystem::create_directories(config.configFilePath.parent_path(), error);
+  const auto port = static_cast<std::uint32_t>(config.comPort);
+  std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(port & 0xFF),
+                                     static_cast<std::uint8_t>((port >> 8) & 0xFF),
+                                     static_cast<std::uint8_t>((port >> 16) & 0xFF),
+                                     static_cast<std::uint8_t>((port >> 24) & 0xFF)};
+  bytes.insert(bytes.end(), config.portPath.begin(), config.portPath.end());
+  return writeFileAtomically(config.configFilePath, bytes);
+}
+
+}  // namespace
+
+std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable) {
+  if (!executable.empty()) {
+    auto beside = executable.parent_path() / kConfigFileName;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(beside, error)) return beside;
+  }
+  if (auto own = userSettingsFolder(); !own.empty()) return own / "dp3tools" / kConfigFileName;
+  // Only an absolute base counts: a relative one (or none) would put the file
+  // wherever the program happens to be started.
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
+    base = std::filesystem::path(home) / ".config";
+  } else {
+    return {};
+  }
+  return base / "dp3tools" / kConfigFileName;
+}
+
+std::int32_t portNumberOf(const std::string& devicePath) {
+  std::size_t end = devicePath.size();
+  std::size_t start = end;
+  while (start > 0 && devicePath[start - 1] >= '0' && devicePath[start - 1] <= '9') --start;
+  if (start == end || end - start > 9) return 0;
+  return static_cast<std::int32_t>(std::stol(devicePath.substr(start)));
+}
+
+ConfigResult loadProgramConfig(ProgramConfig& config) {
+  if (config.configFilePath.empty()) return {ConfigResult::Kind::NoPlace};
+  const SmallFile file = readSmallFile(config.configFilePath, kMaxConfigSize);
+  if (file.status == SmallFileStatus::Missing) {
+    config.comPort = 1;
+    config.portPath.clear();
+    // A file that cannot be made now is no reason to stop the program.
+    writeConfig(config);
+    return {};
+  }
+  if (file.status != SmallFileStatus::Ok) return {ConfigResult::Kind::ReadFailed, file.reason};
+  const auto& bytes = file.bytes;
+  // A short file replaces only the low-order bytes of the number.
+  std::uint32_t port = static_cast<std::uint32_t>(config.comPort);
+  for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
+    port &= ~(0xFFu << (8 * i));
+    port |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+  }
+  config.comPort = static_cast<std::int32_t>(port);
+  // The path ends at a NUL, as the system would end it when opening the device.
+  config.portPath.clear();
+  for (std::size_t i = 4; i < bytes.size() && bytes[i] != 0; ++i) {
+    config.portPath += static_cast<char>(bytes[i]);
+  }
+  return {};
+}
+
+ConfigResult saveProgramConfig(const ProgramConfig& config) {
+  if (config.configFilePath.empty()) return {ConfigResult::Kind::NoPlace};
+  // A port that lives only as long as this run is never kept.
+  if (!config.sessionPort.empty() && config.portPath == config.sessionPort) return {};
+  if (const std::string error = writeConfig(config); !error.empty()) {
+    return {ConfigResult::Kind::SaveFailed, error};
+  }
+  return {};
+}
+
+}  // namespace dp3

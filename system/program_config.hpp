@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace dp3 {
+
+// The chosen keyer port, kept between runs. The file holds the 4-byte port
+// number first (little-endian), then the device path, so a reader that takes
+// only the first 4 bytes still finds the number.
+struct ProgramConfig {
+  std::int32_t comPort = 0;
+  std::string portPath;                  // the device, e.g. /dev/ttyUSB0; empty until chosen
+  std::filesystem::path configFilePath;  // empty when the system names no place for it
+  // A port that exists only for this run (the built-in simulated keyer's
+  // pseudo-terminal): it may be chosen, but is never written to the file.
+  std::string sessionPort;
+};
+
+// dp3tools.cfg beside the executable when one is there (portable use), else
+// $XDG_CONFIG_HOME/dp3tools/dp3tools.cfg (~/.config when unset); empty when
+// neither names an absolute folder.
+std::filesystem::path defaultConfigFilePath(const std::filesystem::path& executable);
+
+// The running program's own path (empty when the system does not say).
+std::filesystem::path executablePath();
+
+// The number a device path ends in ("/dev/ttyUSB3" gives 3), 0 when none.
+std::int32_t portNumberOf(const std::string& devicePath);
+
+// How a load or save of the file ended; reason is the system's word for a
+// failed save.
+struct ConfigResult {
+  enum class Kind { Done, NoPlace, ReadFailed, SaveFailed };
+  Kind kind = Kind::Done;
+  std::string reason = {};
+
+  bool ok() const { return kind == Kind::Done; }
+};
+
+// Reads the file (a regular file of at most 4 + 4096 bytes; the path ends at
+// a NUL); a missing one is created holding port 1.
+ConfigResult loadProgramConfig(ProgramConfig& config);
+// Replaces the file atomically (through a link, never a device); on failure
+// the old file stays.
+ConfigResult saveProgramConfig(const ProgramConfig& config);
+
+}  // namespace dp3

@@ -1,0 +1,199 @@
+#include "system/atomic_file.hpp"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <system_error>
+
+namespace dp3 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string systemText(DWORD error) {
+  std::string text = std::system_category().message(static_cast<int>(error));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+bool missing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_INVALID_NAME;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool close() {
+    const bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// Opens what path names, through links, to look at it only.
+HANDLE openToLook(const fs::path& path) {
+  return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+std::string kindOf(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
+  if (GetFileType(handle) != FILE_TYPE_DISK) return "a device";
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "a folder";
+  return {};
+}
+
+}  // namespace
+
+std::string checkSaveTarget(const fs::path& path, fs::path* resolved) {
+  const std::string name = path.string();
+  if (name.empty()) return "no file name given";
+  if (name.back() == '/' || name.back() == '\\') return name + ": names a folder, not a file";
+  if (resolved) *resolved = path;
+  const DWORD attributes = GetFileAttributesW(path.c_str());  // the name itself, not followed
+  if (attributes == INVALID_FILE_ATTRIBUTES && missing(GetLastError())) return {};  // a new file
+  const bool link =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  Handle handle(openToLook(path));
+  if (!handle.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_CANT_RESOLVE_FILENAME) return name + ": is a loop of links";
+    if (link && missing(error)) return name + ": is a link that points nowhere";
+    return name + ": " + systemText(error);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileType(handle.get()) != FILE_TYPE_DISK ||
+                     GetFileInformationByHandle(handle.get(), &info);
+  if (!known) return name + ": " + systemText(GetLastError());
+  if (const std::string kind = kindOf(handle.get(), info); !kind.empty())
+    return name + ": is " + kind + ", not a settings file";
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return name + ": is read-only";
+  if (link && resolved) {
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(handle.get(), target.data(),
+                                             static_cast<DWORD>(target.size()), 0);
+    if (length >= target.size()) {
+      target.resize(length);
+      length = GetFinalPathNameByHandleW(handle.get(), target.data(),
+                                         static_cast<DWORD>(target.size()), 0);
+    }
+    if (length == 0 || length >= target.size()) return name + ": " + systemText(GetLastError());
+    target.resize(length);
+    *resolved = target;
+  }
+  return {};
+}
+
+std::string writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes,
+                                AtomicWriteStep* failedStep) {
+  AtomicWriteStep ignored;
+  AtomicWriteStep& step = failedStep ? *failedStep : ignored;
+  step = AtomicWriteStep::Refused;
+  fs::path target;
+  if (std::string refusal = checkSaveTarget(path, &target); !refusal.empty()) return refusal;
+  const bool replacing = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+
+  step = AtomicWriteStep::Create;
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
+  fs::path temp;
+  HANDLE made = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 100 && made == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = dir / (L"." + target.filename().wstring() + L"." +
+                  std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt));
+    made = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (made == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (made == INVALID_HANDLE_VALUE) return systemText(GetLastError());
+  Handle file(made);
+
+  step = AtomicWriteStep::Write;
+  DWORD error = 0;
+  std::size_t done = 0;
+  while (done < bytes.size() && !error) {
+    DWORD wrote = 0;
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    if (!WriteFile(file.get(), bytes.data() + done, piece, &wrote, nullptr) || wrote == 0) {
+      error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+    done += wrote;
+  }
+  if (!error && !FlushFileBuffers(file.get())) error = GetLastError();
+  if (!file.close() && !error) error = GetLastError();
+  if (!error) {
+    // ReplaceFileW keeps the old file's attributes and access rules on the new one.
+    const bool replaced =
+        (replacing && ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
+        MoveFileExW(temp.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
+      error = GetLastError();
+      step = AtomicWriteStep::Create;
+    }
+  }
+  if (error) {
+    DeleteFileW(temp.c_str());
+    return systemText(error);
+  }
+  step = AtomicWriteStep::None;
+  return {};
+}
+
+SmallFile readSmallFile(const fs::path& path, std::size_t maxBytes) {
+  SmallFile file;
+  const auto fail = [&file](SmallFileStatus status, std::string reason) {
+    file.status = status;
+    file.reason = std::move(reason);
+    file.bytes.clear();
+    return file;
+  };
+  if (path.empty()) return fail(SmallFileStatus::Missing, "no file name given");
+  Handle handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.valid()) {
+    const DWORD error = GetLastError();
+    return fail(missing(error) ? SmallFileStatus::Missing : SmallFileStatus::ReadError,
+                systemText(error));
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool disk = GetFileType(handle.get()) == FILE_TYPE_DISK;
+  if (disk && !GetFileInformationByHandle(handle.get(), &info))
+    return fail(SmallFileStatus::ReadError, systemText(GetLastError()));
+  if (const std::string kind = kindOf(handle.get(), info); !kind.empty())
+    return fail(SmallFileStatus::NotRegular, "is " + kind + ", not a file");
+  const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  const std::string tooLarge = "larger than " + std::to_string(maxBytes) + " bytes";
+  if (size > maxBytes) return fail(SmallFileStatus::TooLarge, tooLarge);
+  file.bytes.resize(maxBytes + 1);
+  std::size_t got = 0;
+  while (got < file.bytes.size()) {
+    DWORD n = 0;
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(file.bytes.size() - got, 1 << 20));
+    if (!ReadFile(handle.get(), file.bytes.data() + got, piece, &n, nullptr))
+      return fail(SmallFileStatus::ReadError, systemText(GetLastError()));
+    if (n == 0) break;
+    got += n;
+  }
+  if (got > maxBytes) return fail(SmallFileStatus::TooLarge, tooLarge);
+  file.bytes.resize(got);
+  file.status = SmallFileStatus::Ok;
+  return file;
+}
+
+}  // namespace dp3

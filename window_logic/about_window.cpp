@@ -1,0 +1,53 @@
+#include "window_logic/about_window.hpp"
+
+#include <ctime>
+
+#include "surface/control_ids.hpp"
+#include "system/platform.hpp"
+
+namespace dp3 {
+
+std::string versionLine() {
+  return std::string("Ver ") + kProgramVersion + ", Built " + kBuildTime + ", " + kBuildDate;
+}
+
+std::string systemLine() {
+  const std::string name = operatingSystemName();
+  return "Operating System is " + (name.empty() ? std::string("unknown") : name);
+}
+
+std::string guideLine() {
+  return "Operating guide: " + guideFile();
+}
+
+void openAboutWindow(ControlSurface& ui, const AboutState& state) {
+  ui.setText(id::kAboutVersion, versionLine());
+  ui.setText(id::kAboutSystem, systemLine());
+  ui.setText(id::kAboutGuide, guideLine());
+  ui.setChecked(id::kVerboseMode, state.verboseFlag);
+  ui.setChecked(id::kTraceBox, state.traceOn);
+  ui.setText(id::kTraceFile, state.traceOn ? "Tracing to " + state.traceFile : "");
+}
+
+bool acceptAboutWindow(const ControlSurface& ui, AboutState& state, const std::string& traceDir) {
+  state.verboseFlag = ui.isChecked(id::kVerboseMode);
+  const bool trace = ui.isChecked(id::kTraceBox);
+  if (trace == state.traceOn) return false;
+  state.traceOn = trace;
+  if (trace) {
+    const std::string name = traceFileName(static_cast<long long>(std::time(nullptr)));
+    state.traceFile = traceDir.empty() ? name : traceDir + "/" + name;
+  }
+  return true;
+}
+
+std::string traceFileName(long long secondsSinceEpoch) {
+  const std::time_t when = static_cast<std::time_t>(secondsSinceEpoch);
+  std::tm local{};
+  ::localtime_r(&when, &local);
+  char name[64];
+  std::strftime(name, sizeof name, "dp3-trace-%Y%m%d-%H%M%S.txt", &local);
+  return name;
+}
+
+}  // namespace dp3

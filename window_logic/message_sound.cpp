@@ -1,0 +1,89 @@
+#include "window_logic/message_sound.hpp"
+
+#include <array>
+
+#include "settings/settings_fields.hpp"
+#include "surface/control_ids.hpp"
+
+namespace dp3 {
+
+namespace {
+
+inline constexpr int kPlaces = 6;
+inline constexpr unsigned kDivisorBase = 62500;
+inline constexpr unsigned kLowestTone = 100;
+inline constexpr unsigned kHighestTone = 8000;
+
+std::array<int, kPlaces + 1> playIds() {
+  std::array<int, kPlaces + 1> ids{};
+  for (int i = 0; i < kPlaces; ++i) ids[static_cast<std::size_t>(i)] = id::kPlayMsg1 + i;
+  ids[kPlaces] = id::kPlayCallsign;
+  return ids;
+}
+
+int durationId(int playId) {
+  return playId == id::kPlayCallsign ? id::kCallsignDuration
+                                     : id::kMsgDuration1 + (playId - id::kPlayMsg1);
+}
+
+}  // namespace
+
+KeyingSettings formKeying(const ControlSurface& ui) {
+  KeyingSettings s;
+  s.wpm = readNumber(ui, id::kCurWpm);
+  s.farnsWpm = readNumber(ui, id::kFarnsWpm);
+  // The keyer divides 62500 by the byte the form stores for this frequency.
+  const unsigned hz = readNumber(ui, id::kStFreq);
+  if (hz > kDivisorBase / 256 && hz <= kDivisorBase) {
+    s.toneHz = static_cast<double>(kDivisorBase) / (kDivisorBase / hz);
+  }
+  if (s.toneHz < kLowestTone || s.toneHz > kHighestTone) s.toneHz = KeyingSettings{}.toneHz;
+  s.weight = readNumber(ui, id::kWeight);
+  s.ratio = readNumber(ui, id::kRatio);
+  s.letterSpace = readNumber(ui, id::kLtrSpace) & 0x1Fu;
+  s.keyCompMs = readNumber(ui, id::kKeyComp);
+  return s;
+}
+
+int playedBox(int playId, int bank, int user) {
+  if (playId == id::kPlayCallsign) return user == 2 ? id::kCallsignUser2 : id::kCallsignUser1;
+  if (playId < id::kPlayMsg1 || playId >= id::kPlayMsg1 + kPlaces) return 0;
+  return (bank == 2 ? id::kMsg7 : id::kMsg1) + (playId - id::kPlayMsg1);
+}
+
+Keying playKeying(const ControlSurface& ui, int playId, int bank, int user) {
+  const int box = playedBox(playId, bank, user);
+  if (box == 0) return {};
+  return keyPatterns(textPatterns(ui.text(box)), formKeying(ui));
+}
+
+void showMessageTimes(ControlSurface& ui, int bank, int user) {
+  const KeyingSettings settings = formKeying(ui);
+  const bool playable = playableSpeed(settings);
+  const std::string approximate = approximateTiming(settings) ? "~" : "";
+  for (int play : playIds()) {
+    const std::string text = ui.text(playedBox(play, bank, user));
+    std::string shown;
+    if (!text.empty()) {
+      shown = playable ? approximate +
+                             durationText(keyingSeconds(keyPatterns(textPatterns(text), settings)))
+                       : "?";
+    }
+    ui.setText(durationId(play), shown);
+  }
+  for (const TextField& field : kTextFields) {
+    ui.setToolTip(field.control, ditDahText(textPatterns(ui.text(field.control))));
+  }
+}
+
+void showPlayState(ControlSurface& ui, std::string_view unavailableReason, bool playing) {
+  for (int play : playIds()) {
+    ui.setEnabled(play, unavailableReason.empty());
+    ui.setToolTip(play, unavailableReason.empty()
+                            ? "Play this text as the keyer sends it, at the form's speed and pitch"
+                            : std::string(unavailableReason));
+  }
+  ui.setEnabled(id::kStopPlay, playing);
+}
+
+}  // namespace dp3
