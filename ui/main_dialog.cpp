@@ -174,7 +174,7 @@ void MainDialog::startKeyerCommand(KeyerCommand command) {
   workerKeptForm_ = false;
   worker_ = QThread::create([this, command, user] {
     workerKeptForm_ =
-        MainWindow::runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
+        runKeyerCommand(command, *threaded_, *link_, keyer_, image_, user);
   });
   connect(worker_, &QThread::finished, this, [this, button] {
     worker_->wait();

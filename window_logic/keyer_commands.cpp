@@ -120,6 +120,23 @@ WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Setti
   return result;
 }
 
+bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, KeyerInfo& keyer,
+                     SettingsImage& image, int user) {
+  switch (command) {
+    case KeyerCommand::Test:
+      testCommand(ui, link, keyer);
+      return false;
+    case KeyerCommand::Read:
+      if (readCommand(ui, link, keyer, image) != CommandOutcome::Done) return false;
+      showUserSettings(ui, image, user);
+      showMessages(ui, image);
+      return true;
+    case KeyerCommand::Write:
+      return writeCommand(ui, link, keyer, image, user).outcome == CommandOutcome::Done;
+  }
+  return false;
+}
+
 WriteResult sendSettings(Link& link, const SettingsImage& image, bool verify,
                          SettingsImage* readBack) {
   const bool sent =

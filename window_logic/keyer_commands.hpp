@@ -47,6 +47,14 @@ struct WriteResult {
   bool readBack = false;  // the keyer's settings were read back after the store
 };
 
+enum class KeyerCommand { Test, Read, Write };
+
+// Test, Read or Write against ui, touching only what it is given (the front
+// end runs it off the window thread). True when the keyer and the window then
+// hold the same settings (a Read or Write done).
+bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, KeyerInfo& keyer,
+                     SettingsImage& image, int user);
+
 // Test DP: the interface test, then the live readings after ">DP OK".
 InterfaceTest testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);
 

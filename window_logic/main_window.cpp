@@ -80,23 +80,6 @@ bool MainWindow::beginKeyerCommand(Link& link) {
   return true;
 }
 
-bool MainWindow::runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
-                                 KeyerInfo& keyer, SettingsImage& image, int user) {
-  switch (command) {
-    case KeyerCommand::Test:
-      testCommand(ui, link, keyer);
-      return false;
-    case KeyerCommand::Read:
-      if (readCommand(ui, link, keyer, image) != CommandOutcome::Done) return false;
-      showUserSettings(ui, image, user);
-      showMessages(ui, image);
-      return true;
-    case KeyerCommand::Write:
-      return writeCommand(ui, link, keyer, image, user).outcome == CommandOutcome::Done;
-  }
-  return false;
-}
-
 void MainWindow::endKeyerCommand(bool keyerHoldsForm) {
   statusCountdown_ = kStatusTicks;
   busy_ = false;

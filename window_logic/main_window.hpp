@@ -11,14 +11,13 @@
 #include "surface/control_ids.hpp"
 #include "surface/control_surface.hpp"
 #include "system/program_config.hpp"
+#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 
 inline constexpr const char* kMainCaption = "Ditpulse 3 Tools Utility " DP3_VERSION;
 inline constexpr int kTimerPeriodMs = 250;
 inline constexpr int kStatusTicks = 12;  // the operation status stays about 3 s
-
-enum class KeyerCommand { Test, Read, Write };
 
 // What the window does when the operator asks to close it.
 enum class ExitStep { Close, SaveFirst, Stay };
@@ -46,10 +45,6 @@ class MainWindow {
   // off the window thread. begin locks the buttons and closes the port; it is
   // false (and unlocks again) while another command runs.
   bool beginKeyerCommand(Link& link);
-  // Test, Read or Write against ui, touching only what it is given. True when
-  // the keyer and the window then hold the same settings (a Read or Write done).
-  static bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link,
-                              KeyerInfo& keyer, SettingsImage& image, int user);
   // keyerHoldsForm: what runKeyerCommand answered.
   void endKeyerCommand(bool keyerHoldsForm = false);
   // All three steps on the calling thread.

@@ -130,7 +130,7 @@ struct MainDialog {
     holdForm(true);
     SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
     worker = std::thread([this, command, user = logic->activeUser()] {
-      MainWindow::runKeyerCommand(command, *threaded, *link, keyer, image, user);
+      runKeyerCommand(command, *threaded, *link, keyer, image, user);
       PostMessageW(window, kWorkerDone, 0, 0);
     });
   }
