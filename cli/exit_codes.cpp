@@ -2,18 +2,9 @@
 
 namespace dp3::cli {
 
-namespace {
-
-// A keyer that runs only its bootloader, or firmware too old for settings.
-int failedTestExit(const InterfaceTest& test) {
-  return test.bootloaderOnly() ? kExitNeedsFirmware : kExitKeyer;
-}
-
-}  // namespace
-
 int exitCodeOf(const KeyerTest& result) {
-  return result.test.kind == InterfaceTest::Kind::Firmware ? kExitDone
-                                                           : failedTestExit(result.test);
+  if (result.test.bootloaderOnly()) return kExitNeedsFirmware;
+  return result.test.failed() ? kExitKeyer : kExitDone;
 }
 
 int exitCodeOf(const ReadResult& result) {

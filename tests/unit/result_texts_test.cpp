@@ -15,6 +15,9 @@ InterfaceTest firmware(std::uint8_t version, std::uint8_t revision,
                        std::optional<std::uint8_t> icType) {
   return {.kind = Kind::Firmware, .version = version, .revision = revision, .icType = icType};
 }
+InterfaceTest failed(Kind kind, int openCode = 0) {
+  return {.kind = kind, .openCode = openCode};
+}
 
 TEST(ResultTexts, InterfaceTest) {
   const struct {
@@ -31,15 +34,15 @@ TEST(ResultTexts, InterfaceTest) {
       // An IC no row names, or none at all, keeps the IC line.
       {firmware(31, 112, 9), "DP F/W ver 31.112, IC ?", "", ">DP OK"},
       {firmware(31, 112, std::nullopt), "DP F/W ver 31.112, IC ?", "", ">DP OK"},
-      {{.kind = Kind::TooOld, .version = 29}, "Only supports DP3", "", ">DP ERR"},
-      {{.kind = Kind::NoAnswer}, "DP Fail:no response", "", ">DP ERR"},
-      {{.kind = Kind::EchoMismatch, .echo = 0x41}, "DP Fail:echo mismatch", "", ">DP ERR"},
-      {{.kind = Kind::BootloaderOnly}, "DP Fail:No O/S", "", ">DP NOS"},
-      {{.kind = Kind::NotOpened, .openCode = -4}, "DP Fail:comm open", "", ">DP ERR"},
-      {{.kind = Kind::NotOpened, .openCode = -5}, "DP Fail:get comm state", "", ">DP ERR"},
-      {{.kind = Kind::NotOpened, .openCode = -6}, "DP Fail:set comm state", "", ">DP ERR"},
-      {{.kind = Kind::NotOpened, .openCode = -10}, "DP Fail:comm purge", "", ">DP ERR"},
-      {{.kind = Kind::NotOpened, .openCode = -7}, "Comm Fail:unknown error", "", ">DP ERR"},
+      {failed(Kind::TooOld), "Only supports DP3", "", ">DP ERR"},
+      {failed(Kind::NoAnswer), "DP Fail:no response", "", ">DP ERR"},
+      {failed(Kind::EchoMismatch), "DP Fail:echo mismatch", "", ">DP ERR"},
+      {failed(Kind::BootloaderOnly), "DP Fail:No O/S", "", ">DP NOS"},
+      {failed(Kind::NotOpened, -4), "DP Fail:comm open", "", ">DP ERR"},
+      {failed(Kind::NotOpened, -5), "DP Fail:get comm state", "", ">DP ERR"},
+      {failed(Kind::NotOpened, -6), "DP Fail:set comm state", "", ">DP ERR"},
+      {failed(Kind::NotOpened, -10), "DP Fail:comm purge", "", ">DP ERR"},
+      {failed(Kind::NotOpened, -7), "Comm Fail:unknown error", "", ">DP ERR"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(interfaceStatusText(c.test), c.status);
@@ -70,7 +73,8 @@ TEST(ResultTexts, Readings) {
 
 TEST(ResultTexts, ReadAndWrite) {
   const InterfaceTest lark = firmware(31, 112, 3);
-  const InterfaceTest bootloader{.kind = Kind::BootloaderOnly};
+  const InterfaceTest bootloader = failed(Kind::BootloaderOnly);
+  const InterfaceTest silent = failed(Kind::NoAnswer);
   const struct {
     ReadOutcome read;
     InterfaceTest test;
@@ -78,7 +82,7 @@ TEST(ResultTexts, ReadAndWrite) {
   } reads[] = {
       {ReadOutcome::Done, lark, ">Done"},
       {ReadOutcome::ReadFailed, lark, ">Read Failed"},
-      {ReadOutcome::TestFailed, {}, ">DP ERR"},
+      {ReadOutcome::TestFailed, silent, ">DP ERR"},
       {ReadOutcome::NeedsFirmware, bootloader, ">DP NOS"},
       {ReadOutcome::NeedsFirmware, firmware(30, 3, 1), ">DP ERR"},
   };
@@ -92,7 +96,7 @@ TEST(ResultTexts, ReadAndWrite) {
     std::size_t findings;
   } writes[] = {
       {WriteOutcome::Done, lark, "Done", 0},
-      {WriteOutcome::TestFailed, {}, ">DP ERR", 0},
+      {WriteOutcome::TestFailed, silent, ">DP ERR", 0},
       {WriteOutcome::NeedsFirmware, bootloader, ">DP NOS", 0},
       {WriteOutcome::Refused, lark, "", 0},
       {WriteOutcome::BackupFailed, lark, ">Write Failed", 0},
@@ -179,7 +183,8 @@ TEST(ResultTexts, SettingsAfterAnUpload) {
     result.check = ProgramCheck::Ready;
     result.upload = UploadOutcome{};
     result.settings = {c.kind, "b.eep", {"A", "B", "C", "D", "E", "F", "G"}};
-    result.restore = {.outcome = c.restore, .differences = {"A", "B", "C", "D", "E", "F", "G"}};
+    result.restore.outcome = c.restore;
+    result.restore.differences = result.settings.differences;
     EXPECT_EQ(uploadStatusText(result), c.status) << int(c.kind);
     const Notice notice = settingsAfterNotice(result);
     EXPECT_EQ(notice.text, c.notice) << int(c.kind);
