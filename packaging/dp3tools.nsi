@@ -10,7 +10,8 @@
 ; interactively, asks before removing the settings (%APPDATA%\dp3tools) and
 ; the keyer backups (%LOCALAPPDATA%\dp3tools); run silently (/S) it keeps them.
 
-Unicode true
+; A 64-bit installer for 64-bit programs (and for wine64, which runs the tests).
+Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma

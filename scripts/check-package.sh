@@ -61,8 +61,8 @@ for exe in dp3.exe dp3tools.exe; do
   check "$exe version: file name" version_block "$win/$exe" OriginalFilename "$exe"
   check "$exe has the icon" bash -c "wrestool -l -t 14 '$win/$exe' | grep -q 'type=14'"
 done
-check "installer is an NSIS installer" \
-  bash -c "file '$setup' | grep -q 'PE32 executable (GUI).*Nullsoft Installer'"
+check "installer is a 64-bit NSIS installer" \
+  bash -c "file '$setup' | grep -q 'PE32+ executable (GUI) x86-64' && grep -qa Nullsoft '$setup'"
 check "installer version: product version" version_block "$setup" ProductVersion "$version"
 
 # ---- Debian: the two .debs ----
