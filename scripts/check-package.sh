@@ -50,8 +50,7 @@ check "README.txt has Windows line ends" grep -q $'\r$' "$win/README.txt"
 check "README.txt names the version" grep -q "^DP3tools ${version} for Windows" "$win/README.txt"
 # Explorer's Details tab: the version block's texts (UTF-16), and an icon.
 version_block() {  # version_block EXE KEY VALUE: the block holds KEY with VALUE
-  wrestool -x -t 16 "$1" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr '\0' '\n' |
-    grep -A1 -x "$2" | tail -n1 | grep -qx -- "$3"
+  wrestool -x --raw -t 16 "$1" | strings -e l -n 1 | grep -A1 -x "$2" | tail -n1 | grep -qx -- "$3"
 }
 for exe in dp3.exe dp3tools.exe; do
   check "$exe version: product" version_block "$win/$exe" ProductName DP3tools
@@ -77,8 +76,8 @@ check_deb() {
   check "$arch: control fields" has_lines "$info" '^ Package: dp3tools$' "^ Version: ${version}$" \
     "^ Architecture: ${arch}$" '^ Section: hamradio$' '^ Priority: optional$' \
     '^ Maintainer: DP3tools maintainers <maintainers@dp3tools\.org>$' \
-    '^ Homepage: https://dp3tools\.org/$' '^ Depends: .*libc6' '^ Depends: .*libqt6widgets6' \
-    '^ Depends: .*libstdc\+\+6' '^ Depends: .*qt6-qpa-plugins'
+    '^ Homepage: https://dp3tools\.org/$' '^ Depends: (.*, )?libc6 \(' '^ Depends: (.*, )?libqt6widgets6 \(' \
+    '^ Depends: (.*, )?libstdc\+\+6 \(' '^ Depends: (.*, )?qt6-qpa-plugins(,|$)'
   contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
   echo "$contents"
   check "$arch: contents" has_lines "$contents" '^\./usr/bin/dp3$' '^\./usr/bin/dp3tools$' \
@@ -108,6 +107,8 @@ check_deb() {
   check "$arch: programs are stripped" \
     bash -c "! file '$unpacked/usr/bin/dp3' '$unpacked/usr/bin/dp3tools' | grep -q 'not stripped'"
   check "$arch: dp3 runs" bash -c "$(printf '%q ' "${run[@]}") '$unpacked/usr/bin/dp3' --version | grep -qx 'DP3tools ${version}'"
+  check "$arch: dp3tools starts, its libraries found" bash -c \
+    "$(printf '%q ' "${run[@]}") '$unpacked/usr/bin/dp3tools' --version | grep -qx 'dp3tools ${version}'"
   check "$arch: dp3 reads a firmware file" \
     bash -c "$(printf '%q ' "${run[@]}") '$unpacked/usr/bin/dp3' firmware tests/data/lark_full.hex >/dev/null"
   check "$arch: man pages read" bash -c "man -l '$unpacked/usr/share/man/man1/dp3.1.gz' 2>/dev/null | grep -q 'dp3 - configure' &&

@@ -79,6 +79,10 @@ if [ "${1:-}" = --inside ]; then
   check "nothing of it left under /usr" diff "$system/tmp/usr-before" "$system/tmp/usr-after"
   forgotten() { ! on_system dpkg-query -W dp3tools >/dev/null 2>&1; }
   check "dpkg no longer knows it" forgotten
+  # Nothing may outlive the system (mmdebstrap unmounts it next).
+  for process in /proc/[0-9]*; do
+    [ "$(readlink "$process/root" 2>/dev/null)" = "$system" ] && kill -9 "${process#/proc/}" 2>/dev/null
+  done
   echo "install-test: $failures failed"
   [ "$failures" -eq 0 ]
   exit

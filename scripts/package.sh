@@ -26,7 +26,7 @@ make_deb() {
   nice -n 10 cmake --build "$dir" -j 2 --target dp3 dp3tools package_files
   # dpkg-shlibdeps looks for the libraries of the package's architecture.
   (cd "$dir" && dpkg-architecture -a "$arch" -f -c cpack -G DEB \
-    -D CPACK_PACKAGING_INSTALL_PREFIX=/usr >/dev/null 2>"$dir/cpack.err") ||
+    -D CPACK_PACKAGING_INSTALL_PREFIX=/usr >/dev/null 2>cpack.err) ||
     { cat "$dir/cpack.err" >&2; exit 1; }
   mv "$dir/dp3tools_${version}_${arch}.deb" dist/
 }
