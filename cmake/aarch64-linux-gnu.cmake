@@ -21,6 +21,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(QT_HOST_PATH /usr CACHE PATH "")
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
 
-# Programs built here run under the user-mode emulator, with the arm64
-# libraries' folder as their root for the dynamic loader.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/${DP3_CROSS_TRIPLET})
+# Programs built here run under the user-mode emulator, with the multiarch
+# arm64 loader and libraries (libc6:arm64). Not with -L /usr/aarch64-linux-gnu:
+# that loader is the cross toolchain's, of another build than the multiarch C
+# library it would load, and threads hang.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64)

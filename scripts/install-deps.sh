@@ -29,7 +29,7 @@ for option in "$@"; do
     --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine64) ;;
     --arm64)
       architecture=arm64
-      packages+=(g++-aarch64-linux-gnu qemu-user
+      packages+=(g++-aarch64-linux-gnu qemu-user libc6:arm64
         qt6-base-dev:arm64 qt6-multimedia-dev:arm64 libgl-dev:arm64
         libgtest-dev:arm64 libgmock-dev:arm64)
       ;;
