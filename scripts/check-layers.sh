@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Keeps the layers one-way: fails on an include that climbs a layer, or on a
 # window toolkit (Qt, Win32) brought into the core.
 #   scripts/check-layers.sh [ROOT]     check the tree at ROOT (default: this one)

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Installs the Debian packages DP3tools needs to build, test and run.
 #   scripts/install-deps.sh            the Linux build
 #   scripts/install-deps.sh --windows  also the Windows cross-build and wine
-# Safe to run again: does nothing when everything is there.
+#   scripts/install-deps.sh --arm64    also the arm64 cross-build (Debian's aarch64
+#                                      toolchain, the arm64 libraries beside the
+#                                      host's, multiarch) and qemu-aarch64
+#   scripts/install-deps.sh --package  also what makes and checks the packages:
+#                                      lintian, AppStream, NSIS, mmdebstrap
+# Options combine. Safe to run again: does nothing when everything is there.
 set -euo pipefail
 
 packages=(
@@ -14,10 +22,25 @@ packages=(
   gputils python3
   dpkg-dev file zip unzip man-db
 )
-if [ "${1:-}" = "--windows" ]; then
-  # mingw-w64 with posix threads (std::thread), GoogleTest's sources, wine.
-  packages+=(g++-mingw-w64-x86-64-posix googletest wine64)
-fi
+architecture=
+for option in "$@"; do
+  case "$option" in
+    # mingw-w64 with posix threads (std::thread), GoogleTest's sources, wine.
+    --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine64) ;;
+    --arm64)
+      architecture=arm64
+      packages+=(g++-aarch64-linux-gnu qemu-user libc6:arm64
+        qt6-base-dev:arm64 qt6-multimedia-dev:arm64 libgl-dev:arm64
+        libgtest-dev:arm64 libgmock-dev:arm64)
+      ;;
+    # icoutils reads the Windows programs' icon and version blocks.
+    --package) packages+=(lintian appstream desktop-file-utils mmdebstrap nsis icoutils) ;;
+    *)
+      echo "usage: scripts/install-deps.sh [--windows] [--arm64] [--package]" >&2
+      exit 1
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,5 +52,10 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ -n "$architecture" ] && ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+  $sudo dpkg --add-architecture "$architecture"
+fi
+# Other builds on this machine may be installing too: wait for them.
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+$sudo "${apt[@]}" update -qq
+$sudo "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
