@@ -38,7 +38,9 @@
     document.body.dataset.state = busy ? 'busy' : 'idle';
     for (const button of buttons) button.disabled = busy || !page.module;
     $('choose-port').disabled = busy || !hasSerial;
+    // Nothing else may call into the module while a command waits in it.
     portList.disabled = busy;
+    $('trace').disabled = busy || !page.module;
   }
 
   function addPort(name, label) {
@@ -79,10 +81,17 @@
     heading.textContent = '-- ' + command + ' on ' + portList.selectedOptions[0].text;
     $('log').append(heading);
     const start = performance.now();
-    const same = await page.module.ccall('dp3RunCommand', 'number', ['number', 'string'],
-                                         [kCommands[command], portList.value], {async: true});
-    page.runs.push({command, port: portList.value, ms: performance.now() - start, same: !!same});
-    setBusy(false);
+    try {
+      const same = await page.module.ccall('dp3RunCommand', 'number', ['number', 'string'],
+                                           [kCommands[command], portList.value], {async: true});
+      page.runs.push({command, port: portList.value, ms: performance.now() - start, same: !!same});
+    } catch (error) {
+      showMessage(String(error), 'The program stopped');
+      page.runs.push({command, port: portList.value, ms: performance.now() - start, same: false,
+                      error: String(error)});
+    } finally {
+      setBusy(false);
+    }
   }
 
   function startTrace(on) {

@@ -185,23 +185,25 @@ Module['serialLines'] = (() => {
       lines.set(handle, line);
       return {handle, reason: ''};
     },
+    // The calls below never reject: a rejected promise would leave the core
+    // suspended for good. Whatever the browser throws is the call's failure.
     async close(handle) {
       const line = lines.get(handle);
       lines.delete(handle);
-      if (line) await line.stop();
+      if (line) await line.stop().catch(() => {});
     },
     async write(handle, bytes, timeoutMs) {
       const line = lines.get(handle);
-      return line ? line.write(bytes, timeoutMs) : false;
+      return line ? line.write(bytes, timeoutMs).catch(() => false) : false;
     },
     async read(handle, count, timeoutMs) {
       const line = lines.get(handle);
-      return line ? line.read(count, timeoutMs) : null;
+      return line ? line.read(count, timeoutMs).catch(() => null) : null;
     },
     async reopen(handle, baudRate) {
       const line = lines.get(handle);
       if (!line) return false;
-      const ok = await line.reopen(baudRate, line.baudRate);
+      const ok = await line.reopen(baudRate, line.baudRate).catch(() => false);
       if (ok) line.baudRate = baudRate;
       return ok;
     },
