@@ -27,7 +27,13 @@ EM_ASYNC_JS(int, dp3LineRead, (int line, std::uint8_t* bytes, int count, int tim
 });
 EM_ASYNC_JS(int, dp3LineReopen, (int line, int baud),
             { return (await Module.serialLines.reopen(line, baud)) ? 1 : 0; });
-EM_ASYNC_JS(void, dp3LineSleep, (int ms), { await new Promise(done => setTimeout(done, ms)); });
+EM_ASYNC_JS(void, dp3LineSleep, (int ms), {
+  // At least ms: a timer may fire a little early by the clock the core reads.
+  const end = performance.now() + ms;
+  for (let left = ms; left > 0; left = end - performance.now()) {
+    await new Promise(done => setTimeout(done, left));
+  }
+});
 EM_JS(void, dp3LinePurge, (int line), { Module.serialLines.purge(line); });
 EM_JS(int, dp3LineHungUp, (int line), { return Module.serialLines.hungUp(line) ? 1 : 0; });
 // clang-format on

@@ -99,6 +99,7 @@ async function openPage(browser, siteUrl, {relay = null, noSerial = false} = {})
     await page.addInitScript((url) => {
       window.dp3RelayUrl = url;
     }, relay.url);
+    await page.addInitScript({path: path.join(__dirname, 'port_streams.js')});
     await page.addInitScript({path: path.join(__dirname, 'serial_shim.js')});
   }
   if (noSerial) {

@@ -20,7 +20,7 @@ EM_JS(void, fakeFresh, (char* name, int size),
       { stringToUTF8(Module.fakePort.fresh(), name, size); });
 EM_JS(void, fakeSend, (const std::uint8_t* bytes, int count, int delayMs), {
   const data = HEAPU8.slice(bytes, bytes + count);
-  setTimeout(() => Module.fakePort.port.send(data), delayMs);
+  setTimeout(() => Module.fakePort.port.deliver(data), delayMs);
 });
 EM_JS(void, fakeStallWrites, (int stall), { Module.fakePort.port.stallWrites = stall !== 0; });
 EM_JS(void, fakeFailOpen, (const char* error),
