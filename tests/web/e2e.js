@@ -6,6 +6,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
+const {execFileSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
@@ -118,6 +119,31 @@ describe('the page against the command line', () => {
         await close();
       }
     });
+  }
+});
+
+// The upload's speed change reaches the keyer only through the relay's open
+// at the new speed: dp3 sim --realtime paces by the terminal's setting.
+test('the relay sets the terminal to the speed of each open', async () => {
+  const sim = await h.startSim();
+  const relay = await h.startRelay(sim.path);
+  const page = await h.openPage(browser, site.url, {relay});
+  try {
+    for (const baudRate of [9600, 1200]) {
+      await page.evaluate(async (rate) => {
+        const [port] = await navigator.serial.getPorts().then((ports) =>
+          ports.length ? ports : navigator.serial.requestPort().then((p) => [p]));
+        await port.open({baudRate: rate});
+        window.openPort = port;
+      }, baudRate);
+      assert.equal(execFileSync('stty', ['-F', sim.path, 'speed']).toString().trim(), String(baudRate));
+      await page.evaluate(() => window.openPort.close());
+    }
+    assert.deepEqual(relay.events, ['open 9600', 'close', 'open 1200', 'close']);
+  } finally {
+    await page.closeAll();
+    await relay.close();
+    await sim.stop();
   }
 });
 
