@@ -10,6 +10,8 @@
 #                                      host's, multiarch) and qemu-aarch64
 #   scripts/install-deps.sh --package  also what makes and checks the packages:
 #                                      lintian, AppStream, NSIS, mmdebstrap
+#   scripts/install-deps.sh --web      also the WebAssembly build, Chromium and the
+#                                      browser tests' npm packages (tests/web/)
 # Options combine. Safe to run again: does nothing when everything is there.
 set -euo pipefail
 
@@ -23,6 +25,7 @@ packages=(
   dpkg-dev file zip unzip man-db
 )
 architecture=
+web=
 for option in "$@"; do
   case "$option" in
     # mingw-w64 with posix threads (std::thread), GoogleTest's sources, wine.
@@ -35,8 +38,16 @@ for option in "$@"; do
       ;;
     # icoutils reads the Windows programs' icon and version blocks.
     --package) packages+=(lintian appstream desktop-file-utils mmdebstrap nsis icoutils) ;;
+    # Emscripten (it runs on node-acorn), GoogleTest's sources for the wasm unit
+    # tests, Debian's Chromium for the browser tests (never a downloaded
+    # browser), npm for playwright-core and ws.
+    --web)
+      web=1
+      packages+=(emscripten node-acorn chromium googletest)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     *)
-      echo "usage: scripts/install-deps.sh [--windows] [--arm64] [--package]" >&2
+      echo "usage: scripts/install-deps.sh [--windows] [--arm64] [--package] [--web]" >&2
       exit 1
       ;;
   esac
@@ -46,16 +57,24 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-if [ -n "$architecture" ] && ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
-  $sudo dpkg --add-architecture "$architecture"
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if [ -n "$architecture" ] && ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+    $sudo dpkg --add-architecture "$architecture"
+  fi
+  # Other builds on this machine may be installing too: wait for them.
+  apt=(apt-get -o DPkg::Lock::Timeout=600)
+  $sudo "${apt[@]}" update -qq
+  $sudo "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# Other builds on this machine may be installing too: wait for them.
-apt=(apt-get -o DPkg::Lock::Timeout=600)
-$sudo "${apt[@]}" update -qq
-$sudo "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+if [ -n "$web" ]; then
+  # The versions package-lock.json records; nothing to do when they are there.
+  web_tests="$(cd "$(dirname "$0")/../tests/web" && pwd)"
+  if ! (cd "$web_tests" && npm ls --silent >/dev/null 2>&1); then
+    (cd "$web_tests" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
+  fi
+fi
