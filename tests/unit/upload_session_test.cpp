@@ -17,7 +17,6 @@ namespace {
 const std::string kLark = DP3_TEST_DATA "/lark_full.hex";
 const std::string kOrca = DP3_TEST_DATA "/orca_small.hex";
 const std::string kMissing = "/nonexistent/firmware.hex";
-const std::string kKind200 = DP3_TEST_DATA "/pika_kind200.hex";  // a PIKA image
 const std::string kEndOnly = DP3_TEST_DATA "/end_only.hex";
 
 struct Bench {
@@ -57,7 +56,6 @@ TEST(UploadSession, ProgramChecks) {
       {{kLark, kEndOnly}, 0, ProgramCheck::EmptyImage},
       {{kLark}, kCommOpenFailed, ProgramCheck::NotConnected},
       {{kOrca}, 0, ProgramCheck::OtherIc},
-      {{kKind200}, 0, ProgramCheck::OtherIc},
       // A running keyer answering IC type 5 is not in recovery mode.
       {{kLark}, 0, ProgramCheck::UnknownIc, 5},
       {{kLark}, 0, ProgramCheck::Declined, kVariantLark, false},
