@@ -177,7 +177,11 @@ void MainWindow::endKeyerCommand() {
   busy_ = false;
   unlockControls();
   if (commandKeptForm_) markKept();
-  explainPortFailure(ui_, *link_, gatherFacts_(config_.portPath), lastPortAdvice_);
+  // Looking into the system (every process's open files) takes a while: only
+  // for a port that did not open.
+  if (!link_->portOpenFlag()) {
+    explainPortFailure(ui_, *link_, gatherFacts_(config_.portPath), lastPortAdvice_);
+  }
   // Focus to the box a refused value came from, else back to the command's
   // button (Test DP when the keyer holds no settings to read or write).
   const bool buttonOn = commandButton_ == id::kTestDp || holdsSettings();

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <ctime>
@@ -200,7 +201,7 @@ void BM_StallDuringUpload(benchmark::State& state) {
     probe.start();
     events.onButton(dp3::id::kProgram);
     while (events.busy() && msSince(start) < 120000) {
-      QApplication::processEvents(QEventLoop::AllEvents, 50);
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     state.counters["longest_stall_ms"] = probe.stop();
     state.SetIterationTime(msSince(start) / 1000.0);
@@ -215,6 +216,9 @@ int main(int argc, char** argv) {
   gProgramStart = Clock::now();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The keyer backups that Read and the upload keep go to a scratch folder.
+  QTemporaryDir dataHome;
+  qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
   dp3::ui::setMessageSink([](const QString& text, const QString&) {
     std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
   });
