@@ -7,6 +7,7 @@
 
 #include "settings/backups.hpp"
 #include "settings/settings_file.hpp"
+#include "window_logic/uploader_window.hpp"
 
 namespace dp3::ui {
 
@@ -20,54 +21,43 @@ QString nameFilter(const FileFilter& filter) {
 
 namespace {
 
-QStringList filterList() {
-  QStringList list;
-  for (const auto& filter : kSettingsFileFilters) {
-    list << nameFilter(filter);
+QString runFileDialog(QWidget* parent, FileChoice choice, const QString& folder) {
+  const bool firmware = choice == FileChoice::OpenFirmware;
+  const bool save = choice == FileChoice::SaveSettings;
+  QFileDialog dialog(parent, firmware ? kFirmwareDialogTitle : "");
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QStringList filters;
+  if (firmware) {
+    // Firmware comes as HEX files: the dialog opens on them.
+    filters << "Hex Files (*.hex)";
+    for (const auto& filter : kFirmwareFileFilters) filters << nameFilter(filter);
+    dialog.setDefaultSuffix("hex");
+  } else {
+    for (const auto& filter : kSettingsFileFilters) filters << nameFilter(filter);
+    dialog.setDefaultSuffix(
+        QString::fromUtf8(kSettingsFileExtension.data(), qsizetype(kSettingsFileExtension.size())));
   }
-  return list;
-}
-
-QString runSettingsDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(parent);
-  const std::string key = mode == QFileDialog::AcceptOpen ? "settings-open" : "settings-save";
-  if (const auto it = lastFolders().find(key); it != lastFolders().end()) {
-    dialog.setDirectory(QString::fromStdString(it->second));
-  }
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                     : QFileDialog::AnyFile);
-  dialog.setNameFilters(filterList());
-  dialog.setDefaultSuffix(
-      QString::fromUtf8(kSettingsFileExtension.data(), qsizetype(kSettingsFileExtension.size())));
-  if (mode == QFileDialog::AcceptOpen) {
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.first());
+  if (choice == FileChoice::OpenSettings) {
     // The keyer backups sit beside the usual places, to restore one with Write.
     QList<QUrl> places = dialog.sidebarUrls();
-    const auto backups = backupFolder();
-    if (!backups.empty()) {
+    if (const auto backups = backupFolder(); !backups.empty()) {
       places << QUrl::fromLocalFile(QString::fromStdString(backups.string()));
       dialog.setSidebarUrls(places);
     }
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  lastFolders()[key] = dialog.directory().absolutePath().toStdString();
   return dialog.selectedFiles().first();
 }
 
 }  // namespace
 
-std::map<std::string, std::string>& lastFolders() {
-  static std::map<std::string, std::string> folders;
-  return folders;
-}
-
-FileDialogs& fileDialogs() {
-  static FileDialogs dialogs{
-      [](QWidget* parent) { return runSettingsDialog(parent, QFileDialog::AcceptOpen); },
-      [](QWidget* parent) { return runSettingsDialog(parent, QFileDialog::AcceptSave); },
-      [](QWidget* parent) { return chooseFirmwareFile(parent); },
-  };
-  return dialogs;
+FileChooser& fileChooser() {
+  static FileChooser chooser = runFileDialog;
+  return chooser;
 }
 
 }  // namespace dp3::ui

@@ -8,7 +8,6 @@ namespace dp3::ui {
 void InputHold::hold() {
   if (holding_) return;
   holding_ = true;
-  closeRequested_ = false;
   qApp->installEventFilter(this);
 }
 
@@ -33,13 +32,6 @@ bool InputHold::eventFilter(QObject* target, QEvent* event) {
     case QEvent::ContextMenu:
     case QEvent::InputMethod:
       return true;
-    case QEvent::Close:
-      if (widget == window_) {
-        closeRequested_ = true;
-        event->ignore();
-        return true;
-      }
-      return false;
     default:
       return false;
   }

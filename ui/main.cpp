@@ -99,10 +99,9 @@ int main(int argc, char** argv) {
     config.sessionPort = config.portPath;
   }
 
-  dp3::ui::MainDialog window(config, [](const dp3::ProgramConfig& chosen) {
-    return std::make_unique<dp3::SerialLink>(chosen.portPath);
-  });
-  if (simulated) window.setExtraPorts({{simulated->path(), "Simulated keyer"}});
+  dp3::ui::MainDialog window(
+      config, [](const std::string& port) { return std::make_unique<dp3::SerialLink>(port); });
+  if (simulated) window.logic().setExtraPorts({{simulated->path(), "Simulated keyer"}});
 
   if (parser.isSet(screenshotOption)) {
     window.show();

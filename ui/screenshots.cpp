@@ -6,12 +6,14 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <map>
 
-#include "ui/about_dialog.hpp"
+#include "surface/control_ids.hpp"
 #include "ui/main_dialog.hpp"
-#include "ui/port_dialog.hpp"
-#include "ui/rtty_dialog.hpp"
-#include "ui/uploader_dialog.hpp"
+#include "window_logic/port_window.hpp"
+#include "window_logic/rtty_window.hpp"
+#include "window_logic/uploader_events.hpp"
 
 namespace dp3::ui {
 
@@ -31,46 +33,62 @@ bool save(QWidget& window, const QDir& dir, const char* name) {
   return written;
 }
 
-void waitFor(MainDialog& window) {
+// Starts work in dialog and waits (at most 30 s) until it has ended.
+void runAndWait(Dialog& dialog, const std::function<void()>& start) {
   QEventLoop loop;
-  QObject::connect(&window, &MainDialog::keyerCommandFinished, &loop, &QEventLoop::quit);
+  QObject::connect(&dialog, &Dialog::workFinished, &loop, &QEventLoop::quit);
   QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-  if (window.keyerCommandRunning()) loop.exec();
+  start();
+  if (dialog.working()) loop.exec();
 }
 
 }  // namespace
 
 int writeScreenshots(MainDialog& window, const QDir& dir) {
   if (!dir.exists() && !QDir().mkpath(dir.path())) return 1;
-  window.startKeyerCommand(KeyerCommand::Test);
-  waitFor(window);
-  window.startKeyerCommand(KeyerCommand::Read);
-  waitFor(window);
-  window.logic().onTimer();  // the bytes-left counter, without waiting for the tick
+  MainWindow& main = window.logic();
+  runAndWait(window, [&] { main.startKeyerCommand(KeyerCommand::Test); });
+  runAndWait(window, [&] { main.startKeyerCommand(KeyerCommand::Read); });
+  main.onTimer();  // the bytes-left counter, without waiting for the tick
   bool ok = save(window, dir, "main_window.png");
 
-  window.link().commClose();  // as Set Com Port does, so Find Keyer can reach the keyer
-  PortDialog port(
-      window.config(), [&window] { return window.portDevices(); }, &window);
-  {
-    QEventLoop loop;
-    QObject::connect(&port, &PortDialog::probeFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    port.findKeyer();
-    if (port.probing()) loop.exec();
-  }
+  main.link().commClose();  // as Set Com Port does, so Find Keyer can reach the keyer
+  Dialog port(
+      id::kPortDialog,
+      [&](ControlSurface& ui, WindowFace& face) {
+        return std::make_unique<PortWindow>(
+            ui, face, main.config(), [&] { return main.portDevices(); }, main.probeOptions());
+      },
+      &window);
+  runAndWait(port, [&] { port.logic().onButton(id::kFindKeyer); });
   ok = save(port, dir, "port_window.png") && ok;
   port.close();
 
-  UploaderDialog uploader(window.link(), window.keyer(), true, &window);
+  std::map<std::string, std::string> folders;
+  Dialog uploader(
+      id::kUploaderDialog,
+      [&](ControlSurface& ui, WindowFace& face) {
+        return std::make_unique<UploaderEvents>(ui, face, main.link(), main.keyer(), true, folders);
+      },
+      &window);
   ok = save(uploader, dir, "uploader_window.png") && ok;
   uploader.close();
 
-  AboutDialog about(window.about(), &window);
+  Dialog about(
+      id::kAboutDialog,
+      [&](ControlSurface& ui, WindowFace& face) {
+        return std::make_unique<AboutWindow>(ui, face, main.about(), std::string());
+      },
+      &window);
   ok = save(about, dir, "about_window.png") && ok;
   about.close();
 
-  RttyDialog rtty(window.image(), window.logic().activeUser(), &window);
+  Dialog rtty(
+      id::kRttyDialog,
+      [&](ControlSurface& ui, WindowFace& face) {
+        return std::make_unique<RttyWindow>(ui, face, main.image(), main.activeUser());
+      },
+      &window);
   ok = save(rtty, dir, "rtty_window.png") && ok;
   rtty.close();
   return ok ? 0 : 1;

@@ -175,21 +175,9 @@ void WidgetSurface::showMessage(std::string_view text, std::string_view caption)
 void WidgetSurface::focusControl(int id) {
   QWidget* w = widget(id);
   if (!w) return;
-  if (!w->isEnabled()) {
-    pendingFocus_ = id;
-    return;
-  }
-  pendingFocus_ = -1;
   w->setFocus(Qt::OtherFocusReason);
   if (auto* line = qobject_cast<QLineEdit*>(w)) line->selectAll();
   if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) edit->selectAll();
-}
-
-bool WidgetSurface::focusPending() {
-  const int id = std::exchange(pendingFocus_, -1);
-  if (id < 0) return false;
-  focusControl(id);
-  return true;
 }
 
 Answer WidgetSurface::ask(std::string_view text, std::string_view caption) {

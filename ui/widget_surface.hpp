@@ -43,24 +43,20 @@ class WidgetSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
-  // A control greyed for now (its group, while a command runs) takes the
-  // focus when focusPending() is called.
   void focusControl(int id) override;
   Answer ask(std::string_view text, std::string_view caption) override;
-
-  // Gives the focus asked for while its control was greyed; false when none was.
-  bool focusPending();
   // With a message sink set the question goes there and is answered Yes.
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
   // The widget answering to id, nullptr when the dialog has none.
   QWidget* widget(int id) const;
+  // Every widget that answers to an id.
+  const std::map<int, QWidget*>& widgets() const { return widgets_; }
   QWidget* dialog() const { return dialog_; }
 
  private:
   QPointer<QWidget> dialog_;
   std::map<int, QWidget*> widgets_;
-  int pendingFocus_ = -1;
 };
 
 }  // namespace dp3::ui

@@ -50,4 +50,10 @@ std::string traceFileName(long long secondsSinceEpoch) {
   return name;
 }
 
+void AboutWindow::onButton(int id) {
+  if (id != id::kAboutOk) return;
+  acceptAboutWindow(ui_, state_, traceDir_);
+  face_.closeWindow();
+}
+
 }  // namespace dp3

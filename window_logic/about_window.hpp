@@ -3,6 +3,7 @@
 #include <string>
 
 #include "surface/control_surface.hpp"
+#include "window_logic/window_face.hpp"
 
 namespace dp3 {
 
@@ -35,5 +36,23 @@ bool acceptAboutWindow(const ControlSurface& ui, AboutState& state,
 
 // "dp3-trace-20260309-142501.txt" for the local time given (seconds since 1970).
 std::string traceFileName(long long secondsSinceEpoch);
+
+// The About window (dialog 1004) under any face: OK takes the verbose and
+// trace boxes into state and closes; Esc and the close box leave them.
+class AboutWindow : public WindowLogic {
+ public:
+  AboutWindow(ControlSurface& ui, WindowFace& face, AboutState& state, std::string traceDir)
+      : ui_(ui), face_(face), state_(state), traceDir_(std::move(traceDir)) {}
+
+  void onOpen() override { openAboutWindow(ui_, state_); }
+  void onButton(int id) override;
+  void onClose() override { face_.closeWindow(); }
+
+ private:
+  ControlSurface& ui_;
+  WindowFace& face_;
+  AboutState& state_;
+  std::string traceDir_;
+};
 
 }  // namespace dp3

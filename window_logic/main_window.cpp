@@ -2,34 +2,60 @@
 
 #include <algorithm>
 #include <string>
+#include <system_error>
+#include <utility>
 
+#include "link/serial_link.hpp"
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
+#include "settings/rtty.hpp"
 #include "settings/settings_fields.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/settings_form.hpp"
 #include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
+#include "window_logic/message_sound.hpp"
 #include "window_logic/port_window.hpp"
+#include "window_logic/rtty_window.hpp"
+#include "window_logic/uploader_events.hpp"
 
 namespace dp3 {
 
-MainWindow::MainWindow(ControlSurface& ui, SettingsImage& image, KeyerInfo& keyer,
-                       ProgramConfig& config)
-    : ui_(ui), image_(image), keyer_(keyer), config_(config) {}
+namespace {
 
-void MainWindow::setUp() {
+// The file dialogs hand over UTF-8, on every system.
+std::filesystem::path fromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ControlSurface& ui, WindowFace& face, ProgramConfig& config,
+                       LinkFactory makeLink)
+    : ui_(ui),
+      face_(face),
+      config_(config),
+      makeLink_(std::move(makeLink)),
+      commandUi_(ui, [&face](const std::function<void()>& call) { face.runOnWindowThread(call); }) {
+  link_ = newLink();
+}
+
+void MainWindow::onOpen() {
   ui_.setChecked(id::kBank1, true);
   ui_.setChecked(id::kBank2, false);
   activeBank_ = 1;
-  ui_.setChecked(id::kUser1, true);
-  ui_.setChecked(id::kUser2, false);
   activeUser_ = 1;
+  showUserRadios();
   showMessageBank(ui_, 1);
+  // The callsign place shows the current user's box, as the message places the bank's.
+  ui_.setVisible(id::kCallsignUser1, true);
+  ui_.setVisible(id::kCallsignUser2, false);
   showPort();
   startupLock();
   fillModeLists(ui_);
   markKept();
+  showPlayState();
+  restoreWindowMemory();
+  onTimer();
 }
 
 void MainWindow::lockControls() {
@@ -41,6 +67,12 @@ void MainWindow::lockControls() {
   ui_.setEnabled(id::kWriteConfigFile, true);
 }
 
+// Read and Write follow the last keyer that answered: one that runs only its
+// bootloader, or firmware too old to hold settings, turns them off again.
+bool MainWindow::holdsSettings() const {
+  return !keyer_.bootloaderOnly && keyer_.firmwareVersion >= kOldestSettingsVersion;
+}
+
 void MainWindow::unlockControls() {
   for (int control :
        {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
@@ -49,13 +81,9 @@ void MainWindow::unlockControls() {
   if (keyer_.firmwareVersion >= kOldestSupportedVersion || keyer_.bootloaderOnly) {
     ui_.setEnabled(id::kFwUpdate, true);
   }
-  // Read and Write follow the last keyer that answered: one that runs only its
-  // bootloader, or firmware too old to hold settings, turns them off again.
-  const bool holdsSettings =
-      !keyer_.bootloaderOnly && keyer_.firmwareVersion >= kOldestSettingsVersion;
-  ui_.setEnabled(id::kReadDp, holdsSettings);
-  ui_.setEnabled(id::kWriteDp, holdsSettings);
-  if (holdsSettings) {
+  ui_.setEnabled(id::kReadDp, holdsSettings());
+  ui_.setEnabled(id::kWriteDp, holdsSettings());
+  if (holdsSettings()) {
     for (int control : {id::kReadConfigFile, id::kWriteConfigFile, id::kRtty}) {
       ui_.setEnabled(control, true);
     }
@@ -69,27 +97,98 @@ void MainWindow::startupLock() {
   }
 }
 
-bool MainWindow::beginKeyerCommand(Link& link) {
+void MainWindow::onButton(int id) {
+  if (busy_) {
+    // Commands wait; a close asked for meanwhile is done when this one ends.
+    if (id == id::kExit) closeRequested_ = true;
+    return;
+  }
+  if (std::any_of(kModeBits.begin(), kModeBits.end(),
+                  [id](const BitField& bit) { return bit.control == id; })) {
+    return onCheckBox(id);
+  }
+  switch (id) {
+    case id::kBank1:
+    case id::kBank2:
+      return onBank(id == id::kBank1 ? 1 : 2);
+    case id::kUser1:
+    case id::kUser2:
+      onUser(id == id::kUser1 ? 1 : 2);
+      return;
+    case id::kTestDp:
+      return startKeyerCommand(KeyerCommand::Test);
+    case id::kReadDp:
+      return startKeyerCommand(KeyerCommand::Read);
+    case id::kWriteDp:
+      return startKeyerCommand(KeyerCommand::Write);
+    case id::kFwUpdate:
+      return firmwareUpdate();
+    case id::kSetComPort:
+      return setComPort();
+    case id::kRtty:
+      return openRtty();
+    case id::kAbout:
+      return openAbout();
+    case id::kReadConfigFile:
+      return readConfigFile();
+    case id::kWriteConfigFile:
+      writeConfigFile();
+      return;
+    case id::kResetDefaults:
+      return onResetDefaults();
+    case id::kExit:
+      return close();
+    case id::kStopPlay:
+      return stopSound();
+    default:
+      return play(id);
+  }
+}
+
+bool MainWindow::beginKeyerCommand() {
   lockControls();
   if (busy_) {
     unlockControls();
     return false;
   }
   busy_ = true;
-  if (link.portOpenFlag()) link.commClose();
+  if (link_->portOpenFlag()) link_->commClose();
   return true;
 }
 
-void MainWindow::endKeyerCommand(bool keyerHoldsForm) {
+void MainWindow::startKeyerCommand(KeyerCommand command) {
+  if (!beginKeyerCommand()) return;
+  commandButton_ = command == KeyerCommand::Test   ? id::kTestDp
+                   : command == KeyerCommand::Read ? id::kReadDp
+                                                   : id::kWriteDp;
+  commandUi_.focus = -1;
+  commandKeptForm_ = false;
+  face_.holdInput(true);
+  face_.runOffWindowThread(
+      [this, command, user = activeUser_] {
+        commandKeptForm_ = runKeyerCommand(command, commandUi_, *link_, keyer_, image_, user);
+      },
+      [this] { endKeyerCommand(); });
+}
+
+void MainWindow::endKeyerCommand() {
+  face_.holdInput(false);
   statusCountdown_ = kStatusTicks;
   busy_ = false;
   unlockControls();
-  if (keyerHoldsForm) markKept();
-}
-
-void MainWindow::keyerCommand(KeyerCommand command, Link& link) {
-  if (!beginKeyerCommand(link)) return;
-  endKeyerCommand(runKeyerCommand(command, ui_, link, keyer_, image_, activeUser_));
+  if (commandKeptForm_) markKept();
+  // Looking into the system (every process's open files) takes a while: only
+  // for a port that did not open.
+  if (!link_->portOpenFlag()) {
+    explainPortFailure(ui_, *link_, gatherFacts_(config_.portPath), lastPortAdvice_);
+  }
+  // Focus to the box a refused value came from, else back to the command's
+  // button (Test DP when the keyer holds no settings to read or write).
+  const bool buttonOn = commandButton_ == id::kTestDp || holdsSettings();
+  ui_.focusControl(commandUi_.focus >= 0 ? commandUi_.focus
+                   : buttonOn            ? commandButton_
+                                         : id::kTestDp);
+  if (std::exchange(closeRequested_, false)) close();
 }
 
 void MainWindow::onTimer() {
@@ -100,18 +199,25 @@ void MainWindow::onTimer() {
     if (statusCountdown_ == 1) ui_.setText(id::kOperationStatus, "");
     --statusCountdown_;
   }
+  showMessageTimes(ui_, activeBank_, activeUser_);
 }
 
 void MainWindow::onCheckBox(int id) {
-  if (std::none_of(kModeBits.begin(), kModeBits.end(),
-                   [id](const BitField& bit) { return bit.control == id; })) {
-    return;
-  }
   ui_.setChecked(id, toggleModeBit(image_, activeUser_, id));
 }
 
 void MainWindow::onListSelection(int id) {
+  if (busy_) return;
   selectModeListEntry(image_, activeUser_, id, ui_.selectedEntry(id));
+}
+
+bool MainWindow::onTypedCharacter(int id, unsigned character) {
+  if (std::none_of(kTextFields.begin(), kTextFields.end(),
+                   [id](const TextField& box) { return box.control == id; })) {
+    return false;
+  }
+  // Enter breaks the line as the keyer does, with a carriage return.
+  return messageKeyFilter(ui_, character == '\n' ? '\r' : character);
 }
 
 void MainWindow::onBank(int bank) {
@@ -128,6 +234,9 @@ void MainWindow::showUserRadios() {
 }
 
 bool MainWindow::onUser(int user) {
+  // The click may have moved the radio already: the user in force shows
+  // until the switch is done, so a refused switch never shows both.
+  showUserRadios();
   lockControls();
   const bool stored = storeUserSettings(ui_, image_, activeUser_);
   if (stored) {
@@ -135,8 +244,6 @@ bool MainWindow::onUser(int user) {
     showUserRadios();
     showUserSettings(ui_, image_, activeUser_);
     markActiveUser(image_, activeUser_);
-  } else {
-    showUserRadios();  // the click may have moved the radio; the user stays
   }
   unlockControls();
   return stored;
@@ -149,9 +256,11 @@ void MainWindow::onResetDefaults() {
   unlockControls();
 }
 
-bool MainWindow::onReadConfigFile(const std::filesystem::path& path) {
+void MainWindow::readConfigFile() {
+  const std::string path = chooseFile(face_, FileChoice::OpenSettings, folders_);
+  if (path.empty()) return;  // cancelled: not even unstored edits change
   const std::string shownFile = ui_.text(id::kFileName);
-  const bool loaded = loadSettingsFile(ui_, image_, path);
+  const bool loaded = loadSettingsFile(ui_, image_, fromUtf8(path));
   showUserSettings(ui_, image_, activeUser_);
   showMessages(ui_, image_);
   // The file line names only a file the settings came from or went to.
@@ -160,17 +269,16 @@ bool MainWindow::onReadConfigFile(const std::filesystem::path& path) {
   } else {
     ui_.setText(id::kFileName, shownFile);
   }
-  return loaded;
 }
 
-bool MainWindow::prepareWriteConfigFile() {
-  if (!storeUserSettings(ui_, image_, activeUser_)) return false;
-  return storeMessages(ui_, image_);
-}
-
-bool MainWindow::onWriteConfigFile(const std::filesystem::path& path) {
+bool MainWindow::writeConfigFile() {
+  // Form and messages into the image first; a refusal has shown its message
+  // and opens no dialog.
+  if (!storeUserSettings(ui_, image_, activeUser_) || !storeMessages(ui_, image_)) return false;
+  const std::string path = chooseFile(face_, FileChoice::SaveSettings, folders_);
+  if (path.empty()) return false;
   const std::string shownFile = ui_.text(id::kFileName);
-  const bool saved = saveSettingsFile(ui_, image_, path);
+  const bool saved = saveSettingsFile(ui_, image_, fromUtf8(path));
   if (saved) {
     markKept();
   } else {
@@ -181,6 +289,152 @@ bool MainWindow::onWriteConfigFile(const std::filesystem::path& path) {
 
 void MainWindow::showPort() {
   ui_.setText(id::kComPortLabel, portLabelText(config_));
+}
+
+std::vector<SerialDevice> MainWindow::portDevices() const {
+  std::vector<SerialDevice> devices = listSerialDevices();
+  for (const SerialDevice& extra : extraPorts_) {
+    if (std::none_of(devices.begin(), devices.end(),
+                     [&](const SerialDevice& device) { return device.path == extra.path; })) {
+      devices.push_back(extra);
+    }
+  }
+  return devices;
+}
+
+ProbeOptions MainWindow::probeOptions() const {
+  ProbeOptions probe;
+  probe.makeLink = [this](const std::string& path,
+                          std::chrono::milliseconds deadline) -> std::unique_ptr<Link> {
+    if (std::any_of(extraPorts_.begin(), extraPorts_.end(),
+                    [&](const SerialDevice& extra) { return extra.path == path; })) {
+      return makeLink_(path);
+    }
+    auto serial = std::make_unique<SerialLink>(path);
+    serial->setTimeouts(deadline, deadline);
+    return serial;
+  };
+  return probe;
+}
+
+void MainWindow::setComPort() {
+  if (link_->portOpenFlag()) link_->commClose();
+  const std::string before = config_.portPath;
+  face_.runWindow(id::kPortDialog, [this](ControlSurface& ui, WindowFace& face) {
+    return std::make_unique<PortWindow>(
+        ui, face, config_, [this] { return portDevices(); }, probeOptions());
+  });
+  if (config_.portPath != before) link_ = newLink();
+  showPort();
+}
+
+// The uploader, then a Test of the keyer as if Test DP had been pressed.
+void MainWindow::firmwareUpdate() {
+  face_.runWindow(id::kUploaderDialog, [this](ControlSurface& ui, WindowFace& face) {
+    return std::make_unique<UploaderEvents>(ui, face, *link_, keyer_, about_.verboseFlag, folders_);
+  });
+  startKeyerCommand(KeyerCommand::Test);
+}
+
+void MainWindow::openAbout() {
+  const bool tracing = about_.traceOn;
+  face_.runWindow(id::kAboutDialog, [this](ControlSurface& ui, WindowFace& face) {
+    return std::make_unique<AboutWindow>(ui, face, about_,
+                                         config_.configFilePath.parent_path().string());
+  });
+  if (about_.traceOn != tracing) startTrace();
+}
+
+void MainWindow::openRtty() {
+  face_.runWindow(id::kRttyDialog, [this](ControlSurface& ui, WindowFace& face) {
+    return std::make_unique<RttyWindow>(ui, face, image_, activeUser_);
+  });
+}
+
+std::unique_ptr<Link> MainWindow::newLink() {
+  auto link = makeLink_(config_.portPath);
+  if (!trace_) return link;
+  trace_->comment("port " + config_.portPath);
+  return std::make_unique<TraceLink>(std::move(link), trace_);
+}
+
+// The About window's Trace box: every byte on the line from now on goes to
+// its file, until the box is cleared.
+void MainWindow::startTrace() {
+  link_->commClose();
+  link_.reset();
+  trace_.reset();
+  if (about_.traceOn) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(about_.traceFile).parent_path(),
+                                        error);
+    trace_ = std::make_shared<TraceSink>(about_.traceFile);
+    if (!trace_->ok()) {
+      trace_.reset();
+      about_.traceOn = false;
+      ui_.showMessage("Can't write the trace file " + about_.traceFile, "Error");
+    }
+  }
+  link_ = newLink();
+}
+
+// The box beside the Play button as it reads now, at the form's current values.
+void MainWindow::play(int playId) {
+  if (playedBox(playId, activeBank_, activeUser_) == 0) return;
+  if (!face_.soundUnavailable().empty()) return;
+  const KeyingSettings settings = formKeying(ui_);
+  if (!playableSpeed(settings)) {
+    ui_.showMessage("CurWpm must be between 5 and 99 to play a message", "Error");
+    return;
+  }
+  const Keying keying = playKeying(ui_, playId, activeBank_, activeUser_);
+  if (keying.empty()) return;
+  playing_ = face_.playSound(std::make_unique<PcmRenderer>(keying, settings.toneHz));
+  showPlayState();
+}
+
+void MainWindow::stopSound() {
+  face_.stopSound();
+  playing_ = false;
+  showPlayState();
+}
+
+void MainWindow::onSoundEnded() {
+  playing_ = false;
+  showPlayState();
+}
+
+void MainWindow::showPlayState() {
+  dp3::showPlayState(ui_, face_.soundUnavailable(), playing_);
+}
+
+// Where the window was and how big, and the file dialogs' folders, from the
+// last run; the first time, the window as the face made it, in the middle of
+// the screen. Either way wholly on the screen's free area.
+void MainWindow::restoreWindowMemory() {
+  if (config_.configFilePath.empty()) return;
+  const WindowMemory memory = loadWindowMemory(windowMemoryPath(config_.configFilePath));
+  folders_ = memory.folders;
+  const WindowRect screen = face_.screenArea();
+  const WindowRect made = face_.windowRect();
+  const WindowRect wanted = memory.geometry.value_or(
+      WindowRect{screen.x + (screen.width - made.width) / 2,
+                 screen.y + (screen.height - made.height) / 2, made.width, made.height});
+  face_.placeWindow(fitOnScreen(wanted, screen));
+}
+
+void MainWindow::onShown() {
+  const WindowRect now = face_.windowRect();
+  const WindowRect placed = fitOnScreen(now, face_.screenArea());
+  if (placed != now) face_.placeWindow(placed);
+}
+
+void MainWindow::keepWindowMemory() {
+  if (config_.configFilePath.empty()) return;
+  WindowMemory memory;
+  memory.geometry = face_.windowRect();
+  memory.folders = folders_;
+  saveWindowMemory(windowMemoryPath(config_.configFilePath), memory);
 }
 
 std::vector<std::string> MainWindow::boxTexts() const {
@@ -232,9 +486,33 @@ ExitStep MainWindow::confirmExit() {
   return ExitStep::Stay;
 }
 
-void MainWindow::onExit(Link& link) {
+bool MainWindow::mayClose() {
+  switch (confirmExit()) {
+    case ExitStep::Close:
+      return true;
+    case ExitStep::SaveFirst:
+      return writeConfigFile();  // closes only once that saved
+    case ExitStep::Stay:
+      break;
+  }
+  return false;
+}
+
+void MainWindow::onClose() {
+  close();
+}
+
+void MainWindow::close() {
+  if (busy_) {
+    closeRequested_ = true;
+    return;
+  }
+  if (!mayClose()) return;
   lockControls();
-  link.commClose();
+  link_->commClose();
+  if (playing_) stopSound();
+  keepWindowMemory();
+  face_.closeWindow();
 }
 
 }  // namespace dp3

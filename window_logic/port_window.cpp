@@ -198,4 +198,53 @@ bool explainPortFailure(ControlSurface& ui, const Link& link, const PortFacts& f
   return true;
 }
 
+PortWindow::PortWindow(ControlSurface& ui, WindowFace& face, ProgramConfig& config,
+                       DeviceLister devices, ProbeOptions probe)
+    : ui_(ui),
+      face_(face),
+      config_(config),
+      devices_(std::move(devices)),
+      probe_(std::move(probe)) {}
+
+void PortWindow::onOpen() {
+  ports_ = openPortWindow(ui_, config_, devices_());
+}
+
+void PortWindow::onButton(int id) {
+  switch (id) {
+    case id::kFindKeyer:
+      return findKeyer();
+    case id::kPortOk:
+      if (probing_) return;
+      acceptPortWindow(ui_, config_, ports_);
+      return face_.closeWindow();
+    case id::kPortExit:
+      return onClose();
+  }
+}
+
+void PortWindow::onListSelection(int id) {
+  if (id == id::kPortList && !probing_) onPortSelection(ui_, ports_);
+}
+
+void PortWindow::onClose() {
+  if (!probing_) face_.closeWindow();
+}
+
+void PortWindow::onTimer() {
+  if (!probing_) refreshPortWindow(ui_, ports_, config_, devices_());
+}
+
+void PortWindow::findKeyer() {
+  if (probing_) return;
+  probing_ = true;
+  beginFindKeyer(ui_);
+  face_.runOffWindowThread(
+      [this, candidates = ports_.portList] { results_ = probePorts(candidates, probe_); },
+      [this] {
+        probing_ = false;
+        showProbeResults(ui_, ports_, results_);
+      });
+}
+
 }  // namespace dp3

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "link/port_probe.hpp"
 #include "surface/control_surface.hpp"
 #include "system/program_config.hpp"
+#include "window_logic/window_face.hpp"
 
 namespace dp3 {
 
@@ -64,5 +66,41 @@ std::string portLabelText(const ProgramConfig& config);
 // port had failed to open.
 bool explainPortFailure(ControlSurface& ui, const Link& link, const PortFacts& facts,
                         std::string& lastShown);
+
+inline constexpr int kPortRefreshMs = 1000;
+
+// The port window (dialog 1002) under any face: the devices present, kept up
+// to date while it is open; a path may be typed; Find Keyer probes every port
+// off the window thread. OK makes the chosen port the keyer port and saves
+// it; Exit, Esc and the close box change nothing. While a probe holds the
+// ports the window stays and its list is left alone.
+class PortWindow : public WindowLogic {
+ public:
+  using DeviceLister = std::function<std::vector<SerialDevice>()>;
+
+  PortWindow(ControlSurface& ui, WindowFace& face, ProgramConfig& config, DeviceLister devices,
+             ProbeOptions probe = {});
+
+  void onOpen() override;
+  void onButton(int id) override;
+  void onListSelection(int id) override;
+  void onClose() override;
+  int timerPeriodMs() const override { return kPortRefreshMs; }
+  void onTimer() override;
+
+  bool probing() const { return probing_; }
+
+ private:
+  void findKeyer();
+
+  ControlSurface& ui_;
+  WindowFace& face_;
+  ProgramConfig& config_;
+  DeviceLister devices_;
+  ProbeOptions probe_;
+  PortSelection ports_;
+  bool probing_ = false;
+  std::vector<ProbeResult> results_;  // written by the probe, read once it has ended
+};
 
 }  // namespace dp3

@@ -43,8 +43,9 @@ class DialogSurface : public ControlSurface {
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
   void showMessage(std::string_view text, std::string_view caption) override;
-  // With a message sink set the question goes there and is answered Yes.
   void focusControl(int id) override;
+  // With a message sink set, a question goes there and is answered No (ask)
+  // or Yes (askYesNo).
   Answer ask(std::string_view text, std::string_view caption) override;
   bool askYesNo(std::string_view text, std::string_view caption) override;
 
@@ -53,47 +54,5 @@ class DialogSurface : public ControlSurface {
   HWND toolTips_ = nullptr;
   std::map<int, std::wstring> tips_;  // the text each control's tool shows
 };
-
-// Keyer work on a worker thread talks to a dialog through this: each call is
-// sent to the dialog's thread (kRunOnWindowThread) and the worker waits for
-// it, so the logic keeps its order and no control is touched off its thread.
-// On the dialog's thread calls go straight through.
-class WindowThreadSurface : public ControlSurface {
- public:
-  explicit WindowThreadSurface(DialogSurface& target)
-      : target_(target), thread_(GetWindowThreadProcessId(target.dialog(), nullptr)) {}
-
-  void setText(int id, std::string_view text) override;
-  std::string text(int id) const override;
-  void appendText(int id, std::string_view text) override;
-  void setChecked(int id, bool checked) override;
-  bool isChecked(int id) const override;
-  void clearList(int id) override;
-  void addListEntry(int id, std::string_view text) override;
-  void selectEntry(int id, int index) override;
-  int selectedEntry(int id) const override;
-  void setEnabled(int id, bool enabled) override;
-  void setVisible(int id, bool visible) override;
-  void setProgress(int id, int percent) override;
-  void setToolTip(int id, std::string_view text) override;
-  void showMessage(std::string_view text, std::string_view caption) override;
-  void focusControl(int id) override;
-  Answer ask(std::string_view text, std::string_view caption) override;
-  bool askYesNo(std::string_view text, std::string_view caption) override;
-
- private:
-  void onWindowThread(const std::function<void()>& call) const;
-
-  DialogSurface& target_;
-  DWORD thread_;
-};
-
-// The message a WindowThreadSurface sends (lParam: the std::function<void()>
-// to run), and the ones a worker posts when it has ended.
-inline constexpr UINT kRunOnWindowThread = WM_APP + 1;
-inline constexpr UINT kWorkerDone = WM_APP + 2;
-
-// Every dialog procedure starts here: runs a call sent by a worker.
-bool runSentCall(UINT message, LPARAM lParam);
 
 }  // namespace dp3::winui

@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "settings/settings_file.hpp"
@@ -16,10 +15,9 @@ namespace {
 // Firmware comes as HEX files: the dialog opens on them.
 constexpr FileFilter kHexFilter{"Hex Files (*.hex)", "*.hex"};
 
-std::string runFileDialog(HWND owner, FileChoice choice) {
+std::string runFileDialog(HWND owner, FileChoice choice, const std::string& folderName) {
   const bool firmware = choice == FileChoice::OpenFirmware;
   const bool save = choice == FileChoice::SaveSettings;
-  const char* key = firmware ? "firmware" : save ? "settings-save" : "settings-open";
   std::vector<FileFilter> filters;
   if (firmware) {
     filters.push_back(kHexFilter);
@@ -30,8 +28,7 @@ std::string runFileDialog(HWND owner, FileChoice choice) {
   const std::wstring filter = filterList(filters);
   const std::wstring title = firmware ? wide(kFirmwareDialogTitle) : L"";
   const std::wstring extension = firmware ? L"hex" : wide(kSettingsFileExtension);
-  std::wstring folder;
-  if (const auto it = lastFolders().find(key); it != lastFolders().end()) folder = wide(it->second);
+  const std::wstring folder = wide(folderName);
   std::wstring name(32768, L'\0');
 
   OPENFILENAMEW dialog{};
@@ -48,8 +45,6 @@ std::string runFileDialog(HWND owner, FileChoice choice) {
                  (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
   if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return {};
   name.resize(name.find(L'\0'));
-  const std::filesystem::path chosen(name);
-  lastFolders()[key] = utf8(chosen.parent_path().wstring());
   return utf8(name);
 }
 
@@ -73,11 +68,6 @@ std::wstring filterList(std::span<const FileFilter> filters) {
 FileChooser& fileChooser() {
   static FileChooser chooser = runFileDialog;
   return chooser;
-}
-
-std::map<std::string, std::string>& lastFolders() {
-  static std::map<std::string, std::string> folders;
-  return folders;
 }
 
 }  // namespace dp3::winui

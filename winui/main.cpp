@@ -134,8 +134,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!options.screenshots.empty()) {
     driver = dp3::winui::startScreenshots(options.screenshots, options.firmware, verdict);
   }
-  const int result = dp3::winui::runMainDialog(config, makeLink, extraPorts);
-  if (!driver.joinable()) return result;
+  dp3::winui::runMainDialog(config, makeLink, extraPorts);
+  if (!driver.joinable()) return 0;
   driver.join();
   return verdict;
 }

@@ -12,6 +12,7 @@
 
 #include "surface/control_ids.hpp"
 #include "window_logic/keyer_commands.hpp"
+#include "window_logic/main_window.hpp"
 #include "winui/dialog_surface.hpp"
 #include "winui/file_dialogs.hpp"
 
@@ -42,12 +43,14 @@ class Driver {
       std::fprintf(stderr, "self-test: message box \"%.*s\": %.*s\n", int(caption.size()),
                    caption.data(), int(text.size()), text.data());
     });
-    fileChooser() = [firmware](HWND, FileChoice choice) {
+    fileChooser() = [this, firmware](HWND, FileChoice choice, const std::string&) {
+      ++filesChosen_;
       return choice == FileChoice::OpenFirmware ? firmware : std::string();
     };
   }
 
   int failures() const { return failures_; }
+  int filesChosen() const { return filesChosen_; }
 
   bool expect(bool ok, const std::string& what) {
     std::fprintf(stderr, "self-test: %s %s\n", ok ? "PASS" : "FAIL", what.c_str());
@@ -103,6 +106,14 @@ class Driver {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
   }
 
+  // The control of the window's thread that has the keyboard focus.
+  static HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+  }
+
   static std::string text(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     std::wstring text(std::size_t(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
@@ -114,11 +125,12 @@ class Driver {
     SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, LPARAM(wide(value).c_str()));
   }
 
-  // Presses a keyer command's button and waits for the command to end.
-  bool command(HWND main, int button) {
-    const int before = windowWatch().commandsEnded;
-    click(main, button);
-    return waitUntil([&] { return windowWatch().commandsEnded > before; });
+  // Presses a button and waits for the work it starts off the window thread
+  // (a keyer command, Program's checks) to end.
+  bool command(HWND dialog, int button) {
+    const int before = windowWatch().workEnded;
+    click(dialog, button);
+    return waitUntil([&] { return windowWatch().workEnded > before; });
   }
 
   std::vector<Message> messagesSince(std::size_t first) {
@@ -136,10 +148,11 @@ class Driver {
     if (!waitUntil([&] { return IsWindowEnabled(GetDlgItem(uploader, id::kProgram)); }, 20s)) {
       return expect(false, "the firmware file loads");
     }
-    const int before = windowWatch().uploadsEnded;
-    click(uploader, id::kProgram);
-    if (!expect(waitUntil([&] { return windowWatch().uploadsEnded > before; }, 120s),
-                "the upload ends")) {
+    // Program's checks, then the upload, which ends with Load enabled again.
+    if (!expect(command(uploader, id::kProgram), "Program's checks end") ||
+        !expect(
+            waitUntil([&] { return IsWindowEnabled(GetDlgItem(uploader, id::kLoadBin)); }, 120s),
+            "the upload ends")) {
       return false;
     }
     const auto percent = SendDlgItemMessageW(uploader, id::kUploadProgress, PBM_GETPOS, 0, 0);
@@ -167,6 +180,7 @@ class Driver {
   std::mutex mutex_;
   std::vector<Message> messages_;
   int failures_ = 0;
+  std::atomic<int> filesChosen_{0};
 };
 
 void selfTest(Driver& d) {
@@ -191,20 +205,25 @@ void selfTest(Driver& d) {
   d.expect(refusals.size() == 1 && refusals[0].caption == "Error",
            "the refused value brings one message box captioned Error");
   d.expect(status() != kStatusWriteDone, "the refused Write does not say Done");
+  d.expect(Driver::focusOf(main) == GetDlgItem(main, id::kMaxWpm),
+           "the refused value's box has the focus");
   Driver::type(main, id::kMaxWpm, maxWpm);
 
   if (!d.expect(d.command(main, id::kWriteDp), "Write DP ends")) return;
   d.expect(status() == kStatusWriteDone, "Write DP shows " + std::string(kStatusWriteDone));
 
-  // FW Update: the uploader, then the Test the main window runs after it.
-  const int commands = windowWatch().commandsEnded;
+  // FW Update: the uploader, closed by Esc (never taken for Load, which has
+  // Esc's id), then the Test the main window runs after it.
   Driver::click(main, id::kFwUpdate);
   HWND uploader = d.waitForWindow(windowWatch().uploader);
   if (!d.expect(uploader != nullptr, "the uploader opens")) return;
   d.upload(uploader);
-  Driver::click(uploader, id::kUploaderExit);
-  d.expect(d.waitUntil([&] { return windowWatch().commandsEnded > commands; }),
-           "the keyer is tested after the upload");
+  const int chosen = d.filesChosen();
+  const int commands = windowWatch().workEnded;
+  PostMessageW(GetDlgItem(uploader, id::kLoadBin), WM_KEYDOWN, VK_ESCAPE, 0);
+  d.expect(d.waitUntil([&] { return windowWatch().workEnded > commands; }),
+           "Esc closes the uploader and the keyer is tested after the upload");
+  d.expect(d.filesChosen() == chosen, "Esc opened no file dialog");
   d.expect(status() == kStatusOk, "the programmed keyer answers " + std::string(kStatusOk));
   // Questions (an older image over newer firmware) are answered Yes; no other
   // error was shown.
@@ -212,9 +231,12 @@ void selfTest(Driver& d) {
   for (const Message& m : d.messagesSince(before)) errors += m.caption == "Error" ? 1 : 0;
   d.expect(errors == 1, "no other error box was shown");
 
+  // The settings were written to the keyer: Exit asks nothing.
+  const std::size_t beforeExit = d.messageCount();
   Driver::click(main, id::kExit);
   d.expect(d.waitUntil([] { return windowWatch().main.load() == nullptr; }, 20s),
            "Exit ends the window");
+  d.expect(d.messagesSince(beforeExit).empty(), "Exit asks nothing about saved settings");
 }
 
 // A 24-bit bottom-up BMP of the window as it shows now.

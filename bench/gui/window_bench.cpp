@@ -8,11 +8,13 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -21,10 +23,9 @@
 #include "sim/keyer_model.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "surface/control_ids.hpp"
-#include "ui/file_dialogs.hpp"
 #include "ui/main_dialog.hpp"
-#include "ui/uploader_dialog.hpp"
 #include "ui/widget_surface.hpp"
+#include "window_logic/uploader_events.hpp"
 
 namespace {
 
@@ -106,9 +107,8 @@ struct RealtimeWindow {
     if (!pty.open(error)) throw std::runtime_error(error);
     pty.start();
     config.portPath = pty.path();
-    dialog = std::make_unique<dp3::ui::MainDialog>(config, [](const dp3::ProgramConfig& c) {
-      return std::make_unique<dp3::SerialLink>(c.portPath);
-    });
+    dialog = std::make_unique<dp3::ui::MainDialog>(
+        config, [](const std::string& port) { return std::make_unique<dp3::SerialLink>(port); });
     dialog->show();
     QApplication::processEvents();
   }
@@ -118,10 +118,10 @@ struct RealtimeWindow {
   }
   // Runs a keyer command and returns the longest stall while it ran.
   double command(dp3::KeyerCommand which) {
-    QSignalSpy done(dialog.get(), &dp3::ui::MainDialog::keyerCommandFinished);
+    QSignalSpy done(dialog.get(), &dp3::ui::Dialog::workFinished);
     StallProbe probe;
     probe.start();
-    dialog->startKeyerCommand(which);
+    dialog->logic().startKeyerCommand(which);
     done.wait(60000);
     return probe.stop();
   }
@@ -138,7 +138,7 @@ void BM_StartToFirstPaint(benchmark::State& state) {
     const auto start = Clock::now();
     dp3::ProgramConfig config;
     dp3::ui::MainDialog dialog(
-        config, [](const dp3::ProgramConfig&) { return std::make_unique<dp3::SerialLink>(""); });
+        config, [](const std::string&) { return std::make_unique<dp3::SerialLink>(""); });
     PaintWatch watch;
     dialog.installEventFilter(&watch);
     dialog.show();
@@ -182,21 +182,27 @@ BENCHMARK(BM_StallDuringWrite)->UseManualTime()->Unit(benchmark::kMillisecond)->
 void BM_StallDuringUpload(benchmark::State& state) {
   RealtimeWindow w;
   w.command(dp3::KeyerCommand::Test);
-  dp3::ui::fileDialogs().openFirmwareFile = [](QWidget*) {
-    return QString(DP3_TEST_DATA "/lark_full.hex");
-  };
+  std::map<std::string, std::string> folders;
   for (auto _ : state) {
-    dp3::ui::UploaderDialog uploader(w.dialog->link(), w.dialog->keyer(), false, w.dialog.get());
+    dp3::MainWindow& main = w.dialog->logic();
+    dp3::ui::Dialog uploader(
+        dp3::id::kUploaderDialog,
+        [&](dp3::ControlSurface& ui, dp3::WindowFace& face) {
+          return std::make_unique<dp3::UploaderEvents>(ui, face, main.link(), main.keyer(), false,
+                                                       folders);
+        },
+        w.dialog.get());
+    auto& events = static_cast<dp3::UploaderEvents&>(uploader.logic());
     uploader.show();
     QApplication::processEvents();
-    uploader.logic().onLoad(DP3_TEST_DATA "/lark_full.hex");
-    QSignalSpy finished(&uploader, &dp3::ui::UploaderDialog::uploadFinished);
+    events.uploader().onLoad(DP3_TEST_DATA "/lark_full.hex");
     StallProbe probe;
     const auto start = Clock::now();
     probe.start();
-    uploader.surface().widget(dp3::id::kProgram)->setEnabled(true);
-    QMetaObject::invokeMethod(uploader.surface().widget(dp3::id::kProgram), "click");
-    finished.wait(120000);
+    events.onButton(dp3::id::kProgram);
+    while (events.busy() && msSince(start) < 120000) {
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     state.counters["longest_stall_ms"] = probe.stop();
     state.SetIterationTime(msSince(start) / 1000.0);
     state.SetLabel(uploader.surface().text(dp3::id::kUploadStatus));
@@ -210,6 +216,9 @@ int main(int argc, char** argv) {
   gProgramStart = Clock::now();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The keyer backups that Read and the upload keep go to a scratch folder.
+  QTemporaryDir dataHome;
+  qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
   dp3::ui::setMessageSink([](const QString& text, const QString&) {
     std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
   });

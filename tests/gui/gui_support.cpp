@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace dp3::gui_test {
 
@@ -24,7 +23,7 @@ Window::Window(SimConfig simConfig) : model(simConfig) {
   config.configFilePath = (scratchDir().path() + "/dp3tools.cfg").toStdString();
   config.comPort = 1;
   dialog = std::make_unique<ui::MainDialog>(
-      config, [this](const ProgramConfig&) { return std::make_unique<GateLink>(model); });
+      config, [this](const std::string&) { return std::make_unique<GateLink>(model); });
   ui::setMessageSink(
       [this](const QString& text, const QString& caption) { messages << caption + ": " + text; });
   ui::setQuestionSink([this](const QString& text, const QString&) {
@@ -35,8 +34,9 @@ Window::Window(SimConfig simConfig) : model(simConfig) {
 }
 
 Window::~Window() {
-  if (dialog->keyerCommandRunning()) {
-    QSignalSpy done(dialog.get(), &ui::MainDialog::keyerCommandFinished);
+  if (dialog->working()) {
+    gate().gateOpen = true;
+    QSignalSpy done(dialog.get(), &ui::Dialog::workFinished);
     done.wait(10000);
   }
   ui::setMessageSink({});
@@ -50,12 +50,13 @@ void Window::click(int id) {
 }
 
 void Window::runCommand(int buttonId) {
-  QSignalSpy done(dialog.get(), &ui::MainDialog::keyerCommandFinished);
+  QSignalSpy done(dialog.get(), &ui::Dialog::workFinished);
   click(buttonId);
-  if (dialog->keyerCommandRunning()) QVERIFY(done.wait(10000));
+  if (dialog->working()) QVERIFY(done.wait(10000));
 }
 
 bool GateLink::commWrite(std::span<const std::uint8_t> bytes) {
+  writer = std::this_thread::get_id();
   while (!gateOpen) {
     waiting = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

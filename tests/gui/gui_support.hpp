@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
@@ -13,7 +14,8 @@
 namespace dp3::gui_test {
 
 // The simulated keyer's line with a gate: while closed, writes wait, so a
-// keyer command stays running as long as a test needs.
+// keyer command stays running as long as a test needs. It notes the thread
+// that wrote last.
 class GateLink : public SimLink {
  public:
   using SimLink::SimLink;
@@ -21,6 +23,7 @@ class GateLink : public SimLink {
 
   std::atomic<bool> gateOpen{true};
   std::atomic<bool> waiting{false};  // a write is held at the gate
+  std::atomic<std::thread::id> writer{};
 };
 
 // The main window against the in-process simulated keyer, with message boxes
@@ -29,8 +32,7 @@ struct Window {
   explicit Window(SimConfig config = {});
   ~Window();
 
-  SimLink& simLink() { return static_cast<SimLink&>(dialog->link()); }
-  GateLink& gate() { return static_cast<GateLink&>(dialog->link()); }
+  GateLink& gate() { return static_cast<GateLink&>(dialog->logic().link()); }
   ui::WidgetSurface& surface() { return dialog->surface(); }
   QWidget* widget(int id) { return dialog->surface().widget(id); }
 
@@ -39,7 +41,6 @@ struct Window {
   // Clicks a command button and waits until its keyer work is done.
   void runCommand(int buttonId);
   bool enabled(int id) { return widget(id)->isEnabled(); }
-  bool shown(int id) { return !widget(id)->isHidden(); }
   std::string text(int id) { return surface().text(id); }
 
   KeyerModel model;

@@ -7,8 +7,11 @@
 #include <regex>
 
 #include "link/port_probe.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
+#include "test_face.hpp"
 #include "window_logic/about_window.hpp"
 #include "window_logic/port_window.hpp"
 
@@ -124,6 +127,70 @@ TEST(PortWindowTest, TypedPathFindKeyerAndRefresh) {
   EXPECT_EQ(config.comPort, 7);
   EXPECT_EQ(portLabelText(config), "com:/dev/pts/7");
   std::filesystem::remove(config.configFilePath);
+}
+
+// Under a face: the list follows the devices present, Find Keyer probes off
+// the window thread and chooses the keyer it found, and while the probe holds
+// the ports the window stays and its list is left alone. Exit changes nothing.
+TEST(PortWindowTest, RefreshFindKeyerOkAndExitUnderAFace) {
+  ProgramConfig config;
+  config.configFilePath = std::filesystem::temp_directory_path() /
+                          ("dp3_port_face_" + std::to_string(::getpid()) + ".cfg");
+  config.portPath = "/dev/ttyUSB9";  // saved, unplugged now
+  std::vector<SerialDevice> present = {{"/dev/ttyS0", ""}};
+  KeyerModel keyer;
+  SimConfig quiet;
+  quiet.fault.kind = FaultKind::Silence;
+  KeyerModel silent(quiet);
+  ProbeOptions probe;
+  probe.findHolders = [](const std::string&) { return std::vector<PortHolder>{}; };
+  probe.makeLink = [&](const std::string& path, std::chrono::milliseconds) {
+    return std::make_unique<SimLink>(path == "/dev/ttyACM0" ? keyer : silent);
+  };
+  MapSurface ui;
+  test::TestFace face;
+  face.holdWork = true;
+  PortWindow window(
+      ui, face, config, [&present] { return present; }, probe);
+  window.onOpen();
+  const auto selected = [&ui] {
+    return ui.control(id::kPortList).entries.at(std::size_t(ui.selectedEntry(id::kPortList)));
+  };
+  EXPECT_EQ(selected(), "/dev/ttyUSB9  (saved, not present)");
+  present.push_back({"/dev/ttyACM0", "Keyer adapter"});
+  window.onTimer();
+  EXPECT_EQ(ui.control(id::kPortList).entries.size(), 3u);
+  EXPECT_EQ(selected(), "/dev/ttyUSB9  (saved, not present)");
+
+  window.onButton(id::kFindKeyer);
+  EXPECT_TRUE(window.probing());
+  for (int id : {id::kPortOk, id::kPortExit, id::kFindKeyer}) window.onButton(id);
+  window.onEscape();
+  window.onClose();
+  present.pop_back();
+  window.onTimer();
+  EXPECT_FALSE(face.closed);
+  EXPECT_EQ(face.pending.size(), 1u);
+  EXPECT_EQ(ui.control(id::kPortList).entries.size(), 3u);
+  face.finishWork();
+  EXPECT_EQ(selected(), "/dev/ttyACM0  Keyer adapter");
+  EXPECT_EQ(ui.text(id::kPortPath), "/dev/ttyACM0");
+  const std::string status = ui.text(id::kPortStatus);
+  EXPECT_EQ(status.rfind("/dev/ttyACM0  DP IC: LARK, DP F/W revision 31.12\n", 0), 0u) << status;
+  EXPECT_NE(status.find("Keyer found on /dev/ttyACM0: press OK to choose it."), std::string::npos);
+  window.onButton(id::kPortOk);
+  EXPECT_TRUE(face.closed);
+  EXPECT_EQ(config.portPath, "/dev/ttyACM0");
+  std::filesystem::remove(config.configFilePath);
+
+  ProgramConfig untouched;
+  test::TestFace exitFace;
+  PortWindow typed(ui, exitFace, untouched, [] { return std::vector<SerialDevice>{}; });
+  typed.onOpen();
+  ui.setText(id::kPortPath, "/dev/pts/9");
+  typed.onButton(id::kPortExit);
+  EXPECT_TRUE(exitFace.closed);
+  EXPECT_TRUE(untouched.portPath.empty());
 }
 
 #if !defined(_WIN32)  // by-id names

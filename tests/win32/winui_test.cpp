@@ -2,12 +2,14 @@
 // scripts/wine-test.sh on a virtual display.
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "settings/settings_fields.hpp"
 #include "settings/settings_file.hpp"
 #include "surface/control_ids.hpp"
+#include "winui/dialog.hpp"
 #include "winui/dialog_surface.hpp"
 #include "winui/file_dialogs.hpp"
 
@@ -17,8 +19,8 @@
 namespace dp3::winui {
 namespace {
 
-INT_PTR CALLBACK plainDialog(HWND, UINT message, WPARAM, LPARAM lParam) {
-  return runSentCall(message, lParam) || message == WM_INITDIALOG;
+INT_PTR CALLBACK plainDialog(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG;
 }
 
 // A dialog made from its template, not shown, gone with the test.
@@ -136,27 +138,122 @@ TEST_F(DialogTest, ListsChecksAndProgress) {
   EXPECT_EQ(SendDlgItemMessageW(uploader.dialog(), id::kUploadProgress, PBM_GETPOS, 0, 0), 40);
 }
 
-// A worker's calls run on the dialog's thread while that thread pumps messages.
-TEST_F(DialogTest, AWorkerReachesTheDialogThroughItsThread) {
-  DialogSurface& surface = open(id::kMainDialog);
-  WindowThreadSurface threaded(surface);
-  std::string read;
-  DWORD ranOn = 0;
-  std::thread worker([&] {
-    threaded.setText(id::kOperationStatus, ">Reading");
-    read = threaded.text(id::kOperationStatus);
-    setMessageSink([&](std::string_view, std::string_view) { ranOn = GetCurrentThreadId(); });
-    threaded.showMessage("text", "Error");
-  });
-  while (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 &&
-         ranOn == 0) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+// Notes what the face forwards and swallows '#'; its timer runs script, one
+// step a tick, then closes the window.
+struct Recorder : WindowLogic {
+  Recorder(WindowFace& face, HWND dialog) : face(face), dialog(dialog) {}
+  void onButton(int id) override { log.push_back("button " + std::to_string(id)); }
+  void onListSelection(int id) override { log.push_back("list " + std::to_string(id)); }
+  bool onTypedCharacter(int id, unsigned c) override {
+    log.push_back("typed " + std::to_string(id) + " " + char(c));
+    return c == '#';
   }
-  worker.join();
-  setMessageSink(nullptr);
-  EXPECT_EQ(read, ">Reading");
-  EXPECT_EQ(ranOn, GetCurrentThreadId());
+  void onClose() override { log.push_back("close"); }
+  void onEscape() override { log.push_back("escape"); }
+  int timerPeriodMs() const override { return 10; }
+  void onTimer() override {
+    if (step < script.size()) return script[step++]();
+    face.closeWindow();
+  }
+  void post(HWND to, UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    PostMessageW(to, message, wParam, lParam);
+  }
+  void click(int id) {
+    post(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+  }
+  WindowFace& face;
+  HWND dialog;
+  std::vector<std::function<void()>> script;
+  std::size_t step = 0;
+  std::vector<std::string> log;
+};
+
+// Runs dialogId with a Recorder, set up by prepare, until its script is done.
+std::vector<std::string> record(int dialogId, std::function<void(Recorder&)> prepare) {
+  std::vector<std::string> log;
+  Dialog dialog(dialogId, [&](ControlSurface& ui, WindowFace& face) {
+    auto recorder = std::make_unique<Recorder>(face, static_cast<DialogSurface&>(ui).dialog());
+    prepare(*recorder);
+    recorder->script.push_back([&log, r = recorder.get()] { log = r->log; });
+    return recorder;
+  });
+  dialog.run(nullptr);
+  return log;
+}
+
+// Every button's click, every list choice, Esc and the close box reach the
+// logic; Esc is never taken for a click on the uploader's Load button, whose
+// id is Esc's cancel code.
+TEST(DialogFace, EveryEventReachesTheLogic) {
+  for (int dialogId :
+       {id::kMainDialog, id::kPortDialog, id::kUploaderDialog, id::kAboutDialog, id::kRttyDialog}) {
+    std::vector<std::string> expected;
+    const auto log = record(dialogId, [&](Recorder& r) {
+      for (HWND c = GetWindow(r.dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t kind[32] = {};
+        GetClassNameW(c, kind, 32);
+        const int id = GetDlgCtrlID(c);
+        const auto style = GetWindowLongPtrW(c, GWL_STYLE) & BS_TYPEMASK;
+        if (std::wstring_view(kind) == L"Button" && style != BS_GROUPBOX) {
+          r.click(id);
+          expected.push_back("button " + std::to_string(id));
+        } else if (std::wstring_view(kind) == L"ComboBox") {
+          r.post(r.dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), LPARAM(c));
+          expected.push_back("list " + std::to_string(id));
+        }
+      }
+      r.post(GetWindow(r.dialog, GW_CHILD), WM_KEYDOWN, VK_ESCAPE);
+      r.post(r.dialog, WM_CLOSE, 0);
+      expected.insert(expected.end(), {"escape", "close"});
+    });
+    EXPECT_EQ(log, expected) << "dialog " << dialogId;
+  }
+  const auto uploader = record(id::kUploaderDialog, [](Recorder& r) {
+    r.post(GetDlgItem(r.dialog, id::kLoadBin), WM_KEYDOWN, VK_ESCAPE);
+  });
+  EXPECT_EQ(uploader, std::vector<std::string>{"escape"});
+}
+
+// The text boxes hand typed characters to the logic, which may swallow them;
+// while input is held clicks wait.
+TEST(DialogFace, TypedCharactersAndHeldInput) {
+  const auto log = record(id::kMainDialog, [](Recorder& r) {
+    HWND box = GetDlgItem(r.dialog, id::kMsg1);
+    r.post(box, WM_CHAR, 'a');
+    r.post(box, WM_CHAR, '#');
+    r.script = {[&r] {
+                  r.face.holdInput(true);
+                  r.click(id::kTestDp);
+                },
+                [&r] {
+                  r.face.holdInput(false);
+                  r.click(id::kReadDp);
+                }};
+  });
+  const std::vector<std::string> expected = {"typed 4001 a", "typed 4001 #", "button 4013"};
+  EXPECT_EQ(log, expected);
+}
+
+// Work leaves the window thread; its calls back and its ending run on it.
+TEST(DialogFace, WorkLeavesTheWindowThread) {
+  DWORD worker = 0;
+  DWORD called = 0;
+  DWORD ended = 0;
+  record(id::kMainDialog, [&](Recorder& r) {
+    r.script = {[&] {
+                  r.face.runOffWindowThread(
+                      [&] {
+                        worker = GetCurrentThreadId();
+                        r.face.runOnWindowThread([&] { called = GetCurrentThreadId(); });
+                      },
+                      [&] { ended = GetCurrentThreadId(); });
+                },
+                [] { Sleep(100); }};  // time for the work to end
+  });
+  EXPECT_NE(worker, 0u);
+  EXPECT_NE(worker, GetCurrentThreadId());
+  EXPECT_EQ(called, GetCurrentThreadId());
+  EXPECT_EQ(ended, GetCurrentThreadId());
 }
 
 TEST(FilterList, TheCommonDialogsDoubleNulList) {

@@ -1,0 +1,17 @@
+#include "window_logic/rtty_window.hpp"
+
+#include "settings/rtty.hpp"
+#include "surface/control_ids.hpp"
+
+namespace dp3 {
+
+void RttyWindow::onOpen() {
+  openRttyWindow(ui_, image_, user_);
+}
+
+void RttyWindow::onButton(int id) {
+  if (id == id::kRttyOk) acceptRttyWindow(ui_, image_, user_);
+  if (id == id::kRttyOk || id == id::kRttyCancel) face_.closeWindow();
+}
+
+}  // namespace dp3
