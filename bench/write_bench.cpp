@@ -11,11 +11,11 @@
 #include <cstdlib>
 
 #include "link/posix/serial_link.hpp"
-#include "settings/messages.hpp"
-#include "settings/settings_form.hpp"
 #include "sim/posix/pty_keyer.hpp"
 #include "surface/map_surface.hpp"
 #include "window_logic/keyer_commands.hpp"
+#include "window_logic/messages_view.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 namespace {

@@ -4,10 +4,11 @@
 
 #include "cli/cli.hpp"
 #include "firmware/upload.hpp"
-#include "settings/settings_file.hpp"
 #include "surface/control_ids.hpp"
 #include "system/atomic_file.hpp"
 #include "window_logic/keyer_commands.hpp"
+#include "window_logic/result_texts.hpp"
+#include "window_logic/settings_file_view.hpp"
 
 namespace dp3::cli {
 
@@ -54,11 +55,10 @@ int failedCommandExit(CommandOutcome outcome, const Link& link, const std::strin
 int runRead(Context& context, const std::string& name) {
   ConsoleSurface ui;
   // The same name rule and checks as a save, before the keyer is touched.
-  std::filesystem::path file;
-  std::string refusal = settingsFileName(name, file);
-  if (refusal.empty()) refusal = checkSaveTarget(file);
-  if (!refusal.empty()) {
-    std::cerr << "dp3: cannot write " << name << ": " << refusal << '\n';
+  const FileResult named = settingsFileName(name);
+  const std::filesystem::path file = named.path;
+  if (const FileResult checked = named.ok() ? checkSaveTarget(file) : named; !checked.ok()) {
+    std::cerr << "dp3: cannot write " << name << ": " << fileProblemText(checked) << '\n';
     return kExitFile;
   }
   auto link = context.openLink();

@@ -4,14 +4,15 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "settings/messages.hpp"
 #include "settings/settings_file.hpp"
-#include "settings/settings_form.hpp"
-#include "surface/control_ids.hpp"
-#include "window_logic/keyer_commands.hpp"
+#include "settings/settings_model.hpp"
+#include "window_logic/messages_view.hpp"
+#include "window_logic/result_texts.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3::cli {
 
@@ -22,8 +23,9 @@ std::filesystem::path settingsPath(const std::string& name) {
 }
 
 bool loadSettings(const std::filesystem::path& path, SettingsImage& image) {
-  ConsoleSurface ui;
-  return loadSettingsFile(ui, image, path);
+  const FileResult loaded = readSettingsFile(path, image);
+  if (!loaded.ok()) std::cerr << settingsLoadText(loaded) << '\n';
+  return loaded.ok();
 }
 
 namespace {
@@ -35,16 +37,21 @@ int runWrite(Context& context, const std::string& name, bool verify) {
   // Nothing goes to the keyer unless the form would take both users' values
   // and the message editor the texts.
   for (int user : {1, 2}) {
-    SettingsWindows w(image, user);
-    SettingsImage scratch = image;
-    if (!storeUserSettings(w.main, scratch, user) || !storeMessages(w.main, scratch)) {
-      std::cerr << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
+    SettingsModel shown(image, user);
+    std::optional<Refusal> refused = shown.storeForm();
+    if (!refused) refused = shown.storeTexts();
+    if (refused) {
+      std::cerr << refused->text << '\n'
+                << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
       return kExitRefused;
     }
   }
 
-  SettingsWindows w(image, 1);
-  return writeToKeyer(context, w.main, image, verify);
+  // Write DP stores the main window's form and texts before it sends them.
+  ConsoleSurface window;
+  showUserSettings(window, image, 1);
+  showMessages(window, image);
+  return writeToKeyer(context, window, image, verify);
 }
 
 void addUserOption(CLI::App* command, int& user) {

@@ -15,7 +15,6 @@
 #include <QThread>
 #include <filesystem>
 
-#include "settings/messages.hpp"
 #include "settings/settings_fields.hpp"
 #include "ui/about_dialog.hpp"
 #include "ui/file_dialogs.hpp"
@@ -25,6 +24,8 @@
 #include "ui/uploader_dialog.hpp"
 #include "ui_main_form.h"
 #include "window_logic/message_sound.hpp"
+#include "window_logic/messages_view.hpp"
+#include "window_logic/setting_controls.hpp"
 
 namespace dp3::ui {
 
@@ -54,7 +55,7 @@ MainDialog::MainDialog(ProgramConfig& config, LinkFactory makeLink, QWidget* par
     }
   }
   for (const TextField& box : kTextFields) {
-    if (QWidget* w = surface_->widget(box.control)) {
+    if (QWidget* w = surface_->widget(controlOf(box.label))) {
       w->installEventFilter(this);
       keepUpperCase(w);
     }
@@ -80,13 +81,13 @@ MainDialog::~MainDialog() {
 
 void MainDialog::wireControls() {
   for (const BitField& bit : kModeBits) {
-    const int id = bit.control;
+    const int id = controlOf(bit.label);
     if (auto* box = qobject_cast<QAbstractButton*>(surface_->widget(id))) {
       connect(box, &QAbstractButton::clicked, this, [this, id] { logic_->onCheckBox(id); });
     }
   }
   for (const ListField& mode : kModeLists) {
-    const int id = mode.control;
+    const int id = controlOf(mode.label);
     if (auto* list = qobject_cast<QComboBox*>(surface_->widget(id))) {
       connect(list, &QComboBox::activated, this, [this, id] { logic_->onListSelection(id); });
     }

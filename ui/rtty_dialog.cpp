@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "settings/rtty.hpp"
 #include "ui_rtty_form.h"
+#include "window_logic/rtty_view.hpp"
 
 namespace dp3::ui {
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/host_commands.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3 {
 
@@ -23,14 +24,15 @@ BackupLabel backupLabelOf(const KeyerInfo& keyer) {
 }
 
 bool keepKeyerBackup(ControlSurface& ui, KeyerInfo& keyer, const SettingsImage& image) {
-  std::filesystem::path written;
-  const std::string error = saveBackup(backupFolder(), image, backupLabelOf(keyer), &written);
-  if (!error.empty()) {
-    ui.showMessage("The keyer's settings could not be kept as a backup:\n" + error, kCaption);
+  const FileResult saved = saveBackup(backupFolder(), image, backupLabelOf(keyer));
+  if (!saved.ok()) {
+    ui.showMessage(
+        "The keyer's settings could not be kept as a backup:\n" + backupResultText(saved),
+        kCaption);
     return false;
   }
   keyer.settingsBackedUp = true;
-  keyer.backupFile = written.string();
+  keyer.backupFile = saved.path.string();
   return true;
 }
 

@@ -4,11 +4,11 @@
 #include <span>
 
 #include "link/host_commands.hpp"
-#include "settings/messages.hpp"
-#include "settings/settings_form.hpp"
 #include "settings/settings_verify.hpp"
 #include "surface/control_ids.hpp"
 #include "window_logic/keyer_backup.hpp"
+#include "window_logic/messages_view.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 

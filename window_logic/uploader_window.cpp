@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "settings/settings_file.hpp"
 #include "settings/settings_verify.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 #include "window_logic/keyer_backup.hpp"
+#include "window_logic/settings_file_view.hpp"
 
 namespace dp3 {
 

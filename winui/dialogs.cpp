@@ -3,9 +3,9 @@
 #include <memory>
 #include <thread>
 
-#include "settings/rtty.hpp"
 #include "surface/control_ids.hpp"
 #include "window_logic/port_window.hpp"
+#include "window_logic/rtty_view.hpp"
 #include "window_logic/uploader_window.hpp"
 #include "winui/dialog_proc.hpp"
 #include "winui/file_dialogs.hpp"

@@ -8,14 +8,15 @@
 
 #include "link/port_check.hpp"
 #include "link/trace_link.hpp"
-#include "settings/messages.hpp"
 #include "settings/settings_fields.hpp"
 #include "sound/pcm.hpp"
 #include "surface/control_ids.hpp"
 #include "window_logic/about_window.hpp"
 #include "window_logic/main_window.hpp"
 #include "window_logic/message_sound.hpp"
+#include "window_logic/messages_view.hpp"
 #include "window_logic/port_window.hpp"
+#include "window_logic/setting_controls.hpp"
 #include "window_logic/window_memory.hpp"
 #include "winui/dialog_proc.hpp"
 #include "winui/dialogs.hpp"
@@ -73,8 +74,9 @@ struct MainDialog {
     logic->setUp();
     for (int box : {id::kSerialNumber, id::kStFreq}) addStyle(box, ES_NUMBER);
     for (const TextField& box : kTextFields) {
-      addStyle(box.control, ES_UPPERCASE);
-      SetWindowSubclass(surface->control(box.control), textBoxProc, 1, DWORD_PTR(surface.get()));
+      addStyle(controlOf(box.label), ES_UPPERCASE);
+      SetWindowSubclass(surface->control(controlOf(box.label)), textBoxProc, 1,
+                        DWORD_PTR(surface.get()));
     }
     showPlayState(*surface, "", false);
     restoreWindowMemory();
@@ -361,7 +363,7 @@ struct MainDialog {
     const int button = clickedButton(wParam, lParam);
     if (button == 0) return FALSE;
     for (const BitField& bit : kModeBits) {
-      if (bit.control == button) {
+      if (controlOf(bit.label) == button) {
         logic->onCheckBox(button);
         return TRUE;
       }

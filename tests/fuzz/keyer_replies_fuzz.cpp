@@ -8,10 +8,10 @@
 
 #include "firmware/firmware_image.hpp"
 #include "firmware/upload.hpp"
-#include "settings/settings_form.hpp"
 #include "settings/settings_image.hpp"
 #include "surface/map_surface.hpp"
 #include "window_logic/keyer_commands.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace {
 

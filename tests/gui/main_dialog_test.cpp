@@ -15,6 +15,7 @@
 #include "ui/file_dialogs.hpp"
 #include "ui/port_dialog.hpp"
 #include "ui/rtty_dialog.hpp"
+#include "window_logic/setting_controls.hpp"
 
 using namespace dp3;
 using dp3::gui_test::Window;
@@ -502,7 +503,7 @@ class MainWindowTest : public QObject {
   void keyFilterSwallowsCharactersWithoutMorse_data() {
     QTest::addColumn<int>("box");
     for (const TextField& box : kTextFields)
-      QTest::newRow(qPrintable(QString::number(box.control))) << box.control;
+      QTest::newRow(qPrintable(QString::number(controlOf(box.label)))) << controlOf(box.label);
   }
 
   void keyFilterSwallowsCharactersWithoutMorse() {

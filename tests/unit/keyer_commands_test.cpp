@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/settings_form.hpp"
 #include "sim_fixture.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 namespace {

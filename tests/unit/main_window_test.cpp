@@ -11,6 +11,7 @@
 #include "settings/settings_image.hpp"
 #include "sim_fixture.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/setting_controls.hpp"
 
 namespace dp3 {
 namespace {
@@ -336,11 +337,11 @@ TEST(MainWindowTest, EveryModeCheckBoxFlipsItsBit) {
     ProgramConfig config;
     MainWindow window(ui, image, keyer, config);
     window.setUp();
-    window.onCheckBox(bit.control);
+    window.onCheckBox(controlOf(bit.label));
     SettingsImage expected{};
     expected[fieldOffset(bit.area, bit.offset, 1)] = bit.mask;
     EXPECT_EQ(image, expected) << bit.label;
-    EXPECT_TRUE(ui.isChecked(bit.control)) << bit.label;
+    EXPECT_TRUE(ui.isChecked(controlOf(bit.label))) << bit.label;
   }
 }
 }  // namespace

@@ -2,14 +2,13 @@
 
 #include <vector>
 
-#include "settings/messages.hpp"
-#include "settings/mode_controls.hpp"
-#include "settings/settings_form.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
 #include "surface/control_ids.hpp"
 #include "surface/map_surface.hpp"
 #include "window_logic/keyer_commands.hpp"
+#include "window_logic/messages_view.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 namespace {
