@@ -68,8 +68,8 @@ std::optional<std::string> encodeText(std::string_view label, std::string_view t
     const std::uint8_t code = morseCode(c);
     if (code == kNoMorseCode) {
       if (c >= 32 && c < 127) {
-        return refusal(
-            label, "\"" + std::string(1, static_cast<char>(c)) + "\", which has no Morse code.");
+        const char shown[] = {'"', static_cast<char>(c), '"', '\0'};
+        return refusal(label, std::string(shown) + ", which has no Morse code.");
       }
       return refusal(label, "a character that has no Morse code.");
     }

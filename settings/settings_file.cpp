@@ -79,7 +79,7 @@ FileResult settingsFileName(const std::filesystem::path& path) {
   if (text.empty()) return {FileResult::Kind::Refused, path, "no file name given"};
   if (text.back() == '/') return {FileResult::Kind::Refused, path, "names a folder, not a file"};
   std::filesystem::path named = path;
-  if (!named.has_extension()) named += "." + std::string(kSettingsFileExtension);
+  if (!named.has_extension()) named.replace_extension(kSettingsFileExtension);
   return {FileResult::Kind::Done, named};
 }
 
