@@ -4,7 +4,6 @@
 
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,10 +36,7 @@ int runWrite(Context& context, const std::string& name, bool verify) {
   // Nothing goes to the keyer unless the form would take both users' values
   // and the message editor the texts.
   for (int user : {1, 2}) {
-    SettingsModel shown(image, user);
-    std::optional<Refusal> refused = shown.storeForm();
-    if (!refused) refused = shown.storeTexts();
-    if (refused) {
+    if (const auto refused = SettingsModel(image, user).store()) {
       std::cerr << refused->text << '\n'
                 << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
       return kExitRefused;

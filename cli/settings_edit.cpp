@@ -2,7 +2,6 @@
 // windows, then the window's own "Write Config File" (form, messages, file),
 // all through the settings model, so every check and refusal text is the window's.
 #include <iostream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,9 +75,7 @@ int runSet(const std::string& name, int user, const std::vector<std::string>& ed
   }
   if (rttyEdited) model.acceptRtty();
   // The window's "Write Config File": the form, then the messages, then the file.
-  std::optional<Refusal> refused = model.storeForm();
-  if (!refused) refused = model.storeTexts();
-  if (refused) {
+  if (const auto refused = model.store()) {
     std::cerr << refused->text << '\n';
     return kExitRefused;
   }

@@ -324,6 +324,11 @@ std::optional<Refusal> SettingsModel::storeTexts() {
   return dp3::storeTexts(texts, image_);
 }
 
+std::optional<Refusal> SettingsModel::store() {
+  if (auto refused = storeForm()) return refused;
+  return storeTexts();
+}
+
 void SettingsModel::acceptRtty() {
   // The RTTY window's settings come in the order of its tables.
   std::array<bool, kRttyBits.size()> checks{};

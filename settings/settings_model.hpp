@@ -101,6 +101,9 @@ class SettingsModel {
   std::optional<Refusal> storeForm();
   // The message editor's store: every text, or on a refusal none.
   std::optional<Refusal> storeTexts();
+  // What Write DP and Write Config File store: the form, then, when it took
+  // every value, the texts.
+  std::optional<Refusal> store();
   // The RTTY window's Ok: its two bytes rebuilt from what it shows.
   void acceptRtty();
 
