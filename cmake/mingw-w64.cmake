@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Cross-builds DP3tools for 64-bit Windows with Debian's mingw-w64 (posix threads,
 # so std::thread is there). Everything links statically: the programs need only
 # the DLLs every Windows has.

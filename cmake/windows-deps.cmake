@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # The C library's localtime_r is there when asked for.
 add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS)
 # The Windows build's libraries. CLI11 and nlohmann-json are headers only: the

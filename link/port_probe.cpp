@@ -68,11 +68,12 @@ std::vector<ProbeResult> probePorts(std::vector<SerialDevice> ports, const Probe
   if (options.oneAtATime) {
     for (std::size_t i = 0; i < ports.size(); ++i) results[i] = probeOne(ports[i], options);
   } else {
-    std::vector<std::jthread> workers;
+    std::vector<std::thread> workers;
     workers.reserve(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] { results[i] = probeOne(ports[i], options); });
     }
+    for (std::thread& worker : workers) worker.join();
   }
   return results;
 }

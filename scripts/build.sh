@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Configures and builds DP3tools: scripts/build.sh [release|sanitize]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Keeps the layers one-way: fails on an include that climbs a layer, or on a
-# window toolkit (Qt, Win32) brought into the core.
+# window toolkit (Qt, Win32) or the browser's runtime (Emscripten) brought into
+# the core outside its platform folder.
 #   scripts/check-layers.sh [ROOT]     check the tree at ROOT (default: this one)
 #   scripts/check-layers.sh --self-test  plant faults in a scratch tree, expect each caught
 set -uo pipefail
@@ -17,12 +21,12 @@ rank() {
     link) echo 3 ;;
     firmware) echo 4 ;;
     sim | window_logic) echo 5 ;;
-    cli | ui | winui) echo 6 ;;
+    cli | ui | winui | web) echo 6 ;;
     *) echo -1 ;;
   esac
 }
 core_folders=(system settings surface sound link firmware sim window_logic)
-all_folders=(system settings surface sound link firmware sim window_logic cli ui winui)
+all_folders=(system settings surface sound link firmware sim window_logic cli ui winui web)
 
 check_tree() {
   local root=$1 bad=0 file folder line target dep
@@ -57,6 +61,13 @@ check_tree() {
     done < <(grep -rniE --include='*.cpp' --include='*.hpp' --include='*.h' \
       '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(windows|winbase|winuser|windef|winreg|commctrl|commdlg|setupapi|shellapi|shlobj|devguid|initguid|mmsystem)\.h>' \
       "$root/$folder")
+    # The browser's runtime only in a platform folder named web/.
+    while IFS= read -r hit; do
+      [[ "$hit" == */web/* ]] && continue
+      echo "${hit#"$root"/}: Emscripten belongs in a web/ folder" >&2
+      bad=1
+    done < <(grep -rnE --include='*.cpp' --include='*.hpp' --include='*.h' \
+      '^[[:space:]]*#[[:space:]]*include[[:space:]]*<emscripten' "$root/$folder")
   done
   return $bad
 }
@@ -89,10 +100,14 @@ self_test() {
   plant ui/side.cpp '#include "cli/cli.hpp"'
   plant firmware/qt.cpp '#include <QString>'
   plant window_logic/win.cpp '#include <Windows.h>'
+  plant link/wasm.cpp '#include <emscripten.h>'
+  plant web/side.cpp '#include "ui/main_dialog.hpp"'
   # The good tree itself passes.
   rm -rf "${scratch:?}"/*
-  mkdir -p "$scratch/link" "$scratch/ui"
+  mkdir -p "$scratch/link/web" "$scratch/ui" "$scratch/web"
   echo '#include "surface/control_ids.hpp"' >"$scratch/link/ok.cpp"
+  echo '#include <emscripten.h>' >"$scratch/link/web/ok.cpp"
+  printf '#include "window_logic/keyer_commands.hpp"\n#include <emscripten.h>\n' >"$scratch/web/ok.cpp"
   printf '#include "window_logic/main_window.hpp"\n#include <QWidget>\n' >"$scratch/ui/ok.cpp"
   if ! check_tree "$scratch"; then
     echo "a good tree was refused" >&2

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Pictures of the five Win32 dialogs of dp3tools.exe, taken under wine on a
 # virtual X display, beside the Qt ones:
 #   scripts/screenshots-win32.sh [OUTPUT_DIR]     (default docs/screenshots/win32)

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Pictures of the five windows, taken under a virtual X display:
 #   scripts/screenshots.sh [OUTPUT_DIR]     (default docs/screenshots)
 # Starts dp3tools on its simulated keyer, reads it, and writes

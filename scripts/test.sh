@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Installs what is missing, builds, and runs every test.
 #   scripts/test.sh             the whole suite (unit, integration, gui, fuzz replay)
 #   scripts/test.sh --sanitize  unit and integration tests under ASan and UBSan

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # A tour of the dp3 command line against the simulated keyer.
 set -uo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Cross-builds the Windows programs and runs them under wine:
 #   - the core's unit tests (unit_tests.exe);
 #   - the Win32 serial link (win32_link_tests.exe) against the Linux `dp3 sim`
@@ -8,7 +11,10 @@
 #     value, Write and an upload on its in-process simulated keyer, on a
 #     virtual X display.
 # Modes: --winui runs only the window's self-test; --screenshots DIR writes
-# pictures of the five Win32 dialogs into DIR (scripts/screenshots-win32.sh).
+# pictures of the five Win32 dialogs into DIR (scripts/screenshots-win32.sh);
+# --installer SETUP.exe installs the Windows installer silently, runs the
+# installed dp3.exe, uninstalls silently and checks that nothing stays behind
+# but the user's settings.
 #
 # Wine maps COM1, COM2, ... to the host's /dev/ttyS* on its own, and /dev/ttyS0
 # may be the machine's console. So wine runs here only: in a private mount
@@ -23,6 +29,12 @@ wineserver=/usr/lib/wine/wineserver
 serial_devices() { compgen -G '/dev/tty[SUA][0-9CS]*' | grep -E '^/dev/tty(S|USB|ACM)[0-9]+$' || true; }
 die() { echo "wine-test: $*" >&2; exit 1; }
 
+if [ "${1:-}" = --installer ]; then  # nothing to build
+  [ -f "${2:-}" ] || die "usage: wine-test.sh --installer SETUP.exe"
+  scripts/install-deps.sh --windows
+  [ "$(id -u)" -eq 0 ] || die "needs root for a private mount namespace"
+  exec unshare --mount --propagation private "$0" --masked "$1" "$(realpath "$2")"
+fi
 if [ "${1:-}" != --masked ]; then
   scripts/install-deps.sh --windows
   started=$(date +%s)
@@ -119,6 +131,48 @@ winui_self_test() {
   with_display run_wine build-windows/winui/dp3tools.exe --simulate \
     --self-test "$root/tests/data/lark_full.hex"
 }
+# ---- the installer: installer_test SETUP.exe ----
+unix_path() { run_wine winepath -u "$(run_wine cmd /c "echo $1" | tr -d '\r')" 2>/dev/null; }
+installer_test() {
+  local setup=$1 version programs menu settings uninstall_key t
+  version=$(scripts/version.sh)
+  # Start-menu entries stay inside the prefix: no menus on this machine.
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+  programs=$(unix_path '%LOCALAPPDATA%')/Programs/DP3tools
+  menu="$(unix_path '%APPDATA%')/Microsoft/Windows/Start Menu/Programs/DP3tools"
+  settings=$(unix_path '%APPDATA%')/dp3tools
+  uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\DP3tools'
+  rm -rf "$programs" "$menu" "$settings"  # a run stopped half-way
+  run_wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+
+  t=$(date +%s)
+  check "installer /S" run_wine "$setup" /S
+  "$wineserver" -w
+  echo "wine-test: installed silently in $(($(date +%s) - t)) s"
+  check "programs, README and uninstaller installed" test -f "$programs/dp3.exe" -a \
+    -f "$programs/dp3tools.exe" -a -f "$programs/README.txt" -a -f "$programs/uninstall.exe"
+  check "Start-menu entries for the window and the README" \
+    test -f "$menu/DP3tools.lnk" -a -f "$menu/DP3tools README.lnk"
+  listed() { run_wine reg query "$uninstall_key" /v DisplayVersion | tr -d '\r' | grep -q "$version"; }
+  check "listed among the user's programs" listed
+  says_version() { [ "$(run_wine "$programs/dp3.exe" --version | tr -d '\r')" = "DP3tools $version" ]; }
+  check "installed dp3.exe --version" says_version
+  check "installed dp3.exe keeps a setting" run_wine "$programs/dp3.exe" port COM7
+
+  t=$(date +%s)
+  check "uninstaller /S" run_wine "$programs/uninstall.exe" /S
+  "$wineserver" -w  # the uninstaller finishes from a copy of itself
+  echo "wine-test: uninstalled silently in $(($(date +%s) - t)) s"
+  check "program folder gone" test ! -e "$programs"
+  check "Start-menu entries gone" test ! -e "$menu"
+  unlisted() { ! run_wine reg query "$uninstall_key" >/dev/null 2>&1; }
+  check "no longer listed" unlisted
+  check "a silent uninstall keeps the settings" test -f "$settings/dp3tools.cfg"
+  rm -rf "$settings"
+  echo "wine-test: $failures failed"
+  [ "$failures" -eq 0 ]
+}
+
 case "${1:-}" in
   --winui)
     check winui_tests winui_tests
@@ -135,6 +189,10 @@ case "${1:-}" in
     cp tests/data/lark_full.hex "$WINEPREFIX/drive_c/lark_full.hex"
     with_display run_wine build-windows/winui/dp3tools.exe --simulate \
       --screenshots "$out" 'C:\lark_full.hex'
+    exit
+    ;;
+  --installer)
+    installer_test "$2"
     exit
     ;;
 esac
