@@ -5,10 +5,9 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "link/keyer_operations.hpp"
 #include "link/posix/serial_link.hpp"
 #include "sim/posix/pty_keyer.hpp"
-#include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {
@@ -37,10 +36,9 @@ void runAgainstRealtimeKeyer(benchmark::State& state, std::size_t lineBytes, Ope
   double worst = 0;
   for (auto _ : state) {
     SerialLink link(keyer.path());
-    MapSurface ui;
     KeyerInfo info;
     const auto start = Clock::now();
-    const bool ok = operation(ui, link, info);
+    const bool ok = operation(link, info);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!ok) state.SkipWithError("the keyer operation failed");
     state.SetIterationTime(seconds);
@@ -52,18 +50,17 @@ void runAgainstRealtimeKeyer(benchmark::State& state, std::size_t lineBytes, Ope
 
 void BM_TestDp(benchmark::State& state) {
   // Interface test, then pot (2+1), buttons (2+1), supply (2+1).
-  runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 9,
-                          [](MapSurface& ui, SerialLink& link, KeyerInfo& info) {
-                            return !testCommand(ui, link, info).failed();
-                          });
+  runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 9, [](SerialLink& link, KeyerInfo& info) {
+    return !testKeyer(link, info).test.failed();
+  });
 }
 
 void BM_ReadDp(benchmark::State& state) {
   // Interface test, then 00 0C + 288 bytes and 00 1A + 12 bytes.
   runAgainstRealtimeKeyer(state, kInterfaceTestBytes + 2 + 288 + 2 + 12,
-                          [](MapSurface& ui, SerialLink& link, KeyerInfo& info) {
+                          [](SerialLink& link, KeyerInfo& info) {
                             SettingsImage image{};
-                            return readCommand(ui, link, info, image) == CommandOutcome::Done;
+                            return readKeyer(link, info, image).outcome == ReadOutcome::Done;
                           });
 }
 

@@ -10,12 +10,9 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "link/keyer_operations.hpp"
 #include "link/posix/serial_link.hpp"
 #include "sim/posix/pty_keyer.hpp"
-#include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
-#include "window_logic/messages_view.hpp"
-#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 namespace {
@@ -49,16 +46,13 @@ void runWrite(benchmark::State& state, bool verify) {
   double worst = 0;
   for (auto _ : state) {
     SerialLink link(keyer.path());
-    MapSurface ui;
     KeyerInfo info;
     info.settingsBackedUp = true;  // the backup read before a write is not what is measured
     SettingsImage image = KeyerModel::presetMemory();
-    showUserSettings(ui, image, 1);
-    showMessages(ui, image);
     const auto start = Clock::now();
-    const WriteResult result = writeCommand(ui, link, info, image, 1, verify);
+    const WriteResult result = writeKeyer(link, info, image, {.verify = verify});
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (result.outcome != CommandOutcome::Done) state.SkipWithError("the write failed");
+    if (result.outcome != WriteOutcome::Done) state.SkipWithError("the write failed");
     state.SetIterationTime(seconds);
     worst = std::max(worst, seconds / ideal);
   }

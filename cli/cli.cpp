@@ -4,7 +4,6 @@
 
 #include "link/port_check.hpp"
 #include "link/serial_link.hpp"
-#include "surface/control_ids.hpp"
 #include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
@@ -44,16 +43,14 @@ std::unique_ptr<Link> Context::traced(std::unique_ptr<Link> link, const std::str
   return std::make_unique<TraceLink>(std::move(link), trace_);
 }
 
-void printKeyerStatus(const MapSurface& ui) {
-  std::cout << ui.text(id::kInterfaceStatus) << '\n';
-  if (const std::string ic = ui.text(id::kIcLine); !ic.empty()) std::cout << ic << '\n';
-  std::cout << ui.text(id::kOperationStatus) << '\n';
+void printInterfaceTest(const InterfaceTest& test) {
+  std::cout << interfaceStatusText(test) << '\n';
+  if (const std::string ic = icLineText(test); !ic.empty()) std::cout << ic << '\n';
 }
 
-void printOpenHint(const Link& link, const std::string& port) {
-  const std::string reason = link.openFailureReason();
-  if (reason.empty()) return;
-  const PortAdvice advice = explainOpenFailure(gatherPortFacts(port), reason);
+void printOpenHint(const InterfaceTest& test, const std::string& port) {
+  if (test.kind != InterfaceTest::Kind::NotOpened || test.openReason.empty()) return;
+  const PortAdvice advice = explainOpenFailure(gatherPortFacts(port), test.openReason);
   std::cerr << "dp3: " << advice.reason << '\n';
   if (port.empty()) {
     std::cerr << "dp3: choose it with 'dp3 port DEVICE' (find it with 'dp3 ports --probe'), "

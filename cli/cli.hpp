@@ -1,9 +1,12 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "cli/exit_codes.hpp"
+#include "link/keyer_info.hpp"
 #include "link/link.hpp"
 #include "link/trace_link.hpp"
 #include "settings/settings_image.hpp"
@@ -11,28 +14,6 @@
 #include "system/program_config.hpp"
 
 namespace dp3::cli {
-
-// Exit codes of every dp3 command.
-inline constexpr int kExitDone = 0;
-inline constexpr int kExitUsage = 1;
-inline constexpr int kExitKeyer = 2;          // the keyer or the line failed
-inline constexpr int kExitRefused = 3;        // a value was refused
-inline constexpr int kExitFile = 4;           // a file could not be read or written
-inline constexpr int kExitNeedsFirmware = 5;  // the keyer needs (newer) firmware first
-
-// The exit codes as `dp3 --help` lists them.
-inline constexpr const char* kExitCodeHelp =
-    "Exit codes:\n"
-    "  0  done; diff: the files are the same (every command)\n"
-    "  1  usage error; diff: the files differ (every command)\n"
-    "  2  the keyer or the line failed: no answer, a failed transfer, a refused or failed\n"
-    "     upload, a write that did not verify, settings that could not be read or written\n"
-    "     back after an upload (test, read, write, upload; sim: no terminal)\n"
-    "  3  a value was refused; nothing was changed (set, write)\n"
-    "  4  a file could not be read or written (read, set, show, diff, write, firmware,\n"
-    "     upload, port, sim)\n"
-    "  5  the keyer needs firmware: it runs only its bootloader (test, read, write), or its\n"
-    "     firmware is too old to hold settings (read, write)\n";
 
 // Message boxes go to standard error as they happen; everything else is kept
 // for the command to print in the window's order.
@@ -64,18 +45,21 @@ struct Context {
 };
 
 // Prints the texts the main window would show after a keyer command, one per
-// line: the interface test's status, the IC line when set, the operation status.
-void printKeyerStatus(const MapSurface& ui);
-// The hint for a port that would not open, on standard error.
-void printOpenHint(const Link& link, const std::string& port);
+// line: the interface test's status, the IC line when the test set it.
+void printInterfaceTest(const InterfaceTest& test);
+// After a test whose port would not open: the cause and the fix, on standard error.
+void printOpenHint(const InterfaceTest& test, const std::string& port);
 
 // Whether standard output is a terminal that draws escape sequences (a
 // progress bar redrawn in place); switched on where the system must be asked.
 bool outputTakesEscapes();
 
-// Write DP of image to the keyer on the chosen port through the main window's
-// surface ui (whose form shows image's User 1), with or without reading it
-// back; prints the window's texts and returns the exit code.
+// Write DP of image to the keyer on the chosen port, with or without reading
+// it back; prepare (when given) puts the values to send into image once the
+// keyer has passed its test. Prints the window's texts, returns the exit code.
+int writeToKeyer(Context& context, SettingsImage& image, bool verify,
+                 const std::function<bool(SettingsImage&)>& prepare = {});
+// The same, with the values of User 1's form and the messages shown on ui.
 int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify);
 
 // Each file adds its subcommands.

@@ -1,70 +1,47 @@
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "cli/cli.hpp"
-#include "surface/control_ids.hpp"
-#include "window_logic/uploader_window.hpp"
+#include "firmware/upload_session.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
 
 namespace {
 
-// The uploader window on a console: the progress bar is drawn on a terminal
-// (plain percentage lines otherwise) and log lines are printed as they come.
-class UploadConsole : public ConsoleSurface {
+// How often the progress is looked at, as the window's timer does.
+constexpr std::chrono::milliseconds kProgressInterval{100};
+
+// The upload's progress: a bar redrawn in place on a terminal, a line per
+// percentage otherwise, with the log lines of --verbose between.
+class ProgressOutput {
  public:
-  explicit UploadConsole(bool restoreSettings)
-      : terminal_(outputTakesEscapes()), restoreSettings_(restoreSettings) {}
+  ProgressOutput() : terminal_(outputTakesEscapes()) {}
 
-  // An older image is noted and installed; changed settings are written back
-  // only with --restore-settings. The question's first line says what was found.
-  bool askYesNo(std::string_view text, std::string_view caption) override {
-    MapSurface::askYesNo(text, caption);
-    const std::string_view finding = text.substr(0, text.find('\n'));
-    if (caption == kOlderFirmwareCaption) {
-      std::cout << "Note: " << finding << '\n';
-      return true;
-    }
-    if (caption == kSettingsChangedCaption) {
-      endProgressLine();
-      std::cout << finding << '\n';
-      return restoreSettings_;
-    }
-    return false;
-  }
-
-  void setProgress(int id, int percent) override {
-    ConsoleSurface::setProgress(id, percent);
-    if (!uploading || id != id::kUploadProgress || percent == shown_) return;
+  void show(int percent) {
+    if (percent == shown_) return;
     shown_ = percent;
-    drawProgress();
+    draw();
   }
 
-  void appendText(int id, std::string_view text) override {
-    ConsoleSurface::appendText(id, text);
-    if (id != id::kUploadLog) return;
+  void log(const std::string& line) {
     if (terminal_ && shown_ >= 0) std::cout << "\r\033[K";
-    std::cout << text;
-    if (terminal_ && shown_ >= 0) drawProgress();
+    std::cout << line << '\n';
+    if (terminal_ && shown_ >= 0) draw();
     std::cout.flush();
   }
 
-  // Ends the bar's line before the result is printed.
-  void finishProgress() {
-    endProgressLine();
-    uploading = false;
+  // Ends the bar's line before anything else is printed.
+  void end() {
+    if (terminal_ && shown_ >= 0 && !ended_) std::cout << '\n';
+    ended_ = true;
   }
 
-  bool uploading = false;
-
  private:
-  void drawProgress() {
+  void draw() {
     if (!terminal_) {
       std::cout << shown_ << "%\n";
       return;
@@ -76,14 +53,9 @@ class UploadConsole : public ConsoleSurface {
               << '%' << std::flush;
   }
 
-  void endProgressLine() {
-    if (terminal_ && shown_ >= 0 && uploading) std::cout << '\n';
-    uploading = false;
-  }
-
   bool terminal_;
-  bool restoreSettings_;
   int shown_ = -1;
+  bool ended_ = false;
 };
 
 // A file name as a shell takes it.
@@ -99,78 +71,97 @@ std::string shellQuoted(const std::string& word) {
   return quoted + "'";
 }
 
-// What became of the keyer's settings, and the command that restores them
-// where they were not restored; the exit code's share of it.
-int reportSettingsAfter(const SettingsAfterUpload& after, const Context& context) {
+// Where the settings from before the update are, and the command that puts
+// them back where they were not restored.
+void reportSettingsAfter(const SettingsAfterUpload& after, const Context& context) {
   using Kind = SettingsAfterUpload::Kind;
-  if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged) return kExitDone;
+  if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged) return;
   if (after.kind == Kind::Restored) {
     std::cout << "Settings restored from " << after.backupFile << '\n';
-    return kExitDone;
+    return;
   }
   std::string command = "dp3 ";
   if (!context.portOption.empty()) command += "--port " + shellQuoted(context.portOption) + " ";
   command += "write " + shellQuoted(after.backupFile);
   std::cout << "To restore the settings from before the update: " << command << '\n';
-  return after.kind == Kind::Changed ? kExitDone : kExitKeyer;
 }
 
-// Prints the load's status text and, for "File Error", where the file went
-// wrong; true when it loaded.
-bool reportLoad(const std::string& status, int records, const LoadDetail& detail,
-                const std::string& file) {
-  std::cout << status << '\n';
-  if (records > 0) return true;
-  const std::string where = describeLoadDetail(detail);
-  std::cout << file << ": " << (where.empty() ? "no data records for the program memory" : where)
-            << '\n';
-  return false;
+// The load's status text and, for "File Error", where the file went wrong.
+void reportLoad(const LoadedImage& loaded, const std::string& file) {
+  std::cout << loadStatusText(loaded) << '\n';
+  if (loaded.records <= 0) std::cout << file << ": " << loadFailureText(loaded.detail) << '\n';
+}
+
+// What the window shows in a message box goes to standard error.
+void printNotice(const Notice& notice) {
+  if (!notice.text.empty()) std::cerr << notice.text << '\n';
 }
 
 int runFirmware(const std::string& file) {
   auto image = std::make_unique<FirmwareImage>();
-  LoadDetail detail;
-  const int records = loadFirmwareFile(*image, file, &detail);
-  const std::string status =
-      records > 0 ? imageStatusText(imageVersion(*image), records) : "File Error";
-  return reportLoad(status, records, detail, file) ? kExitDone : kExitFile;
+  const LoadedImage loaded = loadImage(*image, file);
+  reportLoad(loaded, file);
+  return exitCodeOf(loaded);
 }
 
-int runUploadJob(Context& context, const std::string& file, bool verbose, bool restoreSettings) {
-  UploadConsole ui(restoreSettings);
+// Program's checks did not pass: a status goes to standard output; after a
+// message box, what the interface test found goes with it.
+void reportRefusal(const UploadResult& checked) {
+  const Notice refusal = programRefusal(checked);
+  if (refusal.caption.empty()) {
+    std::cout << refusal.text << '\n';
+    return;
+  }
+  printNotice(refusal);
+  std::cerr << interfaceStatusText(checked.test) << '\n';
+}
+
+int runUpload(Context& context, const std::string& file, bool verbose, bool restoreSettings) {
   auto link = context.openLink();
   KeyerInfo keyer;
-  UploaderWindow window(ui, *link, keyer, verbose);
-  window.onOpen();
-  window.onLoad(file);
-  if (!reportLoad(ui.text(id::kUploadStatus), window.loaded().records, window.loadDetail(), file)) {
-    return kExitFile;
-  }
+  UploadSession session(*link, keyer, verbose);
+  reportLoad(session.load(file), file);
+  if (session.loaded().records <= 0) return exitCodeOf(session.loaded());
 
-  const std::size_t messages = ui.messages.size();
-  window.onProgram();
-  if (!window.timerActive()) {
-    if (ui.messages.size() == messages) {
-      std::cout << ui.text(id::kUploadStatus) << '\n';
-    } else {
-      // "DP not connected" went to standard error; say what the test found.
-      std::cerr << ui.text(id::kInterfaceStatus) << '\n';
-      printOpenHint(*link, context.portPath());
+  // An older image is noted and installed.
+  const UploadResult& checked = session.check([](const OlderImage& older) {
+    std::cout << "Note: " << olderImageNote(older) << '\n';
+    return true;
+  });
+  if (checked.check != ProgramCheck::Ready) {
+    reportRefusal(checked);
+    printOpenHint(checked.test, context.portPath());
+    return exitCodeOf(checked);
+  }
+  std::cout << programmingText(checked) << std::endl;
+
+  ProgressOutput progress;
+  session.start();
+  for (bool done = false; !done;) {
+    std::this_thread::sleep_for(kProgressInterval);
+    done = session.workerDone();  // first: the progress and log read after it are final
+    progress.show(session.progress());
+    for (const std::string& line : session.takeLogLines()) progress.log(line);
+  }
+  const UploadResult* result = &session.finish();
+  printNotice({backupFailureText(result->settingsBackup)});
+  // Changed settings are written back only with --restore-settings.
+  if (result->settings.kind == SettingsAfterUpload::Kind::Changed) {
+    progress.end();
+    std::cout << settingsChangedText(result->settings.differences) << '\n';
+    if (restoreSettings) {
+      session.startRestore();
+      result = &session.finishRestore();
+      printNotice({backupFailureText(result->restore.readBack)});
     }
-    return kExitKeyer;
   }
-  std::cout << ui.text(id::kUploadStatus) << std::endl;
-  ui.uploading = true;
-  while (window.timerActive()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kUploadTimerMs));
-    window.onTimer();
-  }
-  ui.finishProgress();
-  std::cout << ui.text(id::kUploadStatus) << '\n';
+  printNotice(settingsAfterNotice(*result));
+  if (result->keyer == KeyerState::BootloaderOnly) std::cerr << kBootloaderOnlyHint << '\n';
+  progress.end();
+  std::cout << uploadStatusText(*result) << '\n';
   link->commClose();
-  // After a failure the hint on recovery went to standard error as a message box.
-  if (!window.lastOutcome() || !window.lastOutcome()->completed()) return kExitKeyer;
-  return reportSettingsAfter(window.settingsAfter(), context);
+  reportSettingsAfter(result->settings, context);
+  return exitCodeOf(*result);
 }
 
 }  // namespace
@@ -195,7 +186,7 @@ void addFirmwareCommands(CLI::App& app, Context& context) {
                    "When the new firmware changed the keyer's settings, write back (and verify) "
                    "the backup taken before the upload");
   upload->callback([&context, uploadFile, verbose, restore] {
-    context.exitCode = runUploadJob(context, *uploadFile, *verbose, *restore);
+    context.exitCode = runUpload(context, *uploadFile, *verbose, *restore);
   });
 }
 

@@ -3,57 +3,38 @@
 #include <memory>
 
 #include "cli/cli.hpp"
-#include "firmware/upload.hpp"
-#include "surface/control_ids.hpp"
+#include "link/keyer_operations.hpp"
 #include "system/atomic_file.hpp"
-#include "window_logic/keyer_commands.hpp"
+#include "window_logic/messages_view.hpp"
 #include "window_logic/result_texts.hpp"
 #include "window_logic/settings_file_view.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3::cli {
 
 namespace {
 
-int runTest(Context& context) {
-  ConsoleSurface ui;
-  auto link = context.openLink();
-  KeyerInfo keyer;
-  const InterfaceTest test = testCommand(ui, *link, keyer);
-  printKeyerStatus(ui);
-  if (test.failed()) {
-    printOpenHint(*link, context.portPath());
-    return kExitKeyer;
-  }
-  if (test.bootloaderOnly()) {
-    std::cerr << kBootloaderOnlyHint << '\n';
-    return kExitNeedsFirmware;
-  }
-  for (int field : {id::kPotValue, id::kPushButtons, id::kVolts}) {
-    if (const std::string text = ui.text(field); !text.empty()) std::cout << text << '\n';
-  }
-  return kExitDone;
+// What the window shows in a message box goes to standard error.
+void printBackupFailure(const BackupResult& backup) {
+  if (backup.failed()) std::cerr << backupFailureText(backup) << '\n';
 }
 
-// The exit code of a Read or Write that did not end well; its texts are out.
-int failedCommandExit(CommandOutcome outcome, const Link& link, const std::string& port) {
-  switch (outcome) {
-    case CommandOutcome::Done:
-      return kExitDone;
-    case CommandOutcome::NeedsFirmware:
-      return kExitNeedsFirmware;  // the refusal went to standard error
-    case CommandOutcome::FormRefused:
-      return kExitRefused;
-    case CommandOutcome::KeyerFailed:
-      printOpenHint(link, port);
-      return kExitKeyer;
-    case CommandOutcome::VerifyFailed:
-      return kExitKeyer;
+int runTest(Context& context) {
+  auto link = context.openLink();
+  KeyerInfo keyer;
+  const KeyerTest result = testKeyer(*link, keyer);
+  printInterfaceTest(result.test);
+  std::cout << testStatusText(result.test) << '\n';
+  if (result.test.bootloaderOnly()) std::cerr << kBootloaderOnlyHint << '\n';
+  printOpenHint(result.test, context.portPath());
+  for (const std::string& reading :
+       {potValueText(result.pot), pushButtonsText(result.buttons), voltsText(result.supply)}) {
+    if (!reading.empty()) std::cout << reading << '\n';
   }
-  return kExitKeyer;
+  return exitCodeOf(result);
 }
 
 int runRead(Context& context, const std::string& name) {
-  ConsoleSurface ui;
   // The same name rule and checks as a save, before the keyer is touched.
   const FileResult named = settingsFileName(name);
   const std::filesystem::path file = named.path;
@@ -64,30 +45,49 @@ int runRead(Context& context, const std::string& name) {
   auto link = context.openLink();
   KeyerInfo keyer;
   SettingsImage image{};
-  const CommandOutcome read = readCommand(ui, *link, keyer, image);
-  printKeyerStatus(ui);
-  if (read != CommandOutcome::Done) return failedCommandExit(read, *link, context.portPath());
-  if (!saveSettingsFile(ui, image, file)) return kExitFile;
-  return kExitDone;
+  const ReadResult result = readKeyer(*link, keyer, image);
+  printBackupFailure(result.backup);
+  if (result.outcome == ReadOutcome::NeedsFirmware) {
+    std::cerr << settingsRefusal(result.test) << '\n';
+  }
+  printInterfaceTest(result.test);
+  std::cout << readStatusText(result) << '\n';
+  printOpenHint(result.test, context.portPath());
+  if (result.outcome != ReadOutcome::Done) return exitCodeOf(result);
+  // The file's own texts ("Can't open Settings file for write") go to standard error.
+  ConsoleSurface fileMessages;
+  if (!saveSettingsFile(fileMessages, image, file)) return kExitFile;
+  return exitCodeOf(result);
 }
 
 }  // namespace
 
-int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify) {
+int writeToKeyer(Context& context, SettingsImage& image, bool verify,
+                 const std::function<bool(SettingsImage&)>& prepare) {
   auto link = context.openLink();
   KeyerInfo keyer;
-  const WriteResult result = writeCommand(ui, *link, keyer, image, 1, verify);
-  std::cout << ui.text(id::kInterfaceStatus) << '\n';
-  if (const std::string ic = ui.text(id::kIcLine); !ic.empty()) std::cout << ic << '\n';
-  const std::string status = ui.text(id::kOperationStatus);
-  for (const char* after : {kStatusWriteDone, kStatusWriteFailed, kStatusVerifyFailed}) {
-    if (status == after) std::cout << kStatusWriting << '\n';
+  const WriteResult result = writeKeyer(*link, keyer, image, {verify, prepare, {}});
+  printBackupFailure(result.backup);
+  printBackupFailure(result.readBack);
+  if (result.outcome == WriteOutcome::NeedsFirmware) {
+    std::cerr << settingsRefusal(result.test) << '\n';
   }
-  std::cout << status << '\n';
-  for (const std::string& difference : result.differences) {
-    std::cout << "Differs: " << difference << '\n';
+  printInterfaceTest(result.test);
+  if (result.keyer != KeyerState::Untouched) std::cout << kStatusWriting << '\n';
+  if (const std::string status = writeStatusText(result); !status.empty()) {
+    std::cout << status << '\n';
   }
-  return failedCommandExit(result.outcome, *link, context.portPath());
+  for (const std::string& finding : verifyFindings(result)) {
+    std::cout << "Differs: " << finding << '\n';
+  }
+  printOpenHint(result.test, context.portPath());
+  return exitCodeOf(result);
+}
+
+int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify) {
+  return writeToKeyer(context, image, verify, [&ui](SettingsImage& form) {
+    return storeUserSettings(ui, form, 1) && storeMessages(ui, form);
+  });
 }
 
 void addKeyerCommands(CLI::App& app, Context& context) {

@@ -53,7 +53,7 @@ int probe(Context& context, const std::vector<std::string>& paths, bool choose) 
   }
   if (ports.empty()) {
     std::cout << "No serial devices found.\n";
-    return kExitKeyer;
+    return exitCodeOf(std::vector<ProbeResult>{});
   }
   ProbeOptions options;
   if (!context.traceFile.empty()) {
@@ -69,12 +69,13 @@ int probe(Context& context, const std::vector<std::string>& paths, bool choose) 
   const ProbeResult* keyer = foundKeyer(results);
   if (!keyer) {
     std::cout << "No keyer found.\n";
-    return kExitKeyer;
+  } else if (choose) {
+    return choosePort(context, keyer->port.path);
+  } else {
+    std::cout << "Keyer found on " << keyer->port.path << ": choose it with 'dp3 port "
+              << stablePortPath(keyer->port.path) << "' (or --choose)\n";
   }
-  if (choose) return choosePort(context, keyer->port.path);
-  std::cout << "Keyer found on " << keyer->port.path << ": choose it with 'dp3 port "
-            << stablePortPath(keyer->port.path) << "' (or --choose)\n";
-  return kExitDone;
+  return exitCodeOf(results);
 }
 
 int choosePort(Context& context, const std::string& given) {
@@ -83,9 +84,10 @@ int choosePort(Context& context, const std::string& given) {
   ProgramConfig& config = context.config();
   config.portPath = port;
   config.comPort = portNumberOf(shortPortName(port));
-  if (const ConfigResult saved = saveProgramConfig(config); !saved.ok()) {
+  const ConfigResult saved = saveProgramConfig(config);
+  if (!saved.ok()) {
     std::cerr << configResultText(saved, config) << '\n';
-    return kExitFile;
+    return exitCodeOf(saved);
   }
   if (!serialDevicePresent(port)) {
     std::cerr << "dp3: note: " << port << " is not present now\n";
@@ -93,7 +95,7 @@ int choosePort(Context& context, const std::string& given) {
   std::cout << "Keyer port: " << port;
   if (port != given) std::cout << "  (" << shortPortName(port) << ")";
   std::cout << '\n';
-  return kExitDone;
+  return exitCodeOf(saved);
 }
 
 }  // namespace

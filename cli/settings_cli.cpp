@@ -9,9 +9,7 @@
 
 #include "settings/settings_file.hpp"
 #include "settings/settings_model.hpp"
-#include "window_logic/messages_view.hpp"
 #include "window_logic/result_texts.hpp"
-#include "window_logic/settings_form_view.hpp"
 
 namespace dp3::cli {
 
@@ -43,11 +41,14 @@ int runWrite(Context& context, const std::string& name, bool verify) {
     }
   }
 
-  // Write DP stores the main window's form and texts before it sends them.
-  ConsoleSurface window;
-  showUserSettings(window, image, 1);
-  showMessages(window, image);
-  return writeToKeyer(context, window, image, verify);
+  // Write DP stores User 1's form and the texts once the keyer has answered.
+  return writeToKeyer(context, image, verify, [](SettingsImage& form) {
+    SettingsModel shown(form, 1);
+    const auto refused = shown.store();
+    form = shown.image();
+    if (refused) std::cerr << refused->text << '\n';
+    return !refused;
+  });
 }
 
 void addUserOption(CLI::App* command, int& user) {

@@ -267,19 +267,4 @@ ImageVersion imageVersion(const FirmwareImage& image) {
   return {a, b};
 }
 
-std::string imageStatusText(ImageVersion version, int records) {
-  char text[96];
-  if (version.kind >= kKeyerVariants.back().bandStart + kVariantBandWidth) {
-    // No IC's band: say what the image holds rather than invent a version.
-    std::snprintf(text, sizeof text, "DP Image Kind %d Version: %d Loaded, %d Records",
-                  version.kind, version.major, records);
-  } else {
-    const KeyerVariant& variant = variantForKind(version.kind);
-    std::snprintf(text, sizeof text, "DP %s Version: %d.%02d Loaded, %d Records",
-                  std::string(variant.name).c_str(), version.major,
-                  version.kind - variant.bandStart, records);
-  }
-  return text;
-}
-
 }  // namespace dp3

@@ -94,7 +94,4 @@ struct ImageVersion {
 };
 ImageVersion imageVersion(const FirmwareImage& image);
 
-// "DP LARK Version: 31.04 Loaded, 964 Records" and its kin.
-std::string imageStatusText(ImageVersion version, int records);
-
 }  // namespace dp3

@@ -76,32 +76,6 @@ UploadOutcome runUpload(const UploadJob& job) {
 
 }  // namespace
 
-std::string uploadOutcomeText(const UploadOutcome& outcome) {
-  switch (outcome.kind) {
-    case Kind::Completed:
-      return "Upload Completed Successfully";
-    case Kind::NoReply:
-      return "Error: DPUSB Timeout !";
-    case Kind::BaudChangeFailed:
-    case Kind::NoBootloaderEcho:
-      return "Error: Restart failed !";
-    case Kind::Refused:
-      break;
-  }
-  switch (outcome.reply) {
-    case boot::kReplyFrameStartError:
-      return "Error: SOF Error !";
-    case boot::kReplyChecksumError:
-      return "Error: Checksum !";
-    case boot::kReplyFlashVerifyError:
-      return "Error: Flash Verify !";
-    case boot::kReplySyncError:
-      return "Error: DPUSB Sync !";
-    default:
-      return "Error: Restart failed !";
-  }
-}
-
 bool leavesBootloaderOnly(const UploadOutcome& outcome) {
   return outcome.kind != Kind::Completed && outcome.kind != Kind::NoBootloaderEcho;
 }

@@ -46,18 +46,9 @@ struct UploadOutcome {
   friend bool operator==(const UploadOutcome&, const UploadOutcome&) = default;
 };
 
-// "Upload Completed Successfully", "Error: Checksum !" ...; a refusal whose
-// byte has no text of its own reads "Error: Restart failed !".
-std::string uploadOutcomeText(const UploadOutcome& outcome);
-
 // True when the keyer may be left running only its bootloader: every failure
 // after the restart request, but not the one where the firmware kept running.
 bool leavesBootloaderOnly(const UploadOutcome& outcome);
-
-// What to tell the operator after such a failure, or about a keyer found so.
-inline constexpr const char* kBootloaderOnlyHint =
-    "The keyer now runs only its bootloader and holds no working firmware: program its "
-    "firmware again (FW Update, or dp3 upload) to recover it.";
 
 // The slots sent, in order: the high block when the image fills it, the body,
 // then the reset-vector slots 0-3 last.

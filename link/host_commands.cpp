@@ -10,10 +10,6 @@ const HostCommand& command(std::uint8_t code) {
   return *findHostCommand(code);
 }
 
-std::uint8_t replyOrZero(Link& link, std::uint8_t code) {
-  return queryByte(link, code).value_or(0);
-}
-
 }  // namespace
 
 const HostCommand* findHostCommand(std::uint8_t code) {
@@ -34,17 +30,17 @@ std::optional<std::uint8_t> queryByte(Link& link, std::uint8_t code) {
   return reply;
 }
 
-std::uint8_t getPushButtons(Link& link) {
-  return replyOrZero(link, host::kGetPushButtons);
+std::optional<std::uint8_t> getPushButtons(Link& link) {
+  return queryByte(link, host::kGetPushButtons);
 }
-std::uint8_t getPotValue(Link& link) {
-  return replyOrZero(link, host::kGetPotValue);
+std::optional<std::uint8_t> getPotValue(Link& link) {
+  return queryByte(link, host::kGetPotValue);
 }
-std::uint8_t getIcType(Link& link) {
-  return replyOrZero(link, host::kGetIcType);
+std::optional<std::uint8_t> getIcType(Link& link) {
+  return queryByte(link, host::kGetIcType);
 }
-std::uint8_t getSupplyVoltage(Link& link) {
-  return replyOrZero(link, host::kGetSupplyVoltage);
+std::optional<std::uint8_t> getSupplyVoltage(Link& link) {
+  return queryByte(link, host::kGetSupplyVoltage);
 }
 
 bool readSettingsBlock(Link& link, std::span<std::uint8_t, kSettingsBlockSize> block) {

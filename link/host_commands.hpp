@@ -69,11 +69,11 @@ bool sendFrame(Link& link, const HostCommand& command);
 // byte came.
 std::optional<std::uint8_t> queryByte(Link& link, std::uint8_t code);
 
-// The live readings: the reply byte, or 0 when the read failed.
-std::uint8_t getPushButtons(Link& link);
-std::uint8_t getPotValue(Link& link);
-std::uint8_t getIcType(Link& link);
-std::uint8_t getSupplyVoltage(Link& link);
+// The one-byte queries: the keyer's reply, or nullopt when none came.
+std::optional<std::uint8_t> getPushButtons(Link& link);
+std::optional<std::uint8_t> getPotValue(Link& link);
+std::optional<std::uint8_t> getIcType(Link& link);
+std::optional<std::uint8_t> getSupplyVoltage(Link& link);
 
 // Bulk transfers. Reads fill the caller's buffer; a false result means the
 // buffer holds nothing to rely on.

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "link/keyer_variants.hpp"
 #include "link/link.hpp"
-#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -24,29 +24,36 @@ struct KeyerInfo {
   std::string backupFile = {};    // the newest backup this run kept of the keyer's settings
 };
 
-// How an interface test ended. The firmware version is kept beside the kind,
-// never in its place.
+// How an interface test ended. A failure says what failed and carries the
+// keyer's byte or the system's reason where there is one; the version travels
+// beside the kind, never in its place.
 struct InterfaceTest {
   enum class Kind {
-    Failed,          // port, no answer, wrong echo or firmware too old
+    NotOpened,       // the port did not open: openCode and openReason
+    NoAnswer,        // nothing answered the echo request
+    EchoMismatch,    // the echo came back as echo
+    TooOld,          // firmware older than any this program speaks to: version
     BootloaderOnly,  // the keyer holds no operating firmware
-    Firmware,        // the keyer's firmware answered; version holds its version
+    Firmware,        // the keyer's firmware answered: version, revision, icType
   };
-  Kind kind = Kind::Failed;
+  Kind kind = Kind::NoAnswer;
+  int openCode = kCommOpenOk;
+  std::string openReason = {};  // the system's reason the port did not open ("" when unknown)
+  std::uint8_t echo = 0;
   std::uint8_t version = 0;
+  std::uint8_t revision = 0;
+  std::optional<std::uint8_t> icType = {};  // nullopt when the keyer did not say
 
-  bool failed() const { return kind == Kind::Failed; }
+  bool failed() const { return kind != Kind::BootloaderOnly && kind != Kind::Firmware; }
   bool bootloaderOnly() const { return kind == Kind::BootloaderOnly; }
   // Read and Write need firmware that holds the settings.
   bool holdsSettings() const { return kind == Kind::Firmware && version >= kOldestSettingsVersion; }
+  // The IC the keyer named, or nullptr when no row names it.
+  const KeyerVariant* ic() const { return icType ? findVariant(*icType) : nullptr; }
 };
 
-// "DP Fail:comm open" and its kin for a commOpen code.
-std::string commOpenText(int code);
-
 // Opens the port if it is not open, echo-tests the keyer, reads its firmware
-// version and revision and identifies the IC. Shows its texts in the status
-// line (4061) and the IC line (4079) of ui.
-InterfaceTest testInterface(ControlSurface& ui, Link& link, KeyerInfo& keyer);
+// version and revision and identifies the IC; keyer keeps what was found.
+InterfaceTest testInterface(Link& link, KeyerInfo& keyer);
 
 }  // namespace dp3

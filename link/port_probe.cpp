@@ -4,8 +4,6 @@
 #include <thread>
 
 #include "link/serial_link.hpp"
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
 
 namespace dp3 {
 
@@ -26,31 +24,24 @@ std::unique_ptr<Link> serialLinkFor(const std::string& path, std::chrono::millis
 ProbeResult probeOne(const SerialDevice& port, const ProbeOptions& options) {
   ProbeResult result;
   result.port = port;
-  if (const auto holders = options.findHolders(port.path); !holders.empty()) {
+  result.holders = options.findHolders(port.path);
+  if (!result.holders.empty()) {
     result.outcome = ProbeOutcome::Held;
-    result.text = "skipped: in use by " + holdersText(holders);
     return result;
   }
   const auto link = options.makeLink ? options.makeLink(port.path, options.deadline)
                                      : serialLinkFor(port.path, options.deadline);
-  MapSurface ui;
-  const InterfaceTest answer = testInterface(ui, *link, result.keyer);
-  const std::string status = ui.text(id::kInterfaceStatus);
+  result.test = testInterface(*link, result.keyer);
   link->commClose();
-  if (answer.bootloaderOnly()) {
+  if (result.test.bootloaderOnly()) {
     result.outcome = ProbeOutcome::BootloaderOnly;
-    result.text = "keyer without firmware (bootloader only)";
-  } else if (!answer.failed()) {
+  } else if (!result.test.failed()) {
     result.outcome = ProbeOutcome::Keyer;
-    const std::string ic = ui.text(id::kIcLine);
-    result.text = ic.empty() ? status : ic + ", " + status;
-  } else if (status == commOpenText(kCommOpenFailed)) {
+  } else if (result.test.kind == InterfaceTest::Kind::NotOpened &&
+             result.test.openCode == kCommOpenFailed) {
     result.outcome = ProbeOutcome::NotOpened;
-    const std::string reason = link->openFailureReason();
-    result.text = "not opened: " + (reason.empty() ? status : reason);
   } else {
     result.outcome = ProbeOutcome::NotKeyer;
-    result.text = "no keyer: " + status;
   }
   return result;
 }
@@ -85,10 +76,6 @@ const ProbeResult* foundKeyer(const std::vector<ProbeResult>& results) {
     }
   }
   return nullptr;
-}
-
-std::string probeLine(const ProbeResult& result) {
-  return result.port.path + "  " + result.text;
 }
 
 }  // namespace dp3

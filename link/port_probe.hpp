@@ -25,10 +25,11 @@ enum class ProbeOutcome {
 };
 
 struct ProbeResult {
-  SerialDevice port;
+  SerialDevice port = {};
   ProbeOutcome outcome = ProbeOutcome::NotKeyer;
-  KeyerInfo keyer;   // as the interface test found it
-  std::string text;  // "DP IC: LARK, DP F/W revision 31.12", or why it is no keyer
+  InterfaceTest test = {};               // how the interface test ended (not for Held)
+  KeyerInfo keyer = {};                  // as the interface test found it
+  std::vector<PortHolder> holders = {};  // Held: the programs that hold the port
 };
 
 using ProbeLinkFactory = std::function<std::unique_ptr<Link>(const std::string& path,
@@ -53,8 +54,5 @@ std::vector<ProbeResult> probePorts(std::vector<SerialDevice> ports,
 
 // The first port that answered as a keyer (host mode before bootloader only), or nullptr.
 const ProbeResult* foundKeyer(const std::vector<ProbeResult>& results);
-
-// One line per port: "/dev/ttyUSB0  DP IC: LARK, DP F/W revision 31.12".
-std::string probeLine(const ProbeResult& result);
 
 }  // namespace dp3

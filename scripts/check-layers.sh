@@ -10,23 +10,31 @@
 set -uo pipefail
 
 # A folder may include its own files and those of lower layers. Folders on one
-# rank do not include each other.
-# surface/ (control ids, the control surface) sits above settings/ and sound/,
-# which know settings only by label; link/ still uses it.
+# rank do not include each other. The control surface sits above the domain:
+# settings/, sound/, link/ and firmware/ know no window control ids, and their
+# results become texts above them.
 rank() {
   case "$1" in
     system) echo 0 ;;
     settings) echo 1 ;;
-    surface | sound) echo 2 ;;
-    link) echo 3 ;;
-    firmware) echo 4 ;;
+    link | sound) echo 2 ;;
+    firmware) echo 3 ;;
+    surface) echo 4 ;;
     sim | window_logic) echo 5 ;;
     cli | ui | winui | web) echo 6 ;;
     *) echo -1 ;;
   esac
 }
-core_folders=(system settings surface sound link firmware sim window_logic)
-all_folders=(system settings surface sound link firmware sim window_logic cli ui winui web)
+core_folders=(system settings sound link firmware surface sim window_logic)
+
+# Folders above the surface that still know no window control ids.
+without_surface() {
+  case "$1" in
+    sim) return 0 ;;
+    *) return 1 ;;
+  esac
+}
+all_folders=(system settings sound link firmware surface sim window_logic cli ui winui web)
 
 check_tree() {
   local root=$1 bad=0 file folder line target dep
@@ -41,6 +49,9 @@ check_tree() {
         [ "$dep" = "$folder" ] && continue
         if [ "$(rank "$dep")" -ge "$(rank "$folder")" ]; then
           echo "${file#"$root"/}: includes $target, which is not below $folder/" >&2
+          bad=1
+        elif [ "$dep" = surface ] && without_surface "$folder"; then
+          echo "${file#"$root"/}: includes $target: $folder/ knows no control surface" >&2
           bad=1
         fi
       done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file")
@@ -79,7 +90,7 @@ self_test() {
   plant() {  # plant FILE LINE: a tree with one include that must be caught
     rm -rf "${scratch:?}"/*
     mkdir -p "$scratch/surface" "$scratch/settings" "$scratch/window_logic" "$scratch/link/win32" "$scratch/$(dirname "$1")"
-    echo '#include "surface/control_ids.hpp"' >"$scratch/link/ok.cpp"
+    echo '#include "surface/control_ids.hpp"' >"$scratch/window_logic/ok.cpp"
     echo '#include "settings/settings_image.hpp"' >"$scratch/surface/ok.cpp"
     echo '#include <windows.h>' >"$scratch/link/win32/ok.cpp"
     echo "$2" >"$scratch/$1"
@@ -92,8 +103,11 @@ self_test() {
   plant settings/ids.hpp '#include "surface/control_ids.hpp"'
   plant sound/ids.cpp '#include "surface/control_surface.hpp"'
   plant system/ids.cpp '#include "surface/control_ids.hpp"'
-  plant surface/up.hpp '#include "link/link.hpp"'
+  plant sim/ids.cpp '#include "surface/map_surface.hpp"'
+  plant surface/up.hpp '#include "window_logic/main_window.hpp"'
   plant link/up.cpp '#include "firmware/upload.hpp"'
+  plant link/ids.cpp '#include "surface/control_ids.hpp"'
+  plant firmware/ids.hpp '#include "surface/control_ids.hpp"'
   plant sim/side.cpp '#include "window_logic/main_window.hpp"'
   plant system/up.cpp '#include "settings/settings_image.hpp"'
   plant sound/side.cpp '#include "link/link.hpp"'
@@ -104,8 +118,8 @@ self_test() {
   plant web/side.cpp '#include "ui/main_dialog.hpp"'
   # The good tree itself passes.
   rm -rf "${scratch:?}"/*
-  mkdir -p "$scratch/link/web" "$scratch/ui" "$scratch/web"
-  echo '#include "surface/control_ids.hpp"' >"$scratch/link/ok.cpp"
+  mkdir -p "$scratch/window_logic" "$scratch/ui" "$scratch/link/web" "$scratch/web"
+  echo '#include "surface/control_ids.hpp"' >"$scratch/window_logic/ok.cpp"
   echo '#include <emscripten.h>' >"$scratch/link/web/ok.cpp"
   printf '#include "window_logic/keyer_commands.hpp"\n#include <emscripten.h>\n' >"$scratch/web/ok.cpp"
   printf '#include "window_logic/main_window.hpp"\n#include <QWidget>\n' >"$scratch/ui/ok.cpp"

@@ -1,122 +1,87 @@
 #include "window_logic/keyer_commands.hpp"
 
-#include <cstdio>
-#include <span>
-
-#include "link/host_commands.hpp"
-#include "settings/settings_verify.hpp"
 #include "surface/control_ids.hpp"
-#include "window_logic/keyer_backup.hpp"
 #include "window_logic/messages_view.hpp"
 #include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 
-std::string voltsText(std::uint8_t reply) {
-  if (reply == 0) return "-.-- Volts";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f Volts", 26214.4 / reply / 100);
-  return text;
-}
-
-InterfaceTest testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
-  for (int field : {id::kOperationStatus, id::kVolts, id::kPotValue, id::kPushButtons}) {
-    ui.setText(field, "");
-  }
-  const InterfaceTest test = testInterface(ui, link, keyer);
-  if (test.failed()) {
-    ui.setText(id::kOperationStatus, kStatusError);
-    return test;
-  }
-  if (test.bootloaderOnly()) {
-    ui.setText(id::kOperationStatus, kStatusNoFirmware);
-    return test;
-  }
-  ui.setText(id::kOperationStatus, kStatusOk);
-  ui.setText(id::kPotValue, "PotValue: " + std::to_string(getPotValue(link)));
-  if (keyer.icVariant != kVariantPika) {
-    ui.setText(id::kPushButtons, "PB:" + std::to_string(getPushButtons(link)));
-  }
-  ui.setText(id::kVolts, voltsText(getSupplyVoltage(link)));
-  return test;
-}
-
-std::string settingsRefusal(const InterfaceTest& test) {
-  if (test.holdsSettings() || test.failed()) return {};
-  if (test.bootloaderOnly()) {
-    return "The keyer runs only its bootloader: it has no firmware and holds no settings. "
-           "Program its firmware first (FW Update, or dp3 upload), then try again.";
-  }
-  return "The keyer's firmware version " + std::to_string(test.version) +
-         " cannot hold these settings; version " + std::to_string(kOldestSettingsVersion) +
-         " or later is needed. Update its firmware first (FW Update, or dp3 upload), then try "
-         "again.";
-}
-
 namespace {
 
-// The interface test before Read and Write: a failed test or a keyer that
-// cannot hold settings ends the command here, with its status and text.
-CommandOutcome checkSettingsKeyer(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
-  const InterfaceTest test = testInterface(ui, link, keyer);
-  if (test.failed()) {
-    ui.setText(id::kOperationStatus, kStatusError);
-    return CommandOutcome::KeyerFailed;
-  }
+void showInterfaceTest(ControlSurface& ui, const InterfaceTest& test) {
+  ui.setText(id::kInterfaceStatus, interfaceStatusText(test));
+  if (const std::string ic = icLineText(test); !ic.empty()) ui.setText(id::kIcLine, ic);
+}
+
+// The texts of a Read or Write as it goes: the test's, then what it does.
+OnKeyerStep showSteps(ControlSurface& ui) {
+  return [&ui](KeyerStep step, const InterfaceTest& test) {
+    switch (step) {
+      case KeyerStep::Tested:
+        showInterfaceTest(ui, test);
+        return;
+      case KeyerStep::Reading:
+        ui.setText(id::kOperationStatus, kStatusReading);
+        return;
+      case KeyerStep::Writing:
+        ui.setText(id::kOperationStatus, kStatusWriting);
+        return;
+    }
+  };
+}
+
+void showBackupFailure(ControlSurface& ui, const BackupResult& backup) {
+  if (backup.failed()) ui.showMessage(backupFailureText(backup), kBackupCaption);
+}
+
+// A keyer that cannot hold settings is told why, after the status.
+void showRefusal(ControlSurface& ui, const InterfaceTest& test) {
   if (const std::string refusal = settingsRefusal(test); !refusal.empty()) {
-    ui.setText(id::kOperationStatus, test.bootloaderOnly() ? kStatusNoFirmware : kStatusError);
     ui.showMessage(refusal, "Error");
-    return CommandOutcome::NeedsFirmware;
   }
-  return CommandOutcome::Done;
 }
 
 }  // namespace
 
-bool readBlocks(Link& link, SettingsImage& image) {
-  return readSettingsBlock(link, std::span(image).first<kSettingsBlockSize>()) &&
-         readExtensionBlock(link,
-                            std::span(image).subspan<kExtensionOffset, kExtensionBlockSize>());
+KeyerTest testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer) {
+  for (int field : {id::kOperationStatus, id::kVolts, id::kPotValue, id::kPushButtons}) {
+    ui.setText(field, "");
+  }
+  ui.setText(id::kInterfaceStatus, kTestingText);
+  const KeyerTest result = testKeyer(link, keyer);
+  showInterfaceTest(ui, result.test);
+  ui.setText(id::kOperationStatus, testStatusText(result.test));
+  ui.setText(id::kPotValue, potValueText(result.pot));
+  ui.setText(id::kPushButtons, pushButtonsText(result.buttons));
+  ui.setText(id::kVolts, voltsText(result.supply));
+  return result;
 }
 
-CommandOutcome readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
-  if (const CommandOutcome check = checkSettingsKeyer(ui, link, keyer);
-      check != CommandOutcome::Done) {
-    return check;
-  }
-  ui.setText(id::kOperationStatus, kStatusReading);
-  SettingsImage scratch = image;
-  if (!readBlocks(link, scratch)) {
-    ui.setText(id::kOperationStatus, kStatusReadFailed);
-    return CommandOutcome::KeyerFailed;
-  }
-  image = scratch;
-  keepKeyerBackup(ui, keyer, image);
-  ui.setText(id::kOperationStatus, kStatusReadDone);
-  return CommandOutcome::Done;
+ReadResult readCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image) {
+  ui.setText(id::kInterfaceStatus, kTestingText);
+  const ReadResult result = readKeyer(link, keyer, image, showSteps(ui));
+  showBackupFailure(ui, result.backup);
+  ui.setText(id::kOperationStatus, readStatusText(result));
+  if (result.outcome == ReadOutcome::NeedsFirmware) showRefusal(ui, result.test);
+  return result;
 }
 
 WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, SettingsImage& image,
                          int user, bool verify) {
-  if (const CommandOutcome check = checkSettingsKeyer(ui, link, keyer);
-      check != CommandOutcome::Done) {
-    return {check};
+  ui.setText(id::kInterfaceStatus, kTestingText);
+  WriteOptions options;
+  options.verify = verify;
+  options.onStep = showSteps(ui);
+  options.prepare = [&ui, user](SettingsImage& form) {
+    return storeUserSettings(ui, form, user) && storeMessages(ui, form);
+  };
+  const WriteResult result = writeKeyer(link, keyer, image, options);
+  showBackupFailure(ui, result.backup);
+  showBackupFailure(ui, result.readBack);
+  if (const std::string status = writeStatusText(result); !status.empty()) {
+    ui.setText(id::kOperationStatus, status);
   }
-  if (!storeUserSettings(ui, image, user) || !storeMessages(ui, image)) {
-    return {CommandOutcome::FormRefused};
-  }
-  if (!backUpBeforeChange(ui, link, keyer)) {
-    ui.setText(id::kOperationStatus, kStatusWriteFailed);
-    return {CommandOutcome::KeyerFailed};
-  }
-  ui.setText(id::kOperationStatus, kStatusWriting);
-  SettingsImage readBack{};
-  WriteResult result = sendSettings(link, image, verify, &readBack);
-  if (result.readBack) keepKeyerBackup(ui, keyer, readBack);
-  ui.setText(id::kOperationStatus, result.outcome == CommandOutcome::Done ? kStatusWriteDone
-                                   : result.outcome == CommandOutcome::VerifyFailed
-                                       ? kStatusVerifyFailed
-                                       : kStatusWriteFailed);
+  if (result.outcome == WriteOutcome::NeedsFirmware) showRefusal(ui, result.test);
   return result;
 }
 
@@ -127,37 +92,14 @@ bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, Keyer
       testCommand(ui, link, keyer);
       return false;
     case KeyerCommand::Read:
-      if (readCommand(ui, link, keyer, image) != CommandOutcome::Done) return false;
+      if (readCommand(ui, link, keyer, image).outcome != ReadOutcome::Done) return false;
       showUserSettings(ui, image, user);
       showMessages(ui, image);
       return true;
     case KeyerCommand::Write:
-      return writeCommand(ui, link, keyer, image, user).outcome == CommandOutcome::Done;
+      return writeCommand(ui, link, keyer, image, user, true).outcome == WriteOutcome::Done;
   }
   return false;
-}
-
-WriteResult sendSettings(Link& link, const SettingsImage& image, bool verify,
-                         SettingsImage* readBack) {
-  const bool sent =
-      writeExtensionBlock(
-          link,
-          std::span<const std::uint8_t>(image).subspan<kExtensionOffset, kExtensionBlockSize>()) &&
-      writeSettingsBlock(link, std::span<const std::uint8_t>(image).first<kSettingsBlockSize>());
-  // The keyer's store time starts when the last byte has left the port, and
-  // a keyer that hung up meanwhile has stored nothing we can vouch for.
-  if (!sent || !link.drain()) return {CommandOutcome::KeyerFailed};
-  link.pause(kWriteSettleTime);
-  if (!link.drain()) return {CommandOutcome::KeyerFailed};
-  if (!verify) return {CommandOutcome::Done};
-  SettingsImage got{};
-  if (!readBlocks(link, got)) {
-    return {CommandOutcome::VerifyFailed, {"the keyer did not send its settings back"}};
-  }
-  if (readBack) *readBack = got;
-  WriteResult result{CommandOutcome::Done, differingFields(image, got), true};
-  if (!result.differences.empty()) result.outcome = CommandOutcome::VerifyFailed;
-  return result;
 }
 
 }  // namespace dp3

@@ -1,7 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "firmware/firmware_image.hpp"
+#include "firmware/upload.hpp"
+#include "firmware/upload_session.hpp"
+#include "link/keyer_backup.hpp"
+#include "link/keyer_info.hpp"
+#include "link/keyer_operations.hpp"
+#include "link/port_probe.hpp"
 #include "system/file_result.hpp"
 #include "system/program_config.hpp"
 
@@ -9,6 +19,13 @@ namespace dp3 {
 
 // The operator's texts for the core's results, made here and only here, so
 // the windows and dp3 say the same thing for the same outcome.
+
+// A text for the operator: a message box under its caption, or, without one,
+// the window's status line.
+struct Notice {
+  std::string text = {};
+  std::string_view caption = {};
+};
 
 // The "Error" box for a failed load or save of the program configuration.
 std::string configResultText(const ConfigResult& result, const ProgramConfig& config);
@@ -30,5 +47,95 @@ std::string settingsSaveText(const FileResult& result);
 
 // Why a backup of the keyer's settings could not be kept.
 std::string backupResultText(const FileResult& result);
+
+// The interface test: the status line (4061) while it runs and after it, and
+// the IC line (4079), "" when the test leaves it as it was.
+inline constexpr const char* kTestingText = "Testing DP Interface    ";
+std::string commOpenText(int code);  // "DP Fail:comm open" and its kin
+std::string interfaceStatusText(const InterfaceTest& test);
+std::string icLineText(const InterfaceTest& test);
+
+// Operation status texts of the main window (4059).
+inline constexpr const char* kStatusOk = ">DP OK";
+inline constexpr const char* kStatusNoFirmware = ">DP NOS";
+inline constexpr const char* kStatusError = ">DP ERR";
+inline constexpr const char* kStatusReading = ">Reading";
+inline constexpr const char* kStatusReadDone = ">Done";
+inline constexpr const char* kStatusReadFailed = ">Read Failed";
+inline constexpr const char* kStatusWriting = "Writing";
+inline constexpr const char* kStatusWriteDone = "Done";
+inline constexpr const char* kStatusWriteFailed = ">Write Failed";
+inline constexpr const char* kStatusVerifyFailed = ">Verify Failed";
+
+// Test DP: ">DP OK", ">DP NOS" or ">DP ERR", and the readings ("" for one
+// not asked). A reading with no answer shows as 0.
+std::string testStatusText(const InterfaceTest& test);
+std::string potValueText(const Reading& pot);
+std::string pushButtonsText(const Reading& buttons);
+// "%.2f Volts" of the supply reading B (26214.4 / B / 100); a reading of 0
+// has no voltage to show.
+std::string voltsText(const Reading& supply);
+
+// Why a keyer whose test ended so cannot take Read or Write, and what to do;
+// "" when it can.
+std::string settingsRefusal(const InterfaceTest& test);
+
+// The status after Read DP and Write DP ("" after a refused form value, which
+// has said why itself).
+std::string readStatusText(const ReadResult& result);
+std::string writeStatusText(const WriteResult& result);
+// What a comparison after a write found, one entry per difference.
+std::vector<std::string> verifyFindings(const WriteResult& result);
+
+// Why no backup could be made ("Error" box), "" when none failed.
+std::string backupFailureText(const BackupResult& backup);
+inline constexpr const char* kBackupCaption = "Error";
+
+// One line per probed port: "/dev/ttyUSB0  DP IC: LARK, DP F/W revision 31.12".
+std::string probeText(const ProbeResult& result);
+std::string probeLine(const ProbeResult& result);
+
+// Firmware files: "DP LARK Version: 31.04 Loaded, 964 Records" and its kin,
+// "File Error" after a failed load, and where the file went wrong.
+std::string imageStatusText(ImageVersion version, int records);
+std::string loadStatusText(const LoadedImage& loaded);
+std::string loadFailureText(const LoadDetail& detail);
+
+// The refusal for a keyer answering IC type V and an image of kind K, or ""
+// when the image suits it.
+std::string compatibilityError(std::uint8_t variant, std::uint8_t kind);
+// "The keyer runs LARK firmware 31.12; this image holds 31.04, an older version."
+std::string olderImageNote(const OlderImage& older);
+std::string olderImageQuestion(const OlderImage& older);
+
+// Why Program did not start; "" when it did.
+Notice programRefusal(const UploadResult& result);
+// "Programming DPUSB...." or, for a keyer without firmware, its recovery form.
+std::string programmingText(const UploadResult& result);
+// "Upload Completed Successfully", "Error: Checksum !" ...; a refusal whose
+// byte has no text of its own reads "Error: Restart failed !".
+std::string uploadOutcomeText(const UploadOutcome& outcome);
+// The uploader's last status: the upload's text, and after a completed one
+// whether the changed settings were restored.
+std::string uploadStatusText(const UploadResult& result);
+// "The new firmware changed the keyer's settings: User 1 Weight, Msg 3 and 4 more."
+std::string settingsChangedText(const std::vector<std::string>& differences);
+std::string settingsChangedQuestion(const UploadResult& result);
+// Why the settings from before an upload are not on the keyer and where they
+// are; "" when nothing went wrong with them.
+Notice settingsAfterNotice(const UploadResult& result);
+
+// What to tell the operator after an upload failed, or about a keyer found so.
+inline constexpr const char* kBootloaderOnlyHint =
+    "The keyer now runs only its bootloader and holds no working firmware: program its "
+    "firmware again (FW Update, or dp3 upload) to recover it.";
+
+// The uploader's captions and the status lines around the settings check.
+inline constexpr const char* kUploadFailedCaption = "Upload Failed";
+inline constexpr const char* kOlderFirmwareCaption = "Older Firmware";
+inline constexpr const char* kSettingsChangedCaption = "Settings Changed";
+inline constexpr const char* kProgramCancelled = "Programming cancelled";
+inline constexpr const char* kStatusReadingSettings = "Reading the keyer's settings....";
+inline constexpr const char* kStatusRestoring = "Writing the settings back....";
 
 }  // namespace dp3

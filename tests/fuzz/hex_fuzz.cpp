@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "firmware/firmware_image.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace {
 

@@ -8,10 +8,8 @@
 
 #include "firmware/firmware_image.hpp"
 #include "firmware/upload.hpp"
+#include "link/keyer_operations.hpp"
 #include "settings/settings_image.hpp"
-#include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
-#include "window_logic/settings_form_view.hpp"
 
 namespace {
 
@@ -54,25 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> replies(data, size);
   {
     ScriptedLink link(replies);
-    dp3::MapSurface ui;
     dp3::KeyerInfo keyer;
-    dp3::testCommand(ui, link, keyer);
+    dp3::testKeyer(link, keyer);
   }
   {
     ScriptedLink link(replies);
-    dp3::MapSurface ui;
     dp3::KeyerInfo keyer;
     dp3::SettingsImage image{};
-    dp3::readCommand(ui, link, keyer, image);
+    dp3::readKeyer(link, keyer, image);
   }
   {
     ScriptedLink link(replies);
-    dp3::MapSurface ui;
     dp3::KeyerInfo keyer;
     dp3::SettingsImage image{};
     dp3::resetSettingsImage(image);
-    dp3::showUserSettings(ui, image, 1);
-    dp3::writeCommand(ui, link, keyer, image, 1);
+    dp3::writeKeyer(link, keyer, image);
   }
   {
     ScriptedLink link(replies);

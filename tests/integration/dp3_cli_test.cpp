@@ -25,35 +25,6 @@ class Dp3Cli : public TempFolderTest {
   }
 };
 
-TEST_F(Dp3Cli, TestPrintsTheWindowsTextsInOrder) {
-  const struct {
-    std::vector<std::string> simArgs;
-    std::string out;
-    int exitCode = 0;
-  } cases[] = {
-      {{}, "DP F/W revision 31.12\nDP IC: LARK\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts\n"},
-      {{"--variant", "PIKA"},
-       "DP F/W revision 31.12\nDP IC: PIKA\n>DP OK\nPotValue: 14\n5.04 Volts\n"},
-      {{"--variant", "ORCA", "--version", "30", "--revision", "3"},
-       "DP F/W ver 30.03\nDP IC: ORCA\n>DP OK\nPotValue: 14\nPB:0\n5.04 Volts\n"},
-      {{"--variant", "NONE"}, "DP Fail:No O/S\n>DP NOS\n", 5},  // the keyer needs firmware
-  };
-  for (const auto& c : cases) {
-    SimProcess sim(c.simArgs);
-    ASSERT_FALSE(sim.path().empty());
-    const auto result = runDp3({"--port", sim.path(), "test"});
-    EXPECT_EQ(result.out, c.out);
-    EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
-  }
-}
-
-TEST_F(Dp3Cli, TestOfAMissingPortExitsTwoWithAHint) {
-  const auto result = runDp3({"--port", "/dev/dp3-missing", "test"});
-  EXPECT_EQ(result.out, "DP Fail:comm open\n>DP ERR\n");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("/dev/dp3-missing: no such device"), std::string::npos) << result.err;
-}
-
 TEST_F(Dp3Cli, ReadSavesTheKeyersMemory) {
   SimProcess sim;
   const fs::path file = dir_ / "x.eep";
@@ -89,60 +60,6 @@ TEST_F(Dp3Cli, ChosenPortIsKeptAndUsed) {
   result = runDp3({"ports"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.out.find("* " + sim.path()), std::string::npos) << result.out;
-}
-
-// What the keyer answers never becomes the program's own result, and a keyer
-// that cannot hold settings is never written: each row a keyer, a command,
-// its exit code and the lines it must print.
-TEST_F(Dp3Cli, KeyerOutcomesReachTheExitCode) {
-  const fs::path eep = dir_ / "x.eep";
-  ASSERT_EQ(runDp3({"set", eep.string(), "Weight=60"}).exitCode, 0);
-  const std::string lark = DP3_TEST_DATA "/lark_full.hex";
-  const std::string hint = "runs only its bootloader";
-  const struct {
-    std::vector<std::string> simArgs;
-    std::vector<std::string> args;
-    int exitCode;
-    std::vector<std::string> out;
-    std::vector<std::string> err;
-  } cases[] = {
-      {{"--fault", "refuse:0x88@5"}, {"upload", lark}, 2, {"Error: Restart failed !\n"}, {hint}},
-      {{"--fault", "refuse:0x84@5"}, {"upload", lark}, 2, {"Error: Restart failed !\n"}, {hint}},
-      {{"--variant", "NONE"}, {"test"}, 5, {"DP Fail:No O/S\n>DP NOS\n"}, {hint}},
-      {{"--variant", "NONE"}, {"write", eep.string()}, 5, {">DP NOS\n"}, {hint}},
-      {{"--variant", "NONE"}, {"read", eep.string()}, 5, {">DP NOS\n"}, {hint}},
-      {{"--version", "30"}, {"write", eep.string()}, 5, {">DP ERR\n"}, {"version 30 cannot"}},
-      {{"--version", "30"}, {"read", eep.string()}, 5, {">DP ERR\n"}, {"version 30 cannot"}},
-      {{"--fault", "bad-store@19"},
-       {"write", eep.string()},
-       2,
-       {"Writing\n>Verify Failed\nDiffers: User 2 Weight\n"},
-       {}},
-      {{"--fault", "bad-store@19"},
-       {"write", "--no-verify", eep.string()},
-       0,
-       {"Writing\nDone\n"},
-       {}},
-  };
-  for (const auto& c : cases) {
-    SimProcess sim(c.simArgs);
-    ASSERT_FALSE(sim.path().empty());
-    std::vector<std::string> args = {"--port", sim.path()};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const auto result = runDp3(args);
-    SCOPED_TRACE(c.simArgs.back() + " " + c.args.front());
-    EXPECT_EQ(result.exitCode, c.exitCode) << result.out << result.err;
-    for (const std::string& line : c.out) {
-      EXPECT_NE(result.out.find(line), std::string::npos) << result.out;
-    }
-    for (const std::string& text : c.err) {
-      EXPECT_NE(result.err.find(text), std::string::npos) << result.err;
-    }
-    if (c.exitCode == 0) continue;
-    for (const char* success : {"Done", "Completed"}) {
-      EXPECT_EQ(result.out.find(success), std::string::npos) << result.out;
-    }
-  }
 }
 
 TEST_F(Dp3Cli, HelpListsTheExitCodes) {

@@ -11,10 +11,9 @@
 #include <chrono>
 #include <vector>
 
+#include "link/keyer_operations.hpp"
 #include "process.hpp"
 #include "sim/posix/pty_keyer.hpp"
-#include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {
@@ -39,18 +38,18 @@ struct PtyFixture {
 const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09,
                                                0x00, 0x17, 0x00, 0x18};
 
-TEST(SerialLink, TestSendsExactlyItsFramesAndShowsTheKeyer) {
+TEST(SerialLink, TestSendsExactlyItsFramesAndFindsTheKeyer) {
   PtyFixture sim;
   SerialLink link(sim.keyer.path());
-  MapSurface ui;
   KeyerInfo keyer;
-  EXPECT_EQ(testCommand(ui, link, keyer).version, 31);
-  EXPECT_EQ(ui.text(4061), "DP F/W revision 31.12");
-  EXPECT_EQ(ui.text(4079), "DP IC: LARK");
-  EXPECT_EQ(ui.text(4059), ">DP OK");
-  EXPECT_EQ(ui.text(4060), "PotValue: 14");
-  EXPECT_EQ(ui.text(4075), "PB:0");
-  EXPECT_EQ(ui.text(4070), "5.04 Volts");
+  const KeyerTest result = testKeyer(link, keyer);
+  EXPECT_EQ(result.test.kind, InterfaceTest::Kind::Firmware);
+  EXPECT_EQ(result.test.version, 31);
+  EXPECT_EQ(result.test.revision, 112);
+  EXPECT_EQ(result.test.icType, kVariantLark);
+  EXPECT_EQ(result.pot, (Reading{Reading::Kind::Value, 14}));
+  EXPECT_EQ(result.buttons, (Reading{Reading::Kind::Value, 0}));
+  EXPECT_EQ(result.supply, (Reading{Reading::Kind::Value, 52}));
   auto frames = kTestFrames;
   frames.insert(frames.end(), {0x00, 0x06, 0x00, 0x05, 0x00, 0x15});
   EXPECT_EQ(sim.wire(), frames);
@@ -59,10 +58,9 @@ TEST(SerialLink, TestSendsExactlyItsFramesAndShowsTheKeyer) {
 TEST(SerialLink, ReadBringsTheKeyersMemoryByteForByte) {
   PtyFixture sim;
   SerialLink link(sim.keyer.path());
-  MapSurface ui;
   KeyerInfo keyer;
   SettingsImage image{};
-  ASSERT_EQ(readCommand(ui, link, keyer, image), CommandOutcome::Done);
+  ASSERT_EQ(readKeyer(link, keyer, image).outcome, ReadOutcome::Done);
   EXPECT_EQ(image, KeyerModel::presetMemory());
   auto frames = kTestFrames;
   frames.insert(frames.end(), {0x00, 0x0C, 0x00, 0x1A});
@@ -70,21 +68,15 @@ TEST(SerialLink, ReadBringsTheKeyersMemoryByteForByte) {
 }
 
 TEST(SerialLink, ReadFailuresKeepTheImage) {
-  const struct {
-    FaultKind fault;
-    const char* status;
-  } cases[] = {{FaultKind::ShortDump, ">Read Failed"}, {FaultKind::Disconnect, ">Read Failed"}};
-  for (const auto& c : cases) {
+  for (FaultKind fault : {FaultKind::ShortDump, FaultKind::Disconnect}) {
     SimConfig config;
-    config.fault.kind = c.fault;
+    config.fault.kind = fault;
     PtyFixture sim(config);
     SerialLink link(sim.keyer.path());
-    MapSurface ui;
     KeyerInfo keyer;
     SettingsImage image;
     image.fill(0x77);
-    EXPECT_NE(readCommand(ui, link, keyer, image), CommandOutcome::Done);
-    EXPECT_EQ(ui.text(4059), c.status);
+    EXPECT_EQ(readKeyer(link, keyer, image).outcome, ReadOutcome::ReadFailed);
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x77);
   }
 }
@@ -94,12 +86,10 @@ TEST(SerialLink, AKeyerThatNeverAnswersTimesOutAfterFourSeconds) {
   config.fault.kind = FaultKind::Silence;
   PtyFixture sim(config);
   SerialLink link(sim.keyer.path());
-  MapSurface ui;
   KeyerInfo keyer;
   const auto start = Clock::now();
-  EXPECT_TRUE(testInterface(ui, link, keyer).failed());
+  EXPECT_EQ(testInterface(link, keyer).kind, InterfaceTest::Kind::NoAnswer);
   const auto waited = Clock::now() - start;
-  EXPECT_EQ(ui.text(4061), "DP Fail:no response");
   EXPECT_GE(waited, std::chrono::milliseconds(4000));
   EXPECT_LT(waited, std::chrono::milliseconds(5000));
 }

@@ -158,9 +158,8 @@ TEST_F(KeyerCli, WriteSendsTheExtensionThenTheSettingsBlock) {
   // backup, 00 1B and the 12 extension bytes, then 00 0D and the 288-byte block.
   KeyerModel reference;
   SimLink link(reference);
-  MapSurface ui;
   KeyerInfo keyer;
-  testInterface(ui, link, keyer);
+  testInterface(link, keyer);
   Bytes expected = reference.received();
   expected.insert(expected.end(),
                   {0x00, host::kReadSettingsBlock, 0x00, host::kReadExtensionBlock});

@@ -8,14 +8,11 @@
 #include <iterator>
 #include <span>
 
+#include "link/keyer_operations.hpp"
 #include "settings/messages.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
 #include "test_env.hpp"
-#include "window_logic/keyer_commands.hpp"
-#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 namespace {
@@ -88,19 +85,17 @@ TEST_F(Backups, KeyerSettingsAreNeverChangedWithoutACopy) {
   KeyerModel model;
   SimLink link(model);
   KeyerInfo keyer;
-  MapSurface ui;
   SettingsImage image{};
   resetSettingsImage(image);
-  showUserSettings(ui, image, 1);
 
   // A Write with no backup this run reads the keyer first: its two read
   // frames (4 bytes) come before the write.
   const auto sentBy = [&](auto command) {
     const std::size_t before = model.received().size();
-    EXPECT_EQ(command().outcome, CommandOutcome::Done);
+    EXPECT_EQ(command().outcome, WriteOutcome::Done);
     return model.received().size() - before;
   };
-  const auto write = [&] { return writeCommand(ui, link, keyer, image, 1, false); };
+  const auto write = [&] { return writeKeyer(link, keyer, image, {.verify = false}); };
   const std::size_t withRead = sentBy(write);
   ASSERT_EQ(files().size(), 1u);
   const SettingsImage preset = KeyerModel::presetMemory();
@@ -112,13 +107,13 @@ TEST_F(Backups, KeyerSettingsAreNeverChangedWithoutACopy) {
 
   // After a Read (kept too) the next Write needs no extra read.
   SettingsImage read{};
-  ASSERT_EQ(readCommand(ui, link, keyer, read), CommandOutcome::Done);
+  ASSERT_EQ(readKeyer(link, keyer, read).outcome, ReadOutcome::Done);
   EXPECT_EQ(files().size(), 3u);
   EXPECT_EQ(sentBy(write), withRead - 4);
   EXPECT_EQ(files().size(), 3u);
 
   // A verified Write keeps its read-back too, so the next Write needs no read.
-  ASSERT_EQ(writeCommand(ui, link, keyer, image, 1).outcome, CommandOutcome::Done);
+  ASSERT_EQ(writeKeyer(link, keyer, image).outcome, WriteOutcome::Done);
   EXPECT_EQ(files().size(), 5u);
   EXPECT_EQ(sentBy(write), withRead - 4);
 
@@ -131,9 +126,11 @@ TEST_F(Backups, KeyerSettingsAreNeverChangedWithoutACopy) {
   const std::string savedAppData = appData ? appData : "";
   unsetEnv("LOCALAPPDATA");
   const SettingsImage held = model.memory();
-  ui.setText(id::kMsg1, "QRZ");
-  EXPECT_NE(writeCommand(ui, link, keyer, image, 1).outcome, CommandOutcome::Done);
-  EXPECT_EQ(ui.text(id::kOperationStatus), ">Write Failed");
+  image[40] ^= 1;
+  const WriteResult refused = writeKeyer(link, keyer, image);
+  EXPECT_EQ(refused.outcome, WriteOutcome::BackupFailed);
+  EXPECT_EQ(refused.backup.kind, BackupResult::Kind::SaveFailed);
+  EXPECT_EQ(refused.keyer, KeyerState::Untouched);
   EXPECT_EQ(model.memory(), held) << "nothing was sent";
   setEnv("HOME", savedHome);
   if (!savedAppData.empty()) setEnv("LOCALAPPDATA", savedAppData);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/keyer_variants.hpp"
-#include "surface/map_surface.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3 {
 namespace {

@@ -94,10 +94,11 @@ TEST(PortWindowTest, TypedPathFindKeyerAndRefresh) {
   // Find Keyer: every port's line, and the keyer chosen for OK.
   beginFindKeyer(ui);
   EXPECT_FALSE(ui.isEnabled(id::kPortOk));
-  ProbeResult keyer{
-      {"/dev/ttyUSB0", ""}, ProbeOutcome::Keyer, {}, "DP IC: LARK, DP F/W revision 31.12"};
-  ProbeResult silent{
-      {"/dev/ttyS0", ""}, ProbeOutcome::NotKeyer, {}, "no keyer: DP Fail:no response"};
+  const ProbeResult keyer{
+      .port = {"/dev/ttyUSB0", ""},
+      .outcome = ProbeOutcome::Keyer,
+      .test = {.kind = InterfaceTest::Kind::Firmware, .version = 31, .revision = 112, .icType = 3}};
+  const ProbeResult silent{.port = {"/dev/ttyS0", ""}, .outcome = ProbeOutcome::NotKeyer};
   showProbeResults(ui, ports, {keyer, silent});
   EXPECT_TRUE(ui.isEnabled(id::kPortOk));
   EXPECT_EQ(ui.selectedEntry(id::kPortList), 1);

@@ -9,6 +9,7 @@
 #include "link/port_check.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3 {
 namespace {
@@ -114,20 +115,21 @@ struct AdviceRow {
   std::string fixHolds;  // a piece the fix must hold ("" for no fix)
 };
 
-PortFacts facts(std::string path) {
-  PortFacts f;
-  f.path = std::move(path);
-  f.exists = true;
-  f.usbSerial = true;
-  f.deviceGroup = "dialout";
-  f.user = "ann";
-  return f;
-}
+// What differs from a USB adapter that is present and may be opened.
+struct Facts {
+  bool exists = true;
+  bool permitted = true;
+  std::vector<PortHolder> holders = {};
+  bool brltty = false;
+  bool modemManager = false;
+  bool newerLogin = false;
+};
 
-template <class F>
-PortFacts change(PortFacts f, F edit) {
-  edit(f);
-  return f;
+const std::string kUsb = "/dev/ttyUSB0";
+
+PortFacts usb(Facts f, std::string path = kUsb) {
+  return {std::move(path), f.exists,       f.permitted, f.holders, true,
+          f.brltty,        f.modemManager, "dialout",   "ann",     f.newerLogin};
 }
 
 class PortAdviceTest : public ::testing::TestWithParam<AdviceRow> {};
@@ -143,53 +145,32 @@ TEST_P(PortAdviceTest, NamesTheCauseAndTheFix) {
   }
 }
 
-const std::string kUsb = "/dev/ttyUSB0";
+const std::string kInUse = "in use by another program";
+const std::vector<PortHolder> kMinicom = {{812, "minicom"}};
 
 INSTANTIATE_TEST_SUITE_P(
     Causes, PortAdviceTest,
     ::testing::Values(
-        AdviceRow{"none_chosen", change(facts(""), [](PortFacts& f) { f.exists = false; }),
-                  "no port chosen", "no keyer port chosen", "Find Keyer"},
-        AdviceRow{"missing", change(facts(kUsb), [](PortFacts& f) { f.exists = false; }),
-                  "no such device", kUsb + ": no such device", "Plug in"},
-        AdviceRow{"missing_brltty",
-                  change(facts(kUsb),
-                         [](PortFacts& f) {
-                           f.exists = false;
-                           f.brlttyInstalled = true;
-                         }),
-                  "no such device", kUsb + ": no such device", "sudo apt remove brltty"},
-        AdviceRow{"held",
-                  change(facts(kUsb),
-                         [](PortFacts& f) {
-                           f.holders = {{812, "minicom"}};
-                         }),
-                  "in use by another program", kUsb + ": in use by minicom (pid 812)",
-                  "Close minicom (pid 812)"},
-        AdviceRow{"modem_manager_holds",
-                  change(facts(kUsb),
-                         [](PortFacts& f) {
-                           f.holders = {{90, "ModemManager"}};
-                         }),
-                  "in use by another program", kUsb + ": ModemManager is probing the port",
-                  "sudo systemctl stop ModemManager"},
-        AdviceRow{"modem_manager_unseen",
-                  change(facts(kUsb), [](PortFacts& f) { f.modemManagerRunning = true; }),
-                  "in use by another program", kUsb + ": ModemManager is probing the port", "Wait"},
-        AdviceRow{"held_unnamed", facts(kUsb), "in use by another program",
-                  kUsb + ": in use by another program", "Close the program that holds"},
-        AdviceRow{"no_permission", change(facts(kUsb), [](PortFacts& f) { f.permitted = false; }),
-                  "permission denied", kUsb + ": no permission", "sudo usermod -aG dialout ann"},
-        AdviceRow{"newer_login",
-                  change(facts(kUsb),
-                         [](PortFacts& f) {
-                           f.permitted = false;
-                           f.groupOnlyInNewerLogin = true;
-                         }),
-                  "permission denied",
+        AdviceRow{"none_chosen", usb({.exists = false}, ""), "no port chosen",
+                  "no keyer port chosen", "Find Keyer"},
+        AdviceRow{"missing", usb({.exists = false}), "no such device", kUsb + ": no such device",
+                  "Plug in"},
+        AdviceRow{"missing_brltty", usb({.exists = false, .brltty = true}), "no such device",
+                  kUsb + ": no such device", "sudo apt remove brltty"},
+        AdviceRow{"held", usb({.holders = kMinicom}), kInUse,
+                  kUsb + ": in use by minicom (pid 812)", "Close minicom (pid 812)"},
+        AdviceRow{"modem_manager_holds", usb({.holders = {{90, "ModemManager"}}}), kInUse,
+                  kUsb + ": ModemManager is probing the port", "sudo systemctl stop ModemManager"},
+        AdviceRow{"modem_manager_unseen", usb({.modemManager = true}), kInUse,
+                  kUsb + ": ModemManager is probing the port", "Wait"},
+        AdviceRow{"held_unnamed", usb({}), kInUse, kUsb + ": " + kInUse,
+                  "Close the program that holds"},
+        AdviceRow{"no_permission", usb({.permitted = false}), "permission denied",
+                  kUsb + ": no permission", "sudo usermod -aG dialout ann"},
+        AdviceRow{"newer_login", usb({.permitted = false, .newerLogin = true}), "permission denied",
                   kUsb + ": no permission (you are in dialout only in a newer login)",
                   "newgrp dialout"},
-        AdviceRow{"other", facts(kUsb), "Input/output error", kUsb + ": Input/output error", ""}),
+        AdviceRow{"other", usb({}), "Input/output error", kUsb + ": Input/output error", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "link/keyer_info.hpp"
@@ -26,6 +27,23 @@ struct SimKeyer {
 inline std::vector<std::uint8_t> bytes(std::initializer_list<std::uint8_t> list) {
   return list;
 }
+
+// A line on which the keyer's answer to one query (by its code) never arrives.
+class UnansweredLink : public SimLink {
+ public:
+  UnansweredLink(KeyerModel& model, std::uint8_t code) : SimLink(model), code_(code) {}
+  bool commWrite(std::span<const std::uint8_t> bytes) override {
+    silent_ = bytes.size() <= 3 && bytes.size() >= 2 && bytes[1] == code_;  // a frame, not a block
+    return SimLink::commWrite(bytes);
+  }
+  bool commRead(std::span<std::uint8_t> bytes) override {
+    return SimLink::commRead(bytes) && !silent_;  // the reply is lost on the line
+  }
+
+ private:
+  std::uint8_t code_;
+  bool silent_ = false;
+};
 
 // The frames of a passing interface test on a keyer that is asked its IC type.
 inline const std::vector<std::uint8_t> kTestFrames = {0x00, 0x04, 0x55, 0x00, 0x09,

@@ -5,13 +5,12 @@
 #include <filesystem>
 #include <sstream>
 
+#include "link/keyer_operations.hpp"
 #include "link/trace_link.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/replay_keyer.hpp"
 #include "sim/sim_link.hpp"
 #include "sim_fixture.hpp"
-#include "surface/control_ids.hpp"
-#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {
@@ -30,13 +29,12 @@ class TraceTest : public ::testing::Test {
     KeyerModel model(config);
     auto sink = std::make_shared<TraceSink>(path_.string());
     TraceLink link(std::make_unique<SimLink>(model), sink);
-    MapSurface ui;
     KeyerInfo keyer;
     SettingsImage image{};
     if (read) {
-      readCommand(ui, link, keyer, image);
+      readKeyer(link, keyer, image);
     } else {
-      testCommand(ui, link, keyer);
+      testKeyer(link, keyer);
     }
     link.commClose();
     std::string error;
@@ -82,20 +80,18 @@ TEST_F(TraceTest, ATraceOfReadReplaysAsTheSameRead) {
   auto script = std::make_shared<ReplayScript>(events);
   replayed.replay(script);
   SimLink link(replayed);
-  MapSurface ui;
   KeyerInfo keyer;
   SettingsImage image{};
-  EXPECT_EQ(readCommand(ui, link, keyer, image), CommandOutcome::Done);
+  const ReadResult read = readKeyer(link, keyer, image);
+  EXPECT_EQ(read.outcome, ReadOutcome::Done);
   EXPECT_EQ(image, KeyerModel::presetMemory());
-  EXPECT_EQ(ui.text(id::kIcLine), "DP IC: PIKA");
-  EXPECT_EQ(ui.text(id::kInterfaceStatus), "DP F/W revision 31.13");
+  EXPECT_EQ(read.test.icType, kVariantPika);
+  EXPECT_EQ(read.test.revision, 163);
   EXPECT_TRUE(script->finished());
   EXPECT_FALSE(script->diverged());
 
   // A program that leaves the trace meets silence, and the replay says where.
-  MapSurface again;
-  EXPECT_TRUE(testCommand(again, link, keyer).failed());
-  EXPECT_EQ(again.text(id::kInterfaceStatus), "DP Fail:no response");
+  EXPECT_EQ(testKeyer(link, keyer).test.kind, InterfaceTest::Kind::NoAnswer);
   EXPECT_EQ(script->divergence(), "byte 14 from the program (00) is past the end of the trace");
 }
 

@@ -14,9 +14,8 @@
 #include <thread>
 
 #include "link/keyer_info.hpp"
+#include "link/keyer_operations.hpp"
 #include "link/port_list.hpp"
-#include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
 
 namespace dp3 {
 namespace {
@@ -54,11 +53,11 @@ TEST(Win32SerialLink, TestThroughTheDeviceNamespace) {
   ASSERT_FALSE(kPort.empty());
   ASSERT_EQ(commDeviceName(kPort).rfind("\\\\.\\", 0), 0u) << "pick a port above 9";
   SerialLink link(kPort);
-  MapSurface ui;
   KeyerInfo keyer;
-  EXPECT_EQ(testCommand(ui, link, keyer).version, 31);
-  EXPECT_EQ(ui.text(4079), "DP IC: LARK");
-  EXPECT_EQ(ui.text(4059), ">DP OK");
+  const KeyerTest result = testKeyer(link, keyer);
+  EXPECT_EQ(result.test.version, 31);
+  EXPECT_EQ(result.test.icType, kVariantLark);
+  EXPECT_EQ(result.supply, (Reading{Reading::Kind::Value, 52}));
   EXPECT_TRUE(link.portOpenFlag());
 }
 

@@ -1,0 +1,63 @@
+#include "cli/exit_codes.hpp"
+
+namespace dp3::cli {
+
+int exitCodeOf(const KeyerTest& result) {
+  if (result.test.bootloaderOnly()) return kExitNeedsFirmware;
+  return result.test.failed() ? kExitKeyer : kExitDone;
+}
+
+int exitCodeOf(const ReadResult& result) {
+  switch (result.outcome) {
+    case ReadOutcome::Done:
+      return kExitDone;
+    case ReadOutcome::NeedsFirmware:
+      return kExitNeedsFirmware;
+    case ReadOutcome::TestFailed:
+    case ReadOutcome::ReadFailed:
+      break;
+  }
+  return kExitKeyer;
+}
+
+int exitCodeOf(const WriteResult& result) {
+  switch (result.outcome) {
+    case WriteOutcome::Done:
+      return kExitDone;
+    case WriteOutcome::NeedsFirmware:
+      return kExitNeedsFirmware;
+    case WriteOutcome::Refused:
+      return kExitRefused;
+    default:
+      return kExitKeyer;
+  }
+}
+
+int exitCodeOf(const LoadedImage& loaded) {
+  return loaded.records > 0 ? kExitDone : kExitFile;
+}
+
+int exitCodeOf(const UploadResult& result) {
+  using Kind = SettingsAfterUpload::Kind;
+  if (result.check != ProgramCheck::Ready || !result.upload || !result.upload->completed()) {
+    return kExitKeyer;
+  }
+  switch (result.settings.kind) {
+    case Kind::ReadFailed:
+    case Kind::BackupUnreadable:
+    case Kind::RestoreFailed:
+      return kExitKeyer;
+    default:
+      return kExitDone;
+  }
+}
+
+int exitCodeOf(const std::vector<ProbeResult>& results) {
+  return foundKeyer(results) ? kExitDone : kExitKeyer;
+}
+
+int exitCodeOf(const ConfigResult& result) {
+  return result.ok() ? kExitDone : kExitFile;
+}
+
+}  // namespace dp3::cli
