@@ -4,11 +4,9 @@
 
 #include "cli/cli.hpp"
 #include "link/keyer_operations.hpp"
+#include "settings/settings_file.hpp"
 #include "system/atomic_file.hpp"
-#include "window_logic/messages_view.hpp"
 #include "window_logic/result_texts.hpp"
-#include "window_logic/settings_file_view.hpp"
-#include "window_logic/settings_form_view.hpp"
 
 namespace dp3::cli {
 
@@ -55,8 +53,10 @@ int runRead(Context& context, const std::string& name) {
   printOpenHint(result.test, context.portPath());
   if (result.outcome != ReadOutcome::Done) return exitCodeOf(result);
   // The file's own texts ("Can't open Settings file for write") go to standard error.
-  ConsoleSurface fileMessages;
-  if (!saveSettingsFile(fileMessages, image, file)) return kExitFile;
+  if (const FileResult saved = writeSettingsFile(file, image); !saved.ok()) {
+    std::cerr << settingsSaveText(saved) << '\n';
+    return kExitFile;
+  }
   return exitCodeOf(result);
 }
 
@@ -82,12 +82,6 @@ int writeToKeyer(Context& context, SettingsImage& image, bool verify,
   }
   printOpenHint(result.test, context.portPath());
   return exitCodeOf(result);
-}
-
-int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify) {
-  return writeToKeyer(context, image, verify, [&ui](SettingsImage& form) {
-    return storeUserSettings(ui, form, 1) && storeMessages(ui, form);
-  });
 }
 
 void addKeyerCommands(CLI::App& app, Context& context) {
