@@ -56,18 +56,17 @@ TEST_F(Backups, FolderFollowsXdgDataHome) {
 TEST_F(Backups, NamedListedNewestFirstAndPruned) {
   SettingsImage image = KeyerModel::presetMemory();
   const auto start = std::chrono::system_clock::from_time_t(1'800'000'000);
-  fs::path first;
-  ASSERT_EQ(saveBackup(backupFolder(), image, {"LARK", "31.12"}, &first, start), "");
-  EXPECT_EQ(first.filename().string().substr(23), "_LARK_31.12.eep");
-  EXPECT_EQ(bytes(first), std::vector<std::uint8_t>(image.begin(), image.end()));
+  const FileResult first = saveBackup(backupFolder(), image, {"LARK", "31.12"}, start);
+  ASSERT_TRUE(first.ok()) << first.reason;
+  EXPECT_EQ(first.path.filename().string().substr(23), "_LARK_31.12.eep");
+  EXPECT_EQ(bytes(first.path), std::vector<std::uint8_t>(image.begin(), image.end()));
   // The same millisecond twice keeps both.
-  ASSERT_EQ(saveBackup(backupFolder(), image, {"LARK", "31.12"}, nullptr, start), "");
+  ASSERT_TRUE(saveBackup(backupFolder(), image, {"LARK", "31.12"}, start).ok());
   EXPECT_EQ(files().size(), 2u);
   for (int i = 1; i <= 205; ++i) {
     image[0] = static_cast<std::uint8_t>(i);
-    ASSERT_EQ(saveBackup(backupFolder(), image, {"PIKA", "31.04"}, nullptr,
-                         start + std::chrono::seconds(i)),
-              "");
+    ASSERT_TRUE(
+        saveBackup(backupFolder(), image, {"PIKA", "31.04"}, start + std::chrono::seconds(i)).ok());
   }
   const auto entries = listBackups(backupFolder());
   ASSERT_EQ(entries.size(), kBackupsKept);

@@ -9,8 +9,6 @@
 #include "settings/messages.hpp"
 #include "sound/morse_timing.hpp"
 #include "sound/pcm.hpp"
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -162,10 +160,8 @@ TEST(MorseTiming, PatternsAndDitDahText) {
 
 TEST(MorseTiming, StoredPatternsAreWhatTheEditorStores) {
   SettingsImage image{};
-  MapSurface ui;
-  ui.setText(id::kMsg1, "CQ TEST");
-  ui.setText(id::kCallsignUser2, "N0CALL");
-  ASSERT_TRUE(storeMessages(ui, image));
+  ASSERT_FALSE(
+      storeTexts({"CQ TEST", "", "", "", "", "", "", "", "", "", "", "", "", "N0CALL"}, image));
   EXPECT_EQ(storedPatterns(image, 0), textPatterns("CQ TEST"));
   EXPECT_EQ(storedPatterns(image, 13), textPatterns("N0CALL"));
   EXPECT_TRUE(storedPatterns(image, 1).empty());
