@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <map>
 
 #include "gui_support.hpp"
 #include "link/posix/serial_link.hpp"
@@ -161,14 +162,17 @@ class PortDialogTest : public QObject {
     config.configFilePath = (dir.path() + "/dp3tools.cfg").toStdString();
     config.portPath = "/dev/ttyUSB9";  // saved, unplugged now
     std::vector<SerialDevice> present = {{"/dev/ttyS0", ""}};
-    KeyerModel keyer;
+    // A keyer on one port, silence on the others. Find Keyer probes every
+    // port at once, so each has a model of its own.
     SimConfig quiet;
     quiet.fault.kind = FaultKind::Silence;
-    KeyerModel silent(quiet);
+    std::map<std::string, KeyerModel> lines;
+    lines.try_emplace("/dev/ttyACM0");
+    for (const char* path : {"/dev/ttyS0", "/dev/ttyUSB9"}) lines.try_emplace(path, quiet);
     ProbeOptions probe;
     probe.findHolders = [](const std::string&) { return std::vector<PortHolder>{}; };
-    probe.makeLink = [&](const std::string& path, std::chrono::milliseconds) {
-      return std::make_unique<SimLink>(path == "/dev/ttyACM0" ? keyer : silent);
+    probe.makeLink = [&lines](const std::string& path, std::chrono::milliseconds) {
+      return std::make_unique<SimLink>(lines.at(path));
     };
     ui::PortDialog ports(
         config, [&present] { return present; }, nullptr, probe);
