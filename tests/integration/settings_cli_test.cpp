@@ -213,18 +213,39 @@ TEST_F(KeyerCli, TextsLeftAloneGoBackAsTheyWereRead) {
   EXPECT_EQ(Bytes(memory.begin() + 32, memory.begin() + 288), page);
 }
 
-TEST_F(KeyerCli, WriteRefusesEitherUsersBadValueBeforeTouchingTheKeyer) {
-  const std::string file = path("bad.eep");
-  ASSERT_EQ(test::runDp3({"set", file, "Weight=60"}).exitCode, 0);
-  Bytes image = bytesOf(file);
-  image[16 + 3] = 5;  // User 2 Weight
-  writeBytes(file, image);
-
-  const test::RunResult run = test::runDp3({"--port", pty_.path(), "write", file});
-  EXPECT_EQ(run.exitCode, 3);
-  EXPECT_EQ(run.err,
-            "Weight must be between 10 and 90\n"
-            "dp3 write: User 2's settings were refused; nothing was sent\n");
+// A file the form or the message editor would refuse is refused before any
+// port is opened: no keyer needed, and the keyer hears nothing.
+TEST_F(KeyerCli, WriteRefusesBeforeTouchingTheKeyer) {
+  const struct {
+    std::string name;
+    void (*spoil)(Bytes&);
+    std::string err;
+  } rows[] = {
+      {"weight", [](Bytes& image) { image[16 + 3] = 5; },  // User 2 Weight
+       "Weight must be between 10 and 90\n"
+       "dp3 write: User 2's settings were refused; nothing was sent\n"},
+      {"texts",
+       [](Bytes& image) {  // Msg 2-12 share Msg 1's 27 bytes: 324 in all
+         std::fill(image.begin() + 34, image.begin() + 45, image[33]);
+       },
+       "Msg 9 goes past the 240 characters the keyer holds for all messages and callsigns. "
+       "Shorten the texts before storing.\n"
+       "dp3 write: User 1's settings were refused; nothing was sent\n"},
+  };
+  for (const auto& row : rows) {
+    const std::string file = path(row.name + ".eep");
+    ASSERT_EQ(test::runDp3({"set", file, "Msg 1=CQ CQ CQ DE N0CALL N0CALL K"}).exitCode, 0);
+    Bytes image = bytesOf(file);
+    row.spoil(image);
+    writeBytes(file, image);
+    for (const std::string& port : {pty_.path(), std::string("/dev/dp3-missing")}) {
+      SCOPED_TRACE(row.name + " " + port);
+      const test::RunResult run = test::runDp3({"--port", port, "write", file});
+      EXPECT_EQ(run.exitCode, 3);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, row.err);
+    }
+  }
   EXPECT_TRUE(received().empty());
 }
 

@@ -152,6 +152,9 @@ TEST(Messages, UnsendableTextIsRefusedNamingItsBoxAndChangesNothing) {
       {kMsg3, "PRICE $5 TU",
        "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
        "last. Remove it before storing."},
+      {kMsg3, "5$K",
+       "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
+       "last. Remove it before storing."},
       {kMsg3, "5$\r\n",
        "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
        "last. Remove it before storing."},
