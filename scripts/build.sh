@@ -2,7 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copyright (C) 2026 DP3tools maintainers
 #
-# Configures and builds DP3tools: scripts/build.sh [release|sanitize]
+# Configures and builds DP3tools: scripts/build.sh [release|sanitize|tsan] [TARGET...]
+#   release   build/          everything
+#   sanitize  build-sanitize/ ASan and UBSan, the window included
+#   tsan      build-tsan/     ThreadSanitizer, the window included
+# With targets, only those (and what they need) are built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,13 +18,20 @@ case "$kind" in
     ;;
   sanitize)
     dir=build-sanitize
-    args=(-DCMAKE_BUILD_TYPE=Debug -DDP3_SANITIZE=ON -DDP3_GUI=OFF -DDP3_TESTS=ON -DDP3_BENCH=OFF)
+    args=(-DCMAKE_BUILD_TYPE=Debug -DDP3_SANITIZE=ON -DDP3_GUI=ON -DDP3_TESTS=ON -DDP3_BENCH=OFF)
+    ;;
+  tsan)
+    dir=build-tsan
+    args=(-DCMAKE_BUILD_TYPE=Debug -DDP3_TSAN=ON -DDP3_GUI=ON -DDP3_TESTS=ON -DDP3_BENCH=OFF)
     ;;
   *)
-    echo "usage: scripts/build.sh [release|sanitize]" >&2
+    echo "usage: scripts/build.sh [release|sanitize|tsan] [TARGET...]" >&2
     exit 1
     ;;
 esac
+shift $(($# > 0 ? 1 : 0))
+targets=()
+[ $# -eq 0 ] || targets=(--target "$@")
 
 cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+cmake --build "$dir" -j "$(nproc)" "${targets[@]}"

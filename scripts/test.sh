@@ -4,19 +4,36 @@
 #
 # Installs what is missing, builds, and runs every test.
 #   scripts/test.sh             the whole suite (unit, integration, gui, fuzz replay)
-#   scripts/test.sh --sanitize  unit and integration tests under ASan and UBSan
+#   scripts/test.sh --sanitize  unit, integration and window tests under ASan and UBSan
+#   scripts/test.sh --tsan      window tests (and the threads they start) under ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-if [ "${1:-}" = "--sanitize" ]; then
-  scripts/build.sh sanitize
-  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  ctest --test-dir build-sanitize -L 'unit|integration' --output-on-failure -j 2
-else
-  scripts/build.sh release
-  export QT_QPA_PLATFORM=offscreen
-  ctest --test-dir build --output-on-failure -j 2
-fi
+export QT_QPA_PLATFORM=offscreen
+case "${1:-}" in
+  --sanitize)
+    scripts/build.sh sanitize unit_tests integration_tests gui_tests
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir build-sanitize -L 'unit|integration|gui' --output-on-failure -j 2
+    ;;
+  --tsan)
+    # The window tests: every thread the program starts (keyer commands, Find
+    # Keyer's probe of each port, the upload) runs under them.
+    scripts/build.sh tsan gui_tests
+    # die_after_fork=0: a window test starts a copy of itself (QProcess); the
+    # sanitizer would stop the test at the next thread it starts after that.
+    export TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$PWD/tests/tsan.supp"
+    ctest --test-dir build-tsan -L gui --output-on-failure -j 2
+    ;;
+  "")
+    scripts/build.sh release
+    ctest --test-dir build --output-on-failure -j 2
+    ;;
+  *)
+    echo "usage: scripts/test.sh [--sanitize|--tsan]" >&2
+    exit 1
+    ;;
+esac

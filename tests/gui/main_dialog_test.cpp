@@ -12,11 +12,16 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <map>
 
 #include "gui_support.hpp"
+#include "link/port_probe.hpp"
 #include "settings/settings_fields.hpp"
+#include "sim/keyer_model.hpp"
+#include "sim/sim_link.hpp"
 #include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
+#include "window_logic/port_window.hpp"
 
 using namespace dp3;
 using dp3::gui_test::Window;
@@ -223,6 +228,39 @@ class MainDialogTest : public QObject {
     QVERIFY(done.wait(10000));
     QCOMPARE(w.text(id::kOperationStatus), std::string(">DP OK"));
     QCOMPARE(QApplication::focusWidget(), w.widget(id::kTestDp));
+  }
+
+  // Find Keyer under the face: the probe leaves the window thread, each port
+  // on a thread of its own (a keyer model each), and the window chooses the
+  // keyer it found. The sanitized runs watch these threads.
+  void findKeyerProbesOffTheWindowThread() {
+    QTemporaryDir dir;
+    ProgramConfig config;
+    config.configFilePath = (dir.path() + "/dp3tools.cfg").toStdString();
+    SimConfig quiet;
+    quiet.fault.kind = FaultKind::Silence;
+    std::map<std::string, KeyerModel> lines;
+    lines.try_emplace("/dev/ttyACM0");
+    for (const char* path : {"/dev/ttyS0", "/dev/ttyS1"}) lines.try_emplace(path, quiet);
+    ProbeOptions probe;
+    probe.findHolders = [](const std::string&) { return std::vector<PortHolder>{}; };
+    probe.makeLink = [&lines](const std::string& path, std::chrono::milliseconds) {
+      return std::make_unique<SimLink>(lines.at(path));
+    };
+    const auto devices = [] {
+      return std::vector<SerialDevice>{
+          {"/dev/ttyS0", ""}, {"/dev/ttyACM0", ""}, {"/dev/ttyS1", ""}};
+    };
+    ui::Dialog dialog(id::kPortDialog, [&](ControlSurface& ui, WindowFace& face) {
+      return std::make_unique<PortWindow>(ui, face, config, devices, probe);
+    });
+    dialog.show();
+    QSignalSpy done(&dialog, &ui::Dialog::workFinished);
+    qobject_cast<QAbstractButton*>(dialog.surface().widget(id::kFindKeyer))->click();
+    QVERIFY(done.wait(10000));
+    QCOMPARE(dialog.surface().text(id::kPortPath), std::string("/dev/ttyACM0"));
+    qobject_cast<QAbstractButton*>(dialog.surface().widget(id::kPortOk))->click();
+    QCOMPARE(config.portPath, std::string("/dev/ttyACM0"));
   }
 
   // A refusal from the worker selects the box it names, as the widget shows it.
