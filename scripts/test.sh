@@ -26,7 +26,9 @@ case "${1:-}" in
     # die_after_fork=0: a window test starts a copy of itself (QProcess); the
     # sanitizer would stop the test at the next thread it starts after that.
     export TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$PWD/tests/tsan.supp"
-    ctest --test-dir build-tsan -L gui --output-on-failure -j 2
+    # The sound test measures the event loop's pace, which the sanitizer's own
+    # pace decides; its samples are pulled on the window thread.
+    ctest --test-dir build-tsan -L gui -E '^gui_message_sound_test$' --output-on-failure -j 2
     ;;
   "")
     scripts/build.sh release

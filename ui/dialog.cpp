@@ -14,13 +14,10 @@
 #include <QScreen>
 #include <QThread>
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 
 #include "settings/settings_fields.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/setting_controls.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/resources.hpp"
 #include "ui_about_form.h"
@@ -30,7 +27,6 @@
 #include "ui_uploader_form.h"
 #include "window_logic/about_window.hpp"
 #include "window_logic/main_window.hpp"
-#include "window_logic/setting_controls.hpp"
 #include "window_logic/uploader_window.hpp"
 
 namespace dp3::ui {
@@ -173,16 +169,9 @@ void Dialog::wireControls() {
 }
 
 void Dialog::runOffWindowThread(std::function<void()> work, std::function<void()> done) {
-  // The work's end is handed over through an atomic as well: Qt orders it
-  // before finished() with futexes ThreadSanitizer cannot follow.
-  auto ended = std::make_shared<std::atomic<bool>>(false);
-  QThread* worker = QThread::create([work = std::move(work), ended] {
-    work();
-    ended->store(true, std::memory_order_release);
-  });
+  QThread* worker = QThread::create(std::move(work));
   workers_.push_back(worker);
-  connect(worker, &QThread::finished, this, [this, worker, ended, done = std::move(done)] {
-    static_cast<void>(ended->load(std::memory_order_acquire));
+  connect(worker, &QThread::finished, this, [this, worker, done = std::move(done)] {
     worker->wait();
     std::erase(workers_, worker);
     delete worker;
@@ -193,37 +182,8 @@ void Dialog::runOffWindowThread(std::function<void()> work, std::function<void()
   worker->start();
 }
 
-// A queued call and a wait of our own rather than Qt's blocking call: the
-// mutex orders what the two threads hand each other in a way ThreadSanitizer
-// sees (Qt waits on futexes, which it cannot). The wait ends when Qt lets go
-// of the call, run or dropped with the window.
 void Dialog::runOnWindowThread(const std::function<void()>& call) {
-  struct Handed {
-    std::mutex mutex;
-    std::condition_variable released;
-    bool done = false;
-  };
-  struct Release {
-    explicit Release(std::shared_ptr<Handed> to) : handed(std::move(to)) {}
-    Release(const Release&) = delete;
-    Release& operator=(const Release&) = delete;
-    ~Release() {
-      const std::lock_guard lock(handed->mutex);
-      handed->done = true;
-      handed->released.notify_one();
-    }
-    std::shared_ptr<Handed> handed;
-  };
-  const auto handed = std::make_shared<Handed>();
-  QMetaObject::invokeMethod(
-      this,
-      [&call, release = std::make_shared<Release>(handed)] {
-        static_cast<void>(release);
-        call();
-      },
-      Qt::QueuedConnection);
-  std::unique_lock lock(handed->mutex);
-  handed->released.wait(lock, [&handed] { return handed->done; });
+  QMetaObject::invokeMethod(this, call, Qt::BlockingQueuedConnection);
 }
 
 // Input waits, the window keeps painting; the main window shows the work: a
