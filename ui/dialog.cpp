@@ -17,7 +17,6 @@
 
 #include "settings/settings_fields.hpp"
 #include "surface/control_ids.hpp"
-#include "window_logic/setting_controls.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/resources.hpp"
 #include "ui_about_form.h"
@@ -27,6 +26,7 @@
 #include "ui_uploader_form.h"
 #include "window_logic/about_window.hpp"
 #include "window_logic/main_window.hpp"
+#include "window_logic/setting_controls.hpp"
 #include "window_logic/uploader_window.hpp"
 
 namespace dp3::ui {

@@ -1,7 +1,7 @@
 #include "window_logic/rtty_window.hpp"
 
-#include "window_logic/rtty_view.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/rtty_view.hpp"
 
 namespace dp3 {
 

@@ -8,9 +8,9 @@
 
 #include "settings/settings_model.hpp"
 #include "surface/control_ids.hpp"
-#include "winui/dialog.hpp"
 #include "window_logic/setting_controls.hpp"
 #include "window_logic/settings_file_view.hpp"
+#include "winui/dialog.hpp"
 #include "winui/dialog_surface.hpp"
 #include "winui/file_dialogs.hpp"
 
