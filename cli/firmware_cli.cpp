@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "cli/cli.hpp"
 #include "firmware/upload_session.hpp"
@@ -133,15 +134,29 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
     printOpenHint(checked.test, context.portPath());
     return exitCodeOf(checked);
   }
+  // Stopped before the upload began: the keyer runs what it ran.
+  if (DeferredStop::signal()) {
+    std::cerr << kUploadNotStarted << '\n';
+    return kExitKeyer;
+  }
   std::cout << programmingText(checked) << std::endl;
 
   ProgressOutput progress;
-  session.start();
+  if (!session.start()) {
+    std::cerr << kNoWorkerThread << '\n' << kUploadNotStarted << '\n';
+    return kExitKeyer;
+  }
+  bool stopNoted = false;
   for (bool done = false; !done;) {
     std::this_thread::sleep_for(kProgressInterval);
     done = session.workerDone();  // first: the progress and log read after it are final
     progress.show(session.progress());
     for (const std::string& line : session.takeLogLines()) progress.log(line);
+    // Stopped halfway, the keyer would run only its bootloader: the upload ends first.
+    if (DeferredStop::signal() && !std::exchange(stopNoted, true)) {
+      progress.end();
+      std::cerr << "dp3: " << DeferredStop::signalName() << ": " << kUploadFinishesFirst << '\n';
+    }
   }
   const UploadResult* result = &session.finish();
   printNotice({backupFailureText(result->settingsBackup)});
@@ -149,10 +164,14 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
   if (result->settings.kind == SettingsAfterUpload::Kind::Changed) {
     progress.end();
     std::cout << settingsChangedText(result->settings.differences) << '\n';
-    if (restoreSettings) {
-      session.startRestore();
-      result = &session.finishRestore();
-      printNotice({backupFailureText(result->restore.readBack)});
+    // A stop asked for meanwhile leaves the restore to the command printed below.
+    if (restoreSettings && !DeferredStop::signal()) {
+      if (session.startRestore()) {
+        result = &session.finishRestore();
+        printNotice({backupFailureText(result->restore.readBack)});
+      } else {
+        std::cerr << kNoWorkerThread << '\n';
+      }
     }
   }
   printNotice(settingsAfterNotice(*result));

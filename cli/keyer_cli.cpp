@@ -80,6 +80,10 @@ int writeToKeyer(Context& context, SettingsImage& image, bool verify,
   for (const std::string& finding : verifyFindings(result)) {
     std::cout << "Differs: " << finding << '\n';
   }
+  // What the window's box says beside the findings.
+  if (const std::string aftermath = writeAftermathText(result); !aftermath.empty()) {
+    std::cerr << aftermath << '\n';
+  }
   printOpenHint(result.test, context.portPath());
   return exitCodeOf(result);
 }
