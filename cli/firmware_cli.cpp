@@ -44,7 +44,7 @@ class ProgressOutput {
  private:
   void draw() {
     if (!terminal_) {
-      std::cout << shown_ << "%\n";
+      std::cout << shown_ << "%" << std::endl;  // a pipe's reader sees it as it comes
       return;
     }
     constexpr int kWidth = 40;
@@ -74,17 +74,18 @@ std::string shellQuoted(const std::string& word) {
 
 // Where the settings from before the update are, and the command that puts
 // them back where they were not restored.
-void reportSettingsAfter(const SettingsAfterUpload& after, const Context& context) {
+void reportSettingsAfter(const SettingsAfterUpload& after, const Context& context,
+                         std::ostream& out) {
   using Kind = SettingsAfterUpload::Kind;
   if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged) return;
   if (after.kind == Kind::Restored) {
-    std::cout << "Settings restored from " << after.backupFile << '\n';
+    out << "Settings restored from " << after.backupFile << '\n';
     return;
   }
   std::string command = "dp3 ";
   if (!context.portOption.empty()) command += "--port " + shellQuoted(context.portOption) + " ";
   command += "write " + shellQuoted(after.backupFile);
-  std::cout << "To restore the settings from before the update: " << command << '\n';
+  out << "To restore the settings from before the update: " << command << '\n';
 }
 
 // The load's status text and, for "File Error", where the file went wrong.
@@ -179,7 +180,13 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
   progress.end();
   std::cout << uploadStatusText(*result) << '\n';
   link->commClose();
-  reportSettingsAfter(result->settings, context);
+  reportSettingsAfter(result->settings, context, std::cout);
+  // Output that went nowhere (a pager quit meanwhile): how the upload ended,
+  // and how to put the settings back, still reach the operator.
+  if (!std::cout.flush()) {
+    std::cerr << uploadStatusText(*result) << '\n';
+    reportSettingsAfter(result->settings, context, std::cerr);
+  }
   return exitCodeOf(*result);
 }
 

@@ -122,8 +122,11 @@ int SerialLink::commOpen() {
   }
   locked_ = true;
   // A program that opened the port without a lock (a terminal, a shell's
-  // redirection) would read the keyer's replies too.
-  if (const std::vector<PortHolder> holders = portHolders(path_); !holders.empty()) {
+  // redirection) would read the keyer's replies too. (Only a terminal: other
+  // devices are refused below, and /dev/null has a holder in every process.)
+  if (const std::vector<PortHolder> holders =
+          ::isatty(fd_) ? portHolders(path_) : std::vector<PortHolder>{};
+      !holders.empty()) {
     reason_ = "in use by " + holdersText(holders);
     commClose();
     return kCommOpenFailed;

@@ -112,7 +112,7 @@ TEST_F(PortProbe, CommandsRefuseAPortAnotherProgramHolds) {
   SimProcess keyer;
   Holder holder(keyer.path());
   const std::string named = "in use by " + holdersText(portHolders(keyer.path()));
-  for (const std::string& command : {"test", "read"}) {
+  for (const std::string command : {"test", "read"}) {
     std::vector<std::string> args = {"--port", keyer.path(), command};
     if (command == "read") args.push_back((dir_ / "k.eep").string());
     const auto result = runDp3(args);
