@@ -255,7 +255,8 @@ std::string writeAftermathText(const WriteResult& result) {
                          : "The keyer may now hold part of what was written, its old settings, "
                            "or neither.";
   if (!result.backup.file.empty()) {
-    text += "\n" + keptInText(result.backup.file.string(), "the write");
+    text += '\n';
+    text += keptInText(result.backup.file.string(), "the write");
   }
   return text;
 }
