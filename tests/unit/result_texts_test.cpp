@@ -142,8 +142,12 @@ TEST(ResultTexts, ReadAndWrite) {
       {WriteOutcome::BackupFailed, KeyerState::Untouched, "", ""},
   };
   for (const auto& c : failures) {
-    const Notice notice = writeFailureNotice(
-        {.outcome = c.write, .differences = {"Msg 3", "Msg 4"}, .backup = kept, .keyer = c.keyer});
+    WriteResult result;  // member by member: mingw takes a skipped member for uninitialised
+    result.outcome = c.write;
+    result.differences = {"Msg 3", "Msg 4"};
+    result.backup = kept;
+    result.keyer = c.keyer;
+    const Notice notice = writeFailureNotice(result);
     EXPECT_EQ(notice.text, c.text);
     EXPECT_EQ(notice.caption, c.caption);
   }
