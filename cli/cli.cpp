@@ -23,17 +23,29 @@ std::string Context::portPath() {
   return portOption.empty() ? config().portPath : portOption;
 }
 
+void Context::deferStop() {
+  if (!stop_) stop_ = std::make_unique<DeferredStop>();
+}
+
 std::unique_ptr<Link> Context::openLink() {
+  deferStop();
   const std::string port = portPath();
   return traced(std::make_unique<SerialLink>(port), port);
 }
 
-std::unique_ptr<Link> Context::traced(std::unique_ptr<Link> link, const std::string& port) {
-  if (traceFile.empty()) return link;
-  if (!trace_) {
-    trace_ = std::make_shared<TraceSink>(traceFile);
-    if (!trace_->ok()) std::cerr << "dp3: cannot write the trace " << traceFile << '\n';
+bool Context::startTrace() {
+  if (traceFile.empty()) return true;
+  OpenedTrace opened = openTrace(traceFile);
+  if (!opened.result.ok()) {
+    std::cerr << "dp3: " << traceFailureText(opened.result) << '\n';
+    return false;
   }
+  trace_ = std::move(opened.sink);
+  return true;
+}
+
+std::unique_ptr<Link> Context::traced(std::unique_ptr<Link> link, const std::string& port) {
+  if (!trace_) return link;
   trace_->comment("port " + port);
   return std::make_unique<TraceLink>(std::move(link), trace_);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/exit_codes.hpp"
+#include "cli/stop_signals.hpp"
 #include "link/keyer_info.hpp"
 #include "link/link.hpp"
 #include "link/trace_link.hpp"
@@ -25,15 +26,22 @@ struct Context {
   ProgramConfig& config();
   // The device to talk to: --port, else the configured port.
   std::string portPath();
-  // A serial link on portPath(), traced when --trace was given.
+  // A serial link on portPath(), traced when --trace was given; from now on
+  // Ctrl+C and SIGTERM wait for a safe point (deferStop).
   std::unique_ptr<Link> openLink();
+  // Holds Ctrl+C and SIGTERM off until the command has ended.
+  void deferStop();
   // The link wrapped in the trace of this call (as it is without --trace).
   std::unique_ptr<Link> traced(std::unique_ptr<Link> link, const std::string& port);
+  // Opens the --trace file before any command runs; false (and said why)
+  // when it may not or cannot be written.
+  bool startTrace();
 
  private:
   bool configLoaded_ = false;
   ProgramConfig config_;
   std::shared_ptr<TraceSink> trace_;
+  std::unique_ptr<DeferredStop> stop_;
 };
 
 // Prints the texts the main window would show after a keyer command, one per

@@ -2,9 +2,26 @@
 
 namespace dp3::cli {
 
+std::string exitCodeHelp() {
+  std::string help = "Exit codes:\n";
+  for (const ExitCodeRow& row : kExitCodeRows) {
+    std::string code = std::to_string(row.code);
+    code.resize(5, ' ');
+    help += "  " + code + row.meaning + "\n       (" + row.commands + ")\n";
+  }
+  return help;
+}
+
 int exitCodeOf(const KeyerTest& result) {
   if (result.test.bootloaderOnly()) return kExitNeedsFirmware;
-  return result.test.failed() ? kExitKeyer : kExitDone;
+  const auto unanswered = [](const Reading& reading) {
+    return reading.kind == Reading::Kind::NoAnswer;
+  };
+  if (result.test.failed() || unanswered(result.pot) || unanswered(result.buttons) ||
+      unanswered(result.supply)) {
+    return kExitKeyer;
+  }
+  return kExitDone;
 }
 
 int exitCodeOf(const ReadResult& result) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "firmware/upload_session.hpp"
@@ -17,19 +18,46 @@ inline constexpr int kExitRefused = 3;        // a value was refused
 inline constexpr int kExitFile = 4;           // a file could not be read or written
 inline constexpr int kExitNeedsFirmware = 5;  // the keyer needs (newer) firmware first
 
-// The exit codes as `dp3 --help` lists them.
-inline constexpr const char* kExitCodeHelp =
-    "Exit codes:\n"
-    "  0  done; diff: the files are the same (every command)\n"
-    "  1  usage error; diff: the files differ (every command)\n"
-    "  2  the keyer or the line failed: no answer, a failed transfer, a refused or failed\n"
-    "     upload, a write that did not verify, settings that could not be read or written\n"
-    "     back after an upload (test, read, write, upload; sim: no terminal)\n"
-    "  3  a value was refused; nothing was changed (set, write)\n"
-    "  4  a file could not be read or written (read, set, show, diff, write, firmware,\n"
-    "     upload, port, sim)\n"
-    "  5  the keyer needs firmware: it runs only its bootloader (test, read, write), or its\n"
-    "     firmware is too old to hold settings (read, write)\n";
+inline constexpr int kExitInterrupted = 128;  // plus the signal's number: 130 SIGINT, 143 SIGTERM
+
+// What each exit code means and which commands return it: `dp3 --help`
+// lists this table, and README.md holds the same rows.
+struct ExitCodeRow {
+  int code;
+  const char* meaning;
+  const char* commands;
+};
+inline constexpr ExitCodeRow kExitCodeRows[] = {
+    {kExitDone, "done; diff: the files are the same", "all"},
+    {kExitUsage,
+     "usage error; diff: the files differ; ports --probe --choose: more than one keyer found",
+     "all"},
+    {kExitKeyer,
+     "the keyer or the line failed: no answer (test: a reading that got none), a failed "
+     "transfer, a refused or failed upload, a write that did not verify, settings that could not "
+     "be read or written back after an upload; ports --probe: no keyer answered; sim: no "
+     "pseudo-terminal",
+     "test, read, write, upload, ports --probe, sim"},
+    {kExitRefused, "a value was refused; nothing was changed; play: nothing to play",
+     "set, write, play"},
+    {kExitFile,
+     "a file could not be read or written (the --trace file too, before the keyer is touched, "
+     "and a closed standard output); play: no audio device",
+     "all"},
+    {kExitNeedsFirmware,
+     "the keyer needs firmware: it runs only its bootloader, or its firmware is too old to hold "
+     "settings",
+     "test (bootloader only), read, write"},
+    {kExitInterrupted + 2,
+     "stopped by Ctrl+C (SIGINT) once the keyer was in a safe state: an upload or write under "
+     "way ends first, and what the keyer holds is said",
+     "test, read, write, upload, ports --probe"},
+    {kExitInterrupted + 15, "stopped by SIGTERM, as for Ctrl+C",
+     "test, read, write, upload, ports --probe"},
+};
+
+// "Exit codes:" and one entry per row, as `dp3 --help` ends.
+std::string exitCodeHelp();
 
 // The exit code each result stands for, decided here for every command.
 int exitCodeOf(const KeyerTest& result);

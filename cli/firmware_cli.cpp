@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "cli/cli.hpp"
 #include "firmware/upload_session.hpp"
@@ -43,7 +44,7 @@ class ProgressOutput {
  private:
   void draw() {
     if (!terminal_) {
-      std::cout << shown_ << "%\n";
+      std::cout << shown_ << "%" << std::endl;  // a pipe's reader sees it as it comes
       return;
     }
     constexpr int kWidth = 40;
@@ -73,17 +74,18 @@ std::string shellQuoted(const std::string& word) {
 
 // Where the settings from before the update are, and the command that puts
 // them back where they were not restored.
-void reportSettingsAfter(const SettingsAfterUpload& after, const Context& context) {
+void reportSettingsAfter(const SettingsAfterUpload& after, const Context& context,
+                         std::ostream& out) {
   using Kind = SettingsAfterUpload::Kind;
   if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged) return;
   if (after.kind == Kind::Restored) {
-    std::cout << "Settings restored from " << after.backupFile << '\n';
+    out << "Settings restored from " << after.backupFile << '\n';
     return;
   }
   std::string command = "dp3 ";
   if (!context.portOption.empty()) command += "--port " + shellQuoted(context.portOption) + " ";
   command += "write " + shellQuoted(after.backupFile);
-  std::cout << "To restore the settings from before the update: " << command << '\n';
+  out << "To restore the settings from before the update: " << command << '\n';
 }
 
 // The load's status text and, for "File Error", where the file went wrong.
@@ -133,15 +135,29 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
     printOpenHint(checked.test, context.portPath());
     return exitCodeOf(checked);
   }
+  // Stopped before the upload began: the keyer runs what it ran.
+  if (DeferredStop::signal()) {
+    std::cerr << kUploadNotStarted << '\n';
+    return kExitKeyer;
+  }
   std::cout << programmingText(checked) << std::endl;
 
   ProgressOutput progress;
-  session.start();
+  if (!session.start()) {
+    std::cerr << kNoWorkerThread << '\n' << kUploadNotStarted << '\n';
+    return kExitKeyer;
+  }
+  bool stopNoted = false;
   for (bool done = false; !done;) {
     std::this_thread::sleep_for(kProgressInterval);
     done = session.workerDone();  // first: the progress and log read after it are final
     progress.show(session.progress());
     for (const std::string& line : session.takeLogLines()) progress.log(line);
+    // Stopped halfway, the keyer would run only its bootloader: the upload ends first.
+    if (DeferredStop::signal() && !std::exchange(stopNoted, true)) {
+      progress.end();
+      std::cerr << "dp3: " << DeferredStop::signalName() << ": " << kUploadFinishesFirst << '\n';
+    }
   }
   const UploadResult* result = &session.finish();
   printNotice({backupFailureText(result->settingsBackup)});
@@ -149,10 +165,14 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
   if (result->settings.kind == SettingsAfterUpload::Kind::Changed) {
     progress.end();
     std::cout << settingsChangedText(result->settings.differences) << '\n';
-    if (restoreSettings) {
-      session.startRestore();
-      result = &session.finishRestore();
-      printNotice({backupFailureText(result->restore.readBack)});
+    // A stop asked for meanwhile leaves the restore to the command printed below.
+    if (restoreSettings && !DeferredStop::signal()) {
+      if (session.startRestore()) {
+        result = &session.finishRestore();
+        printNotice({backupFailureText(result->restore.readBack)});
+      } else {
+        std::cerr << kNoWorkerThread << '\n';
+      }
     }
   }
   printNotice(settingsAfterNotice(*result));
@@ -160,7 +180,13 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
   progress.end();
   std::cout << uploadStatusText(*result) << '\n';
   link->commClose();
-  reportSettingsAfter(result->settings, context);
+  reportSettingsAfter(result->settings, context, std::cout);
+  // Output that went nowhere (a pager quit meanwhile): how the upload ended,
+  // and how to put the settings back, still reach the operator.
+  if (!std::cout.flush()) {
+    std::cerr << uploadStatusText(*result) << '\n';
+    reportSettingsAfter(result->settings, context, std::cerr);
+  }
   return exitCodeOf(*result);
 }
 

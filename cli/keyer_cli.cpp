@@ -66,19 +66,28 @@ int writeToKeyer(Context& context, SettingsImage& image, bool verify,
                  const std::function<bool(SettingsImage&)>& prepare) {
   auto link = context.openLink();
   KeyerInfo keyer;
-  const WriteResult result = writeKeyer(*link, keyer, image, {verify, prepare, {}});
+  // The steps as they happen, each line out at once: a reader at the other
+  // end of a pipe sees the write under way.
+  const OnKeyerStep onStep = [](KeyerStep step, const InterfaceTest& test) {
+    if (step == KeyerStep::Tested) printInterfaceTest(test);
+    if (step == KeyerStep::Writing) std::cout << kStatusWriting << '\n';
+    std::cout.flush();
+  };
+  const WriteResult result = writeKeyer(*link, keyer, image, {verify, prepare, onStep});
   printBackupFailure(result.backup);
   printBackupFailure(result.readBack);
   if (result.outcome == WriteOutcome::NeedsFirmware) {
     std::cerr << settingsRefusal(result.test) << '\n';
   }
-  printInterfaceTest(result.test);
-  if (result.keyer != KeyerState::Untouched) std::cout << kStatusWriting << '\n';
   if (const std::string status = writeStatusText(result); !status.empty()) {
     std::cout << status << '\n';
   }
   for (const std::string& finding : verifyFindings(result)) {
     std::cout << "Differs: " << finding << '\n';
+  }
+  // What the window's box says beside the findings.
+  if (const std::string aftermath = writeAftermathText(result); !aftermath.empty()) {
+    std::cerr << aftermath << '\n';
   }
   printOpenHint(result.test, context.portPath());
   return exitCodeOf(result);

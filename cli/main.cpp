@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   // A file name such as /home/op/new.hex is a file name on every system.
   app.allow_windows_style_options(false);
-  app.footer(kExitCodeHelp);
+  app.footer(exitCodeHelp());
 
   Context context;
   app.add_option("--port", context.portOption,
@@ -26,12 +26,30 @@ int main(int argc, char** argv) {
   addFirmwareCommands(app, context);
   addBackupCommands(app, context);
   addPlayCommand(app, context);
+  // The trace is opened, or refused, before any command touches a keyer or a file.
+  app.parse_complete_callback([&context] {
+    if (!context.startTrace()) throw CLI::RuntimeError(kExitFile);
+  });
 
+  ignoreBrokenPipe();
   try {
     app.parse(argc, argv);
+  } catch (const CLI::RuntimeError& error) {
+    return error.get_exit_code();
   } catch (const CLI::ParseError& error) {
     const int code = app.exit(error);
     return code == 0 ? kExitDone : kExitUsage;
+  }
+  // Ctrl+C or SIGTERM waited for the command to reach a safe point; what the
+  // keyer holds has been said above.
+  if (const int signal = DeferredStop::signal()) {
+    std::cerr << "dp3: stopped by " << DeferredStop::signalName() << '\n';
+    return kExitInterrupted + signal;
+  }
+  // A closed pipe or a full disk took what was printed.
+  if (!std::cout.flush()) {
+    std::cerr << "dp3: the output could not be written (a closed pipe?)\n";
+    if (context.exitCode == kExitDone) return kExitFile;
   }
   return context.exitCode;
 }

@@ -64,11 +64,18 @@ int probe(Context& context, const std::vector<std::string>& paths, bool choose) 
       return context.traced(std::move(link), path);
     };
   }
+  context.deferStop();
   const auto results = probePorts(ports, options);
   for (const ProbeResult& result : results) std::cout << probeLine(result) << '\n';
   const ProbeResult* keyer = foundKeyer(results);
+  const std::size_t keyers = keyersFound(results);
   if (!keyer) {
     std::cout << "No keyer found.\n";
+  } else if (choose && keyers > 1) {
+    // Which one is meant is for the operator to say.
+    std::cerr << "dp3 ports: --choose found " << keyers
+              << " keyers (listed above) and chose none: choose one with 'dp3 port DEVICE'\n";
+    return kExitUsage;
   } else if (choose) {
     return choosePort(context, keyer->port.path);
   } else {

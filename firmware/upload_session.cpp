@@ -1,5 +1,6 @@
 #include "firmware/upload_session.hpp"
 
+#include <system_error>
 #include <utility>
 
 #include "settings/settings_file.hpp"
@@ -106,8 +107,8 @@ const UploadResult& UploadSession::check(const ConfirmOlder& confirmOlder) {
   return stop(result_.backup.failed() ? ProgramCheck::BackupFailed : ProgramCheck::Ready);
 }
 
-void UploadSession::start() {
-  if (running() || result_.check != ProgramCheck::Ready) return;
+bool UploadSession::start() {
+  if (running() || result_.check != ProgramCheck::Ready) return false;
   shared_.reset();
   // A keyer that ran its firmware had its settings backed up: the new
   // firmware's are compared with them once it runs.
@@ -117,11 +118,16 @@ void UploadSession::start() {
   settingsRead_.reset();
   workerDone_ = false;
   const UploadJob job{link_, *image_, result_.recovery, verbose_, shared_};
-  worker_ = std::thread([this, job] {
-    runUploadJob(job);
-    if (checkSettings_ && shared_.uploadOutcome.completed()) readSettingsAfter();
-    workerDone_ = true;
-  });
+  try {
+    worker_ = std::thread([this, job] {
+      runUploadJob(job);
+      if (checkSettings_ && shared_.uploadOutcome.completed()) readSettingsAfter();
+      workerDone_ = true;
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
 }
 
 bool UploadSession::readingSettings() const {
@@ -171,13 +177,19 @@ void UploadSession::compareSettingsAfter() {
   after.kind = after.differences.empty() ? Kind::Unchanged : Kind::Changed;
 }
 
-void UploadSession::startRestore() {
-  if (running() || result_.settings.kind != SettingsAfterUpload::Kind::Changed) return;
+bool UploadSession::startRestore() {
+  if (running() || result_.settings.kind != SettingsAfterUpload::Kind::Changed) return false;
   workerDone_ = false;
-  worker_ = std::thread([this] {
-    result_.restore = sendSettings(link_, keyer_, backup_, true);
+  try {
+    worker_ = std::thread([this] {
+      result_.restore = sendSettings(link_, keyer_, backup_, true);
+      workerDone_ = true;
+    });
+  } catch (const std::system_error&) {
     workerDone_ = true;
-  });
+    return false;
+  }
+  return true;
 }
 
 const UploadResult& UploadSession::finishRestore() {

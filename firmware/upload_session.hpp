@@ -118,8 +118,9 @@ class UploadSession {
   const UploadResult& check(const ConfirmOlder& confirmOlder);
 
   // After Ready: the upload on a worker and, on a keyer that ran its
-  // firmware, its settings read again once the new firmware runs.
-  void start();
+  // firmware, its settings read again once the new firmware runs. False when
+  // the system would start no worker: nothing was sent.
+  bool start();
   bool running() const { return worker_.joinable(); }
   // The worker has ended; finish() or finishRestore() will not wait.
   bool workerDone() const { return workerDone_; }
@@ -132,8 +133,9 @@ class UploadSession {
   // (compared with the backup from before).
   const UploadResult& finish();
   // After finish() found the settings Changed: writes the backup back and
-  // verifies it on a worker; finishRestore() joins it.
-  void startRestore();
+  // verifies it on a worker; finishRestore() joins it. False when the system
+  // would start no worker: nothing was sent.
+  bool startRestore();
   const UploadResult& finishRestore();
 
   const UploadResult& result() const { return result_; }

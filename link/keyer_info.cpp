@@ -6,19 +6,28 @@ namespace dp3 {
 
 InterfaceTest testInterface(Link& link, KeyerInfo& keyer) {
   using Kind = InterfaceTest::Kind;
+  keyer.forgetBackup();
   if (!link.portOpenFlag()) {
     if (const int code = link.commOpen(); code != kCommOpenOk) {
+      keyer = {};
       return {.kind = Kind::NotOpened, .openCode = code, .openReason = link.openFailureReason()};
     }
   }
 
   const auto echo = queryByte(link, host::kEchoTest);
-  if (!echo) return {.kind = Kind::NoAnswer};
+  if (!echo) {
+    keyer = {};
+    return {.kind = Kind::NoAnswer};
+  }
   if (*echo == host::kEchoBootloader) {
+    keyer = {};
     keyer.bootloaderOnly = true;
     return {.kind = Kind::BootloaderOnly};
   }
-  if (*echo != host::kEchoHostFirmware) return {.kind = Kind::EchoMismatch, .echo = *echo};
+  if (*echo != host::kEchoHostFirmware) {
+    keyer = {};
+    return {.kind = Kind::EchoMismatch, .echo = *echo};
+  }
 
   keyer.bootloaderOnly = false;
 

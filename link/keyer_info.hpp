@@ -22,6 +22,13 @@ struct KeyerInfo {
   bool bootloaderOnly = false;    // no operating firmware: only the bootloader answers
   bool settingsBackedUp = false;  // this run holds a backup of what the keyer now holds
   std::string backupFile = {};    // the newest backup this run kept of the keyer's settings
+
+  // A backup counts only for the keyer it was read from: another keyer may
+  // answer on the same line at any time.
+  void forgetBackup() {
+    settingsBackedUp = false;
+    backupFile.clear();
+  }
 };
 
 // How an interface test ended. A failure says what failed and carries the
@@ -53,7 +60,9 @@ struct InterfaceTest {
 };
 
 // Opens the port if it is not open, echo-tests the keyer, reads its firmware
-// version and revision and identifies the IC; keyer keeps what was found.
+// version and revision and identifies the IC; keyer keeps what was found. Every
+// test forgets the backup (the keyer may have been swapped), and a failed one
+// forgets the keyer.
 InterfaceTest testInterface(Link& link, KeyerInfo& keyer);
 
 }  // namespace dp3

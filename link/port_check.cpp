@@ -62,9 +62,24 @@ PortAdvice explainOpenFailure(const PortFacts& facts, const std::string& linkRea
                   " group takes effect, or start the program from:\nnewgrp " + group};
     }
     const std::string user = facts.user.empty() ? "$USER" : facts.user;
-    return {path + ": no permission", "Add yourself to the " + group +
-                                          " group, then log out and in again:\nsudo usermod -aG " +
-                                          group + " " + user};
+    // Joining a group helps only when that group may use the device, and
+    // joining root would hand out far more than one port.
+    if (facts.groupMayUse && group != "root") {
+      return {path + ": no permission",
+              "Add yourself to the " + group +
+                  " group, then log out and in again:\nsudo usermod -aG " + group + " " + user};
+    }
+    const std::string owner = facts.deviceOwner.empty() ? "?" : facts.deviceOwner;
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    return {path + ": no permission (owned by " + owner + ", group " + group + ")",
+            "Give the port to the dialout group with a udev rule, as root:\n"
+            "echo 'KERNEL==\"" +
+                name +
+                "\", GROUP=\"dialout\", MODE=\"0660\"' | sudo tee "
+                "/etc/udev/rules.d/50-dp3tools.rules\n"
+                "sudo udevadm control --reload && sudo udevadm trigger\n"
+                "then add yourself to dialout if you are not in it:\nsudo usermod -aG dialout " +
+                user};
   }
   return {path + ": " + (linkReason.empty() ? "could not be opened" : linkReason), {}};
 }

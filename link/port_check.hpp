@@ -31,6 +31,8 @@ struct PortFacts {
   std::string deviceGroup;             // the group that owns the device ("dialout")
   std::string user;                    // the login name
   bool groupOnlyInNewerLogin = false;  // listed in the group, not yet in this login
+  bool groupMayUse = true;             // the device's group may read and write it
+  std::string deviceOwner = {};        // the user that owns the device ("root")
 };
 
 PortFacts gatherPortFacts(const std::string& path);

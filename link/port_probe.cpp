@@ -1,6 +1,9 @@
 #include "link/port_probe.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <system_error>
 #include <thread>
 
 #include "link/serial_link.hpp"
@@ -32,6 +35,15 @@ ProbeResult probeOne(const SerialDevice& port, const ProbeOptions& options) {
   const auto link = options.makeLink ? options.makeLink(port.path, options.deadline)
                                      : serialLinkFor(port.path, options.deadline);
   result.test = testInterface(*link, result.keyer);
+  // A bootloader answers the echo with its one byte and then waits; a device
+  // that streams that byte is no keyer.
+  if (result.test.bootloaderOnly()) {
+    std::array<std::uint8_t, 1> more{};
+    if (link->commRead(more)) {
+      result.test = {.kind = InterfaceTest::Kind::EchoMismatch, .echo = more[0]};
+      result.keyer = {};
+    }
+  }
   link->commClose();
   if (result.test.bootloaderOnly()) {
     result.outcome = ProbeOutcome::BootloaderOnly;
@@ -62,11 +74,24 @@ std::vector<ProbeResult> probePorts(std::vector<SerialDevice> ports, const Probe
     std::vector<std::thread> workers;
     workers.reserve(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
-      workers.emplace_back([&, i] { results[i] = probeOne(ports[i], options); });
+      // A port the system gives no thread for is probed on this one.
+      try {
+        workers.emplace_back([&, i] { results[i] = probeOne(ports[i], options); });
+      } catch (const std::system_error&) {
+        results[i] = probeOne(ports[i], options);
+      }
     }
     for (std::thread& worker : workers) worker.join();
   }
   return results;
+}
+
+std::size_t keyersFound(const std::vector<ProbeResult>& results) {
+  return static_cast<std::size_t>(
+      std::count_if(results.begin(), results.end(), [](const ProbeResult& result) {
+        return result.outcome == ProbeOutcome::Keyer ||
+               result.outcome == ProbeOutcome::BootloaderOnly;
+      }));
 }
 
 const ProbeResult* foundKeyer(const std::vector<ProbeResult>& results) {

@@ -52,6 +52,8 @@ std::vector<SerialDevice> probeOrder(std::vector<SerialDevice> ports);
 std::vector<ProbeResult> probePorts(std::vector<SerialDevice> ports,
                                     const ProbeOptions& options = {});
 
+// How many ports answered as a keyer (with firmware or only its bootloader).
+std::size_t keyersFound(const std::vector<ProbeResult>& results);
 // The first port that answered as a keyer (host mode before bootloader only), or nullptr.
 const ProbeResult* foundKeyer(const std::vector<ProbeResult>& results);
 

@@ -1,8 +1,11 @@
 #include "link/trace_link.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace dp3 {
 
@@ -31,6 +34,46 @@ const char* nameOf(TraceEvent::Kind kind) {
   return "?";
 }
 
+constexpr std::string_view kTraceMark = "# dp3 trace ";
+
+// Whether a trace may be written to path: a new file, an empty one or an
+// earlier trace; anything else is kept.
+FileResult checkTraceTarget(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  const auto refuse = [&path](std::string reason) {
+    return FileResult{FileResult::Kind::Refused, path, std::move(reason)};
+  };
+  if (path.empty()) return refuse("no file name given");
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) {
+    if (fs::is_symlink(fs::symlink_status(path, error))) {
+      return refuse("is a link that points nowhere");
+    }
+    return {};
+  }
+  if (error) return refuse(error.message());
+  switch (status.type()) {
+    case fs::file_type::regular:
+      break;
+    case fs::file_type::directory:
+      return refuse("is a folder, not a trace");
+    case fs::file_type::fifo:
+      return refuse("is a FIFO, not a trace");
+    case fs::file_type::character:
+    case fs::file_type::block:
+      return refuse("is a device, not a trace");
+    default:
+      return refuse("is not a regular file");
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string start(kTraceMark.size(), '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  if (in.gcount() == 0 && in.eof()) return {};  // empty
+  if (start != kTraceMark) return refuse("is not a dp3 trace; it is kept as it is");
+  return {};
+}
+
 bool isByte(TraceEvent::Kind kind) {
   return kind == TraceEvent::Kind::Sent || kind == TraceEvent::Kind::Received;
 }
@@ -40,11 +83,22 @@ bool isByte(TraceEvent::Kind kind) {
 TraceSink::TraceSink(const std::string& path)
     : out_(std::make_unique<std::ofstream>(path, std::ios::trunc)),
       start_(std::chrono::steady_clock::now()) {
-  *out_ << "# dp3 trace 1\n# time_ms baud event value  (> to the keyer, < from the keyer)\n";
+  *out_ << kTraceMark << "1\n# time_ms baud event value  (> to the keyer, < from the keyer)\n";
   out_->flush();
 }
 
 TraceSink::~TraceSink() = default;
+
+OpenedTrace openTrace(const std::filesystem::path& path) {
+  if (FileResult refused = checkTraceTarget(path); !refused.ok()) return {.result = refused};
+  errno = 0;
+  auto sink = std::make_shared<TraceSink>(path.string());
+  if (!sink->ok()) {
+    const std::string reason = errno ? std::strerror(errno) : "cannot be written";
+    return {.result = {FileResult::Kind::Create, path, reason}};
+  }
+  return {.result = {FileResult::Kind::Done, path}, .sink = std::move(sink)};
+}
 
 bool TraceSink::ok() const {
   return out_->good();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "link/link.hpp"
+#include "system/file_result.hpp"
 
 namespace dp3 {
 
@@ -51,6 +53,15 @@ class TraceSink {
   std::unique_ptr<std::ostream> out_;
   std::chrono::steady_clock::time_point start_;
 };
+
+// A trace file opened for a run, or why none was: only a file that is itself
+// a trace (or empty) is replaced; any other file, a folder, a FIFO or a device
+// is Refused and left alone, and a file that cannot be made is Create.
+struct OpenedTrace {
+  FileResult result = {};
+  std::shared_ptr<TraceSink> sink = {};
+};
+OpenedTrace openTrace(const std::filesystem::path& path);
 
 // A link that writes every byte, with its direction, time and baud rate, to a
 // trace and passes everything on to the link it wraps.

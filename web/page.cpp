@@ -80,7 +80,8 @@ EMSCRIPTEN_KEEPALIVE int dp3RunCommand(int command, const char* port) {
   const dp3::KeyerCommand which = command == 1 ? dp3::KeyerCommand::Read : dp3::KeyerCommand::Test;
   auto link = linkFor(port);
   Page& state = page();
-  const bool same = dp3::runKeyerCommand(which, state.ui, *link, state.keyer, state.image, 1);
+  const bool same =
+      dp3::runKeyerCommand(which, state.ui, *link, state.keyer, state.image, 1).keptForm;
   link->commClose();
   return same ? 1 : 0;
 }

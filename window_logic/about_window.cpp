@@ -34,11 +34,13 @@ bool acceptAboutWindow(const ControlSurface& ui, AboutState& state, const std::s
   const bool trace = ui.isChecked(id::kTraceBox);
   if (trace == state.traceOn) return false;
   state.traceOn = trace;
-  if (trace) {
-    const std::string name = traceFileName(static_cast<long long>(std::time(nullptr)));
-    state.traceFile = traceDir.empty() ? name : traceDir + "/" + name;
-  }
+  if (trace) state.traceFile = newTraceFile(traceDir);
   return true;
+}
+
+std::string newTraceFile(const std::string& traceDir) {
+  const std::string name = traceFileName(static_cast<long long>(std::time(nullptr)));
+  return traceDir.empty() ? name : traceDir + "/" + name;
 }
 
 std::string traceFileName(long long secondsSinceEpoch) {
@@ -51,8 +53,17 @@ std::string traceFileName(long long secondsSinceEpoch) {
 }
 
 void AboutWindow::onButton(int id) {
+  if (id == id::kTraceBox) {
+    const bool on = ui_.isChecked(id::kTraceBox);
+    if (on && !state_.traceOn) chosenTrace_ = newTraceFile(traceDir_);
+    const std::string& file = state_.traceOn ? state_.traceFile : chosenTrace_;
+    ui_.setText(id::kTraceFile, on ? "Tracing to " + file : "");
+    return;
+  }
   if (id != id::kAboutOk) return;
-  acceptAboutWindow(ui_, state_, traceDir_);
+  if (acceptAboutWindow(ui_, state_, traceDir_) && state_.traceOn && !chosenTrace_.empty()) {
+    state_.traceFile = chosenTrace_;
+  }
   face_.closeWindow();
 }
 

@@ -36,9 +36,12 @@ bool acceptAboutWindow(const ControlSurface& ui, AboutState& state,
 
 // "dp3-trace-20260309-142501.txt" for the local time given (seconds since 1970).
 std::string traceFileName(long long secondsSinceEpoch);
+// A new trace file in traceDir, named by the time now.
+std::string newTraceFile(const std::string& traceDir);
 
 // The About window (dialog 1004) under any face: OK takes the verbose and
-// trace boxes into state and closes; Esc and the close box leave them.
+// trace boxes into state and closes; Esc and the close box leave them. The
+// Trace box, once ticked, shows at once the file the trace will go to.
 class AboutWindow : public WindowLogic {
  public:
   AboutWindow(ControlSurface& ui, WindowFace& face, AboutState& state, std::string traceDir)
@@ -53,6 +56,7 @@ class AboutWindow : public WindowLogic {
   WindowFace& face_;
   AboutState& state_;
   std::string traceDir_;
+  std::string chosenTrace_;  // the file shown when the Trace box was ticked
 };
 
 }  // namespace dp3

@@ -10,7 +10,12 @@ namespace {
 
 void showInterfaceTest(ControlSurface& ui, const InterfaceTest& test) {
   ui.setText(id::kInterfaceStatus, interfaceStatusText(test));
-  if (const std::string ic = icLineText(test); !ic.empty()) ui.setText(id::kIcLine, ic);
+  // A keyer that did not identify itself is no longer the one the line named.
+  if (test.kind != InterfaceTest::Kind::Firmware) {
+    ui.setText(id::kIcLine, kIcUnknownText);
+  } else if (const std::string ic = icLineText(test); !ic.empty()) {
+    ui.setText(id::kIcLine, ic);
+  }
 }
 
 // The texts of a Read or Write as it goes: the test's, then what it does.
@@ -38,6 +43,19 @@ void showBackupFailure(ControlSurface& ui, const BackupResult& backup) {
 void showRefusal(ControlSurface& ui, const InterfaceTest& test) {
   if (const std::string refusal = settingsRefusal(test); !refusal.empty()) {
     ui.showMessage(refusal, "Error");
+  }
+}
+
+// ">Write Failed" and ">Verify Failed" stay in view until the next command.
+bool writeFailed(WriteOutcome outcome) {
+  switch (outcome) {
+    case WriteOutcome::BackupFailed:
+    case WriteOutcome::WriteFailed:
+    case WriteOutcome::ReadBackFailed:
+    case WriteOutcome::VerifyFailed:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -82,24 +100,31 @@ WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Setti
     ui.setText(id::kOperationStatus, status);
   }
   if (result.outcome == WriteOutcome::NeedsFirmware) showRefusal(ui, result.test);
+  if (const Notice failure = writeFailureNotice(result); !failure.text.empty()) {
+    ui.showMessage(failure.text, failure.caption);
+  }
   return result;
 }
 
-bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, KeyerInfo& keyer,
-                     SettingsImage& image, int user) {
+CommandEnd runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, KeyerInfo& keyer,
+                           SettingsImage& image, int user) {
   switch (command) {
     case KeyerCommand::Test:
       testCommand(ui, link, keyer);
-      return false;
-    case KeyerCommand::Read:
-      if (readCommand(ui, link, keyer, image).outcome != ReadOutcome::Done) return false;
+      return {};
+    case KeyerCommand::Read: {
+      const ReadOutcome outcome = readCommand(ui, link, keyer, image).outcome;
+      if (outcome != ReadOutcome::Done) return {.statusStays = outcome == ReadOutcome::ReadFailed};
       showUserSettings(ui, image, user);
       showMessages(ui, image);
-      return true;
-    case KeyerCommand::Write:
-      return writeCommand(ui, link, keyer, image, user, true).outcome == WriteOutcome::Done;
+      return {.keptForm = true};
+    }
+    case KeyerCommand::Write: {
+      const WriteOutcome outcome = writeCommand(ui, link, keyer, image, user, true).outcome;
+      return {.keptForm = outcome == WriteOutcome::Done, .statusStays = writeFailed(outcome)};
+    }
   }
-  return false;
+  return {};
 }
 
 }  // namespace dp3

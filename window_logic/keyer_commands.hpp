@@ -14,11 +14,16 @@ namespace dp3 {
 
 enum class KeyerCommand { Test, Read, Write };
 
+// How a command ended, for the window to decide what stays on it.
+struct CommandEnd {
+  bool keptForm = false;     // the keyer and the window hold the same settings (Read, Write done)
+  bool statusStays = false;  // a failure whose status stays until the next command
+};
+
 // Test, Read or Write against ui, touching only what it is given (the front
-// end runs it off the window thread). True when the keyer and the window then
-// hold the same settings (a Read or Write done).
-bool runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, KeyerInfo& keyer,
-                     SettingsImage& image, int user);
+// end runs it off the window thread).
+CommandEnd runKeyerCommand(KeyerCommand command, ControlSurface& ui, Link& link, KeyerInfo& keyer,
+                           SettingsImage& image, int user);
 
 // Test DP: the interface test, then the live readings after ">DP OK".
 KeyerTest testCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer);

@@ -13,6 +13,7 @@
 #include "window_logic/message_sound.hpp"
 #include "window_logic/messages_view.hpp"
 #include "window_logic/port_window.hpp"
+#include "window_logic/result_texts.hpp"
 #include "window_logic/rtty_window.hpp"
 #include "window_logic/setting_controls.hpp"
 #include "window_logic/settings_file_view.hpp"
@@ -79,9 +80,9 @@ void MainWindow::unlockControls() {
        {id::kTestDp, id::kSetComPort, id::kBank1, id::kBank2, id::kUser1, id::kUser2}) {
     ui_.setEnabled(control, true);
   }
-  if (keyer_.firmwareVersion >= kOldestSupportedVersion || keyer_.bootloaderOnly) {
-    ui_.setEnabled(id::kFwUpdate, true);
-  }
+  // A failed test forgets the keyer, and with it what needs one.
+  ui_.setEnabled(id::kFwUpdate,
+                 keyer_.firmwareVersion >= kOldestSupportedVersion || keyer_.bootloaderOnly);
   ui_.setEnabled(id::kReadDp, holdsSettings());
   ui_.setEnabled(id::kWriteDp, holdsSettings());
   if (holdsSettings()) {
@@ -163,21 +164,23 @@ void MainWindow::startKeyerCommand(KeyerCommand command) {
                    : command == KeyerCommand::Read ? id::kReadDp
                                                    : id::kWriteDp;
   commandUi_.focus = -1;
-  commandKeptForm_ = false;
+  commandEnd_ = {};
+  // What the last command left on the status line is over now.
+  ui_.setText(id::kOperationStatus, "");
   face_.holdInput(true);
   face_.runOffWindowThread(
       [this, command, user = activeUser_] {
-        commandKeptForm_ = runKeyerCommand(command, commandUi_, *link_, keyer_, image_, user);
+        commandEnd_ = runKeyerCommand(command, commandUi_, *link_, keyer_, image_, user);
       },
       [this] { endKeyerCommand(); });
 }
 
 void MainWindow::endKeyerCommand() {
   face_.holdInput(false);
-  statusCountdown_ = kStatusTicks;
+  statusCountdown_ = commandEnd_.statusStays ? 0 : kStatusTicks;
   busy_ = false;
   unlockControls();
-  if (commandKeptForm_) markKept();
+  if (commandEnd_.keptForm) markKept();
   // Looking into the system (every process's open files) takes a while: only
   // for a port that did not open.
   if (!link_->portOpenFlag()) {
@@ -329,7 +332,10 @@ void MainWindow::setComPort() {
     return std::make_unique<PortWindow>(
         ui, face, config_, [this] { return portDevices(); }, probeOptions());
   });
-  if (config_.portPath != before) link_ = newLink();
+  if (config_.portPath != before) {
+    link_ = newLink();
+    keyer_.forgetBackup();
+  }
   showPort();
 }
 
@@ -373,11 +379,11 @@ void MainWindow::startTrace() {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(about_.traceFile).parent_path(),
                                         error);
-    trace_ = std::make_shared<TraceSink>(about_.traceFile);
-    if (!trace_->ok()) {
-      trace_.reset();
+    OpenedTrace opened = openTrace(fromUtf8(about_.traceFile));
+    trace_ = std::move(opened.sink);
+    if (!trace_) {
       about_.traceOn = false;
-      ui_.showMessage("Can't write the trace file " + about_.traceFile, "Error");
+      ui_.showMessage(traceFailureText(opened.result), "Error");
     }
   }
   link_ = newLink();

@@ -160,7 +160,7 @@ class MainWindow : public WindowLogic {
   bool busy_ = false;
   int statusCountdown_ = 0;
   int commandButton_ = id::kTestDp;
-  bool commandKeptForm_ = false;  // written by the worker, read once it has ended
+  CommandEnd commandEnd_;  // written by the worker, read once it has ended
   bool closeRequested_ = false;
   bool playing_ = false;
   std::vector<SerialDevice> extraPorts_;

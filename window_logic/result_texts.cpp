@@ -8,6 +8,8 @@ namespace dp3 {
 
 namespace {
 
+constexpr const char* kNoAnswerText = "no answer";
+
 std::string format(const char* pattern, int a, int b) {
   char text[64];
   std::snprintf(text, sizeof text, pattern, a, b);
@@ -20,7 +22,7 @@ std::string withArticle(const KeyerVariant& variant) {
 }
 
 std::string readingText(const Reading& reading) {
-  return std::to_string(reading.kind == Reading::Kind::Value ? reading.value : 0);
+  return reading.kind == Reading::Kind::Value ? std::to_string(reading.value) : kNoAnswerText;
 }
 
 constexpr const char* kStatusRestored = "Upload Completed Successfully, Settings Restored";
@@ -41,8 +43,8 @@ std::string listDifferences(const std::vector<std::string>& differences) {
 }
 
 // Where the settings from before the update are, and how to put them back.
-std::string keptInText(const std::string& file) {
-  return "The settings from before the update are kept in\n" + file +
+std::string keptInText(const std::string& file, const char* before = "the update") {
+  return std::string("The settings from before ") + before + " are kept in\n" + file +
          "\nLoad that file and Write DP, or run dp3 write with it, to put them back.";
 }
 
@@ -116,6 +118,10 @@ std::string settingsSaveText(const FileResult& result) {
   return "Can't open Settings file for write";
 }
 
+std::string traceFailureText(const FileResult& result) {
+  return "Can't write the trace file " + fileProblemText(result);
+}
+
 std::string backupResultText(const FileResult& result) {
   if (result.kind == FileResult::Kind::NoPlace)
     return "no folder for backups: neither HOME nor XDG_DATA_HOME is set";
@@ -176,12 +182,15 @@ std::string potValueText(const Reading& pot) {
 }
 
 std::string pushButtonsText(const Reading& buttons) {
-  return buttons.kind == Reading::Kind::NotAsked ? "" : "PB:" + readingText(buttons);
+  return buttons.kind == Reading::Kind::NotAsked
+             ? ""
+             : (buttons.kind == Reading::Kind::Value ? "PB:" : "PB: ") + readingText(buttons);
 }
 
 std::string voltsText(const Reading& supply) {
   if (supply.kind == Reading::Kind::NotAsked) return {};
-  if (supply.kind == Reading::Kind::NoAnswer || supply.value == 0) return "-.-- Volts";
+  if (supply.kind == Reading::Kind::NoAnswer) return std::string("Volts: ") + kNoAnswerText;
+  if (supply.value == 0) return "-.-- Volts";
   char text[32];
   std::snprintf(text, sizeof text, "%.2f Volts", 26214.4 / supply.value / 100);
   return text;
@@ -237,6 +246,36 @@ std::vector<std::string> verifyFindings(const WriteResult& result) {
   }
   return result.outcome == WriteOutcome::VerifyFailed ? result.differences
                                                       : std::vector<std::string>{};
+}
+
+std::string writeAftermathText(const WriteResult& result) {
+  if (result.keyer != KeyerState::Unknown) return {};
+  std::string text = result.outcome == WriteOutcome::VerifyFailed
+                         ? "The keyer now holds settings other than those written."
+                         : "The keyer may now hold part of what was written, its old settings, "
+                           "or neither.";
+  if (!result.backup.file.empty()) {
+    text += '\n';
+    text += keptInText(result.backup.file.string(), "the write");
+  }
+  return text;
+}
+
+Notice writeFailureNotice(const WriteResult& result) {
+  const std::string aftermath = writeAftermathText(result);
+  if (aftermath.empty()) return {};
+  switch (result.outcome) {
+    case WriteOutcome::VerifyFailed:
+      return {
+          "The write did not verify: " + listDifferences(result.differences) + ".\n" + aftermath,
+          kVerifyFailedCaption};
+    case WriteOutcome::ReadBackFailed:
+      return {
+          "The write could not be checked: " + verifyFindings(result).front() + ".\n" + aftermath,
+          kVerifyFailedCaption};
+    default:
+      return {"The write did not go through.\n" + aftermath, kWriteFailedCaption};
+  }
 }
 
 std::string backupFailureText(const BackupResult& backup) {

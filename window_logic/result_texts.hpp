@@ -45,6 +45,9 @@ std::string settingsLoadText(const FileResult& result);
 // Failed." when its bytes could not be written.
 std::string settingsSaveText(const FileResult& result);
 
+// "Can't write the trace file PATH: REASON".
+std::string traceFailureText(const FileResult& result);
+
 // Why a backup of the keyer's settings could not be kept.
 std::string backupResultText(const FileResult& result);
 
@@ -54,6 +57,7 @@ inline constexpr const char* kTestingText = "Testing DP Interface    ";
 std::string commOpenText(int code);  // "DP Fail:comm open" and its kin
 std::string interfaceStatusText(const InterfaceTest& test);
 std::string icLineText(const InterfaceTest& test);
+inline constexpr const char* kIcUnknownText = "DP IC: ?";
 
 // Operation status texts of the main window (4059).
 inline constexpr const char* kStatusOk = ">DP OK";
@@ -68,7 +72,7 @@ inline constexpr const char* kStatusWriteFailed = ">Write Failed";
 inline constexpr const char* kStatusVerifyFailed = ">Verify Failed";
 
 // Test DP: ">DP OK", ">DP NOS" or ">DP ERR", and the readings ("" for one
-// not asked). A reading with no answer shows as 0.
+// not asked, "PotValue: no answer" for one the keyer did not answer).
 std::string testStatusText(const InterfaceTest& test);
 std::string potValueText(const Reading& pot);
 std::string pushButtonsText(const Reading& buttons);
@@ -86,6 +90,14 @@ std::string readStatusText(const ReadResult& result);
 std::string writeStatusText(const WriteResult& result);
 // What a comparison after a write found, one entry per difference.
 std::vector<std::string> verifyFindings(const WriteResult& result);
+// After a write that left the keyer in doubt: what it may hold now and where
+// its settings from before the write are kept; "" after any other write.
+std::string writeAftermathText(const WriteResult& result);
+// The window's box after such a write: what failed (the fields that differ),
+// then the aftermath; no text after any other write.
+Notice writeFailureNotice(const WriteResult& result);
+inline constexpr const char* kWriteFailedCaption = "Write Failed";
+inline constexpr const char* kVerifyFailedCaption = "Verify Failed";
 
 // Why no backup could be made ("Error" box), "" when none failed.
 std::string backupFailureText(const BackupResult& backup);
@@ -129,6 +141,16 @@ Notice settingsAfterNotice(const UploadResult& result);
 inline constexpr const char* kBootloaderOnlyHint =
     "The keyer now runs only its bootloader and holds no working firmware: program its "
     "firmware again (FW Update, or dp3 upload) to recover it.";
+
+// An upload that never began, and one that goes on to its end after a stop
+// was asked for.
+inline constexpr const char* kUploadNotStarted =
+    "The upload did not start: nothing was sent, and the keyer runs the firmware it ran.";
+inline constexpr const char* kUploadFinishesFirst =
+    "the upload goes on to its end, so the keyer is not left without firmware; the command "
+    "stops then.";
+inline constexpr const char* kNoWorkerThread =
+    "The system would not start another thread (too many processes or threads?).";
 
 // The uploader's captions and the status lines around the settings check.
 inline constexpr const char* kUploadFailedCaption = "Upload Failed";

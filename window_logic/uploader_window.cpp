@@ -39,6 +39,8 @@ void UploaderWindow::onLoad(const std::string& path) {
   const LoadedImage& loaded =
       session_.load(path, [this](int percent) { ui_.setProgress(id::kUploadProgress, percent); });
   ui_.setText(id::kUploadStatus, loadStatusText(loaded));
+  // The bar shows the upload's progress: none yet, whatever the load did.
+  ui_.setProgress(id::kUploadProgress, 0);
   if (loaded.records <= 0) {
     ui_.setText(id::kUploadFileError, loadFailureText(loaded.detail));
     ui_.setVisible(id::kUploadFileError, true);
@@ -57,12 +59,15 @@ void UploaderWindow::onProgram() {
     showNotice(programRefusal(checked));
     return;
   }
+  if (!session_.start()) {
+    ui_.showMessage(std::string(kNoWorkerThread) + "\n" + kUploadNotStarted, "Error");
+    return;
+  }
   ui_.setEnabled(id::kLoadBin, false);
   ui_.setEnabled(id::kProgram, false);
   ui_.setEnabled(id::kUploaderExit, false);
   ui_.setText(id::kUploadStatus, programmingText(checked));
   readingShown_ = false;
-  session_.start();
   timerActive_ = true;
 }
 
@@ -72,10 +77,12 @@ bool UploaderWindow::showSettingsAfter(const UploadResult& result) {
   }
   if (result.settings.kind == SettingsAfterUpload::Kind::Changed &&
       ui_.askYesNo(settingsChangedQuestion(result), kSettingsChangedCaption)) {
-    ui_.setText(id::kUploadStatus, kStatusRestoring);
-    session_.startRestore();
-    restoring_ = true;
-    return true;
+    if (session_.startRestore()) {
+      ui_.setText(id::kUploadStatus, kStatusRestoring);
+      restoring_ = true;
+      return true;
+    }
+    ui_.showMessage(kNoWorkerThread, "Error");
   }
   ui_.setText(id::kUploadStatus, uploadStatusText(result));
   showNotice(settingsAfterNotice(result));
@@ -122,6 +129,8 @@ void UploaderWindow::timerStep() {
 
   const UploadResult& result = session_.finish();
   lastOutcome_ = result.upload;
+  // The worker counts to 99 while frames remain; a completed upload is whole.
+  if (result.upload->completed()) ui_.setProgress(id::kUploadProgress, 100);
   ui_.setText(id::kUploadStatus, uploadOutcomeText(*result.upload));
   if (result.upload->completed() && showSettingsAfter(result)) return;  // restoring
   // A new load is needed before programming again.

@@ -117,6 +117,8 @@ PortFacts gatherPortFacts(const std::string& path) {
   if (!facts.exists) return facts;
   facts.permitted = ::access(path.c_str(), R_OK | W_OK) == 0 || errno != EACCES;
   facts.holders = portHolders(path);
+  facts.groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+  if (const passwd* owner = ::getpwuid(st.st_uid)) facts.deviceOwner = owner->pw_name;
   if (const group* owner = ::getgrgid(st.st_gid)) {
     facts.deviceGroup = owner->gr_name;
     bool listed = false;

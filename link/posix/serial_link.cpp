@@ -14,6 +14,9 @@
 #include <cstring>
 #include <thread>
 #include <utility>
+#include <vector>
+
+#include "link/port_check.hpp"
 
 namespace dp3 {
 
@@ -118,9 +121,19 @@ int SerialLink::commOpen() {
     return kCommOpenFailed;
   }
   locked_ = true;
-  // Not every device supports it; the lock above is what counts. A pseudo-terminal
-  // (the simulated keyer) is left shareable so a crashed program cannot bar it.
-  if (path_.rfind("/dev/pts/", 0) != 0) ::ioctl(fd_, TIOCEXCL);
+  // A program that opened the port without a lock (a terminal, a shell's
+  // redirection) would read the keyer's replies too. (Only a terminal: other
+  // devices are refused below, and /dev/null has a holder in every process.)
+  if (const std::vector<PortHolder> holders =
+          ::isatty(fd_) ? portHolders(path_) : std::vector<PortHolder>{};
+      !holders.empty()) {
+    reason_ = "in use by " + holdersText(holders);
+    commClose();
+    return kCommOpenFailed;
+  }
+  // No further opens while the port is ours (not every device supports it;
+  // the lock and the look above are what count).
+  ::ioctl(fd_, TIOCEXCL);
   portOpen_ = true;
 
   if (calls_.getAttr(fd_, &settings_) != 0) {

@@ -69,7 +69,8 @@ class UploaderWindowTest : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(ui.widget(id::kLoadBin)->isEnabled(), 20000);
       QCOMPARE(ui.text(id::kUploadStatus),
                std::string("Upload Completed Successfully, Settings Restored"));
-      QCOMPARE(qobject_cast<QProgressBar*>(ui.widget(id::kUploadProgress))->value(), 99);
+      // A completed upload ends on a full bar.
+      QCOMPARE(qobject_cast<QProgressBar*>(ui.widget(id::kUploadProgress))->value(), 100);
       // The log followed the frames down to the last.
       auto* log = qobject_cast<QPlainTextEdit*>(ui.widget(id::kUploadLog));
       QVERIFY(log->toPlainText().count('\n') >= 956);

@@ -62,13 +62,27 @@ TEST_F(Dp3Cli, ChosenPortIsKeptAndUsed) {
   EXPECT_NE(result.out.find("* " + sim.path()), std::string::npos) << result.out;
 }
 
-TEST_F(Dp3Cli, HelpListsTheExitCodes) {
+// --help and README.md list the same exit codes, each with its commands.
+TEST_F(Dp3Cli, HelpListsTheExitCodesAsTheReadmeDoes) {
   const auto result = runDp3({"--help"});
   EXPECT_EQ(result.exitCode, 0);
-  for (const char* line :
-       {"Exit codes:", "  2  the keyer or the line failed", "  5  the keyer needs firmware"}) {
-    EXPECT_NE(result.out.find(line), std::string::npos) << line;
+  std::ifstream readme(DP3_TEST_DATA "/../../README.md");
+  int rows = 0;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.size() < 3 || line[0] != '|' || line[2] < '0' || line[2] > '9') continue;
+    // "| CODE | MEANING | COMMANDS |"
+    const auto second = line.find(" | ", 2);
+    const auto third = line.find(" | ", second + 3);
+    std::string code = line.substr(2, second - 2);
+    code.resize(5, ' ');
+    const std::string meaning = line.substr(second + 3, third - second - 3);
+    const std::string commands = line.substr(third + 3, line.size() - third - 5);
+    EXPECT_NE(result.out.find("  " + code + meaning + "\n       (" + commands + ")\n"),
+              std::string::npos)
+        << line;
+    ++rows;
   }
+  EXPECT_EQ(rows, 8);
 }
 
 TEST_F(Dp3Cli, UsageAndVersion) {

@@ -106,6 +106,35 @@ TEST_F(PortProbe, FindsTheKeyerAndLeavesAHeldPortAlone) {
   EXPECT_EQ(chosen.exitCode, 0) << chosen.err;
 }
 
+// A port another program holds open without a lock (a shell's redirection)
+// is refused by the keyer commands as by the probe, naming the holder.
+TEST_F(PortProbe, CommandsRefuseAPortAnotherProgramHolds) {
+  SimProcess keyer;
+  Holder holder(keyer.path());
+  const std::string named = "in use by " + holdersText(portHolders(keyer.path()));
+  for (const std::string command : {"test", "read"}) {
+    std::vector<std::string> args = {"--port", keyer.path(), command};
+    if (command == "read") args.push_back((dir_ / "k.eep").string());
+    const auto result = runDp3(args);
+    EXPECT_EQ(result.exitCode, 2) << command;
+    EXPECT_EQ(result.out, "DP Fail:comm open\n>DP ERR\n") << command;
+    EXPECT_NE(result.err.find(keyer.path() + ": " + named), std::string::npos) << result.err;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "k.eep"));
+}
+
+// Two keyers answer: --choose picks neither and says so.
+TEST_F(PortProbe, ChooseAmongSeveralKeyersIsRefused) {
+  SimProcess first;
+  SimProcess second({"--variant", "PIKA"});
+  const auto result = runDp3({"ports", "--probe", first.path(), second.path(), "--choose"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("--choose found 2 keyers (listed above) and chose none"),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(result.out.find("Keyer port:"), std::string::npos) << result.out;
+}
+
 TEST_F(PortProbe, NoKeyerExitsTwo) {
   SilentLine silent;
   const auto result = runDp3({"ports", "--probe", silent.path(), "/dev/dp3-missing"});
@@ -141,6 +170,31 @@ TEST_F(PortProbe, ATraceOfReadReplaysAsTheSameRead) {
   EXPECT_EQ(bytesA, bytesB);
 
   EXPECT_EQ(runDp3({"sim", "--replay", (dir_ / "none.trace").string()}).exitCode, 1);
+}
+
+// A keyer that names itself and then falls silent: Test says which reading got
+// no answer instead of showing a value, and fails.
+TEST_F(PortProbe, TestSaysWhichReadingGotNoAnswer) {
+  const fs::path trace = dir_ / "test.trace";
+  {
+    SimProcess keyer;
+    ASSERT_EQ(runDp3({"--trace", trace.string(), "--port", keyer.path(), "test"}).exitCode, 0);
+  }
+  // The trace up to the IC type's reply: the replayed keyer says no more.
+  std::ifstream in(trace);
+  std::string kept;
+  for (std::string line; std::getline(in, line);) {
+    kept += line + "\n";
+    if (line.find(" < 03") != std::string::npos) break;
+  }
+  in.close();
+  std::ofstream(trace) << kept;
+  SimProcess silent({"--replay", trace.string()});
+  const auto test = runDp3({"--port", silent.path(), "test"});
+  EXPECT_EQ(test.exitCode, 2);
+  EXPECT_EQ(test.out,
+            "DP F/W revision 31.12\nDP IC: LARK\n>DP OK\nPotValue: no answer\nPB: no answer\n"
+            "Volts: no answer\n");
 }
 
 }  // namespace

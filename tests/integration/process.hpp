@@ -98,4 +98,93 @@ class SimProcess {
   std::string path_;
 };
 
+// `dp3 ARGS` running beside the test: its standard output is read line by
+// line through a pipe the test may close, and it may be sent signals.
+class Dp3Process {
+ public:
+  explicit Dp3Process(const std::vector<std::string>& args) {
+    keepBackupsAway();
+    errFile_ = "/tmp/dp3-test-stderr-" + std::to_string(::getpid()) + "-bg";
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(fds[1], STDOUT_FILENO);
+      if (std::FILE* err = std::fopen(errFile_.c_str(), "w")) ::dup2(::fileno(err), STDERR_FILENO);
+      ::close(fds[0]);
+      ::close(fds[1]);
+      // What a shell started it with: the signals' own actions.
+      for (int signal : {SIGINT, SIGTERM, SIGPIPE}) std::signal(signal, SIG_DFL);
+      std::vector<std::string> all = {DP3_EXECUTABLE};
+      all.insert(all.end(), args.begin(), args.end());
+      std::vector<char*> argv;
+      for (auto& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    out_ = ::fdopen(fds[0], "r");
+  }
+  ~Dp3Process() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    closeOutput();
+    std::remove(errFile_.c_str());
+  }
+  Dp3Process(const Dp3Process&) = delete;
+  Dp3Process& operator=(const Dp3Process&) = delete;
+
+  // The next line of standard output (without its newline); false at its end.
+  bool readLine(std::string& line) {
+    line.clear();
+    if (!out_) return false;
+    for (int c; (c = std::fgetc(out_)) != EOF;) {
+      if (c == '\n') return true;
+      line += static_cast<char>(c);
+    }
+    return !line.empty();
+  }
+  // Reads lines until one starts with prefix; false when output ends first.
+  bool readUntil(const std::string& prefix, std::string& seen) {
+    for (std::string line; readLine(line);) {
+      seen += line + "\n";
+      if (line.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+  }
+  // As a pager that quits: the program's next write meets a closed pipe.
+  void closeOutput() {
+    if (out_) std::fclose(out_);
+    out_ = nullptr;
+  }
+  void signal(int number) { ::kill(pid_, number); }
+  // Waits for the end (a minute at most); the rest of standard output, and standard error.
+  RunResult wait() {
+    RunResult result;
+    for (std::string line; readLine(line);) result.out += line + "\n";
+    int status = 0;
+    for (int i = 0; i < 600 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i) ::usleep(100000);
+    if (::waitpid(pid_, &status, WNOHANG) == 0) ::kill(pid_, SIGKILL), ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    result.exitCode = WIFEXITED(status)     ? WEXITSTATUS(status)
+                      : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
+                                            : -1;
+    if (std::FILE* err = std::fopen(errFile_.c_str(), "r")) {
+      char buffer[4096];
+      std::size_t n = 0;
+      while ((n = std::fread(buffer, 1, sizeof buffer, err)) > 0) result.err.append(buffer, n);
+      std::fclose(err);
+    }
+    return result;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::FILE* out_ = nullptr;
+  std::string errFile_;
+};
+
 }  // namespace dp3::test

@@ -47,7 +47,9 @@ TEST(KeyerCommands, ShowTheirOutcomes) {
       {keyer(3), KeyerCommand::Write, "5", false, "was", id::kIcLine, "DP IC: LARK",
        "Weight must be between 10 and 90"},
       {keyer(3, {FaultKind::BadStore, 0, 3}), KeyerCommand::Write, "55", false, ">Verify Failed",
-       id::kIcLine, "DP IC: LARK", ""},
+       id::kIcLine, "DP IC: LARK", "The write did not verify: User 1 Weight."},
+      {keyer(3, {FaultKind::Silence}), KeyerCommand::Read, "50", false, ">DP ERR", id::kIcLine,
+       "DP IC: ?", ""},
   };
   for (const auto& c : cases) {
     test::SimKeyer sim(c.keyer);
@@ -58,7 +60,11 @@ TEST(KeyerCommands, ShowTheirOutcomes) {
     sim.ui.setText(id::kOperationStatus, "was");
     sim.ui.setText(id::kPushButtons, "PB:9");  // from an earlier test: cleared by the next
     SCOPED_TRACE(std::string(c.status) + " " + c.text);
-    EXPECT_EQ(runKeyerCommand(c.command, sim.ui, sim.link, sim.keyer, image, 1), c.holdsForm);
+    sim.ui.setText(id::kIcLine, "DP IC: ROOK");  // a keyer tested before
+    const CommandEnd end = runKeyerCommand(c.command, sim.ui, sim.link, sim.keyer, image, 1);
+    EXPECT_EQ(end.keptForm, c.holdsForm);
+    // A failure's status stays until the next command.
+    EXPECT_EQ(end.statusStays, std::string(c.status).ends_with("Failed"));
     EXPECT_EQ(sim.ui.text(id::kOperationStatus), c.status);
     EXPECT_EQ(sim.ui.text(c.control), c.text);
     ASSERT_EQ(sim.ui.messages.size(), *c.message ? 1u : 0u);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "settings/settings_file.hpp"
 #include "settings/settings_image.hpp"
 #include "sim_fixture.hpp"
 
@@ -98,6 +99,67 @@ TEST(readKeyer, ReplacesTheImageOnlyWhenAllOfItCame) {
   }
 }
 
+// A backup counts only for the keyer it was read from: every interface test
+// forgets it, so the backup before a change always holds what the keyer on
+// the line holds now, whether the same keyer, another one swapped onto the
+// adapter, or one found after a failed command.
+TEST(backUpBeforeChange, HoldsWhatTheKeyerOnTheLineHoldsNow) {
+  enum class Between { Nothing, Swap, FailedTest, FailedWrite };
+  for (Between between :
+       {Between::Nothing, Between::Swap, Between::FailedTest, Between::FailedWrite}) {
+    SimKeyer sim;
+    SettingsImage image{};
+    ASSERT_EQ(readKeyer(sim.link, sim.keyer, image).outcome, ReadOutcome::Done);
+    ASSERT_TRUE(sim.keyer.settingsBackedUp);
+    SimConfig other;
+    switch (between) {
+      case Between::Nothing:
+        break;
+      case Between::Swap:  // same IC and version, other texts
+        sim.model = KeyerModel(other);
+        sim.model.memory()[kMessagePageOffset] = 'C';
+        break;
+      case Between::FailedTest:
+        other.fault.kind = FaultKind::Silence;
+        sim.model = KeyerModel(other);
+        EXPECT_TRUE(testInterface(sim.link, sim.keyer).failed());
+        sim.model = KeyerModel();
+        break;
+      case Between::FailedWrite:
+        other.fault = {FaultKind::BadStore, 0, 3};
+        sim.model = KeyerModel(other);
+        EXPECT_EQ(writeKeyer(sim.link, sim.keyer, image).outcome, WriteOutcome::VerifyFailed);
+        sim.model.memory()[3] ^= 0x01;  // what it holds now differs from any earlier copy
+        break;
+    }
+    SCOPED_TRACE(int(between));
+    EXPECT_TRUE(testInterface(sim.link, sim.keyer).kind == InterfaceTest::Kind::Firmware);
+    EXPECT_FALSE(sim.keyer.settingsBackedUp);
+    const BackupResult backup = backUpBeforeChange(sim.link, sim.keyer);
+    ASSERT_EQ(backup.kind, BackupResult::Kind::Kept);
+    SettingsImage kept{};
+    ASSERT_TRUE(readSettingsFile(backup.file, kept).ok());
+    EXPECT_EQ(kept, sim.model.memory());
+  }
+}
+
+// A failed test forgets the keyer: nothing it said counts for the next one.
+TEST(testInterface, AFailedTestForgetsTheKeyer) {
+  for (FaultKind fault : {FaultKind::Silence, FaultKind::WrongEcho}) {
+    SimKeyer sim;
+    ASSERT_FALSE(testInterface(sim.link, sim.keyer).failed());
+    EXPECT_EQ(sim.keyer.firmwareVersion, 31);
+    SimConfig config;
+    config.fault.kind = fault;
+    sim.model = KeyerModel(config);
+    EXPECT_TRUE(testInterface(sim.link, sim.keyer).failed());
+    EXPECT_EQ(sim.keyer.firmwareVersion, 0);
+    EXPECT_EQ(sim.keyer.icVariant, 0);
+    EXPECT_FALSE(sim.keyer.bootloaderOnly);
+    EXPECT_EQ(sim.keyer.backupFile, "");
+  }
+}
+
 // Read and Write need firmware that holds the settings: a keyer that runs only
 // its bootloader, or runs version 30, is refused, and nothing past the
 // interface test goes on the line.
@@ -147,7 +209,8 @@ class DroppingLink : public SimLink {
 };
 
 TEST(writeKeyer, SendsOnlyWhatPrepareTakesAndReportsWhatWasLost) {
-  constexpr int kTestWrites = 4;  // the interface test's frames come first every time
+  // The interface test's frames and the backup's two come first every time.
+  constexpr int kTestWrites = 6;
   const struct {
     int failingWrite;  // after the interface test: 1 extension frame, 2 its block, 3, 4 settings
     bool prepared;
@@ -170,7 +233,6 @@ TEST(writeKeyer, SendsOnlyWhatPrepareTakesAndReportsWhatWasLost) {
     KeyerModel model(config);
     DroppingLink link(model, c.failingWrite ? kTestWrites + c.failingWrite : 0);
     KeyerInfo keyer;
-    keyer.settingsBackedUp = true;  // the backup read has its own test
     SettingsImage image{};
     resetSettingsImage(image);
     WriteOptions options;
@@ -190,6 +252,7 @@ TEST(writeKeyer, SendsOnlyWhatPrepareTakesAndReportsWhatWasLost) {
     }
     if (c.outcome == WriteOutcome::Done) {
       std::vector<std::uint8_t> wire = test::kTestFrames;
+      wire.insert(wire.end(), {0x00, 0x0C, 0x00, 0x1A});  // the backup
       wire.insert(wire.end(), {0x00, 0x1B});
       wire.insert(wire.end(), image.begin() + 288, image.end());
       wire.insert(wire.end(), {0x00, 0x0D});
@@ -234,9 +297,11 @@ TEST(writeKeyer, VerifiesWhatTheKeyerStored) {
     KeyerModel model(config);
     SimLink link(model);
     KeyerInfo keyer;
-    keyer.settingsBackedUp = true;
-    SettingsImage image = KeyerModel::presetMemory();
-    const WriteResult result = writeKeyer(link, keyer, image, {.verify = c.verify});
+    const SettingsImage image = KeyerModel::presetMemory();
+    // What Write sends once the keyer has passed its test and been backed up
+    // (a short dump would fail that backup already).
+    link.commOpen();
+    const WriteResult result = sendSettings(link, keyer, image, c.verify);
     SCOPED_TRACE(std::to_string(c.offset) + (c.verify ? " verified" : " unverified"));
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.differences, c.differences);
@@ -246,10 +311,10 @@ TEST(writeKeyer, VerifiesWhatTheKeyerStored) {
     EXPECT_EQ(result.readBack.kind, c.verify && c.fault != FaultKind::ShortDump
                                         ? BackupResult::Kind::Kept
                                         : BackupResult::Kind::None);
-    // The interface test, both blocks, then the read-back frames (the second
-    // only after a whole first block).
+    // Both blocks, then the read-back frames (the second only after a whole
+    // first block).
     const std::vector<std::uint8_t> readBack = {0x00, 0x0C, 0x00, 0x1A};
-    const std::size_t sent = 9 + 2 + 12 + 2 + 288;
+    const std::size_t sent = 2 + 12 + 2 + 288;
     const std::size_t frames = !c.verify ? 0 : c.fault == FaultKind::ShortDump ? 2 : 4;
     const auto& wire = model.received();
     ASSERT_EQ(wire.size(), sent + frames);
@@ -260,8 +325,8 @@ TEST(writeKeyer, VerifiesWhatTheKeyerStored) {
       const auto line = std::chrono::microseconds((4 + 300) * 10 * 1'000'000LL / 1200);
       KeyerModel plain;
       SimLink plainLink(plain);
-      keyer.settingsBackedUp = true;
-      writeKeyer(plainLink, keyer, image, {.verify = false});
+      plainLink.commOpen();
+      sendSettings(plainLink, keyer, image, false);
       EXPECT_LE(std::chrono::abs(link.elapsed() - plainLink.elapsed() - line),
                 std::chrono::microseconds(10));
     }

@@ -9,11 +9,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "settings/backups.hpp"
 #include "settings/settings_fields.hpp"
+#include "settings/settings_file.hpp"
 #include "settings/settings_image.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
 #include "surface/control_ids.hpp"
+#include "system/platform.hpp"
 #include "test_env.hpp"
 #include "test_face.hpp"
 #include "window_logic/setting_controls.hpp"
@@ -221,6 +224,88 @@ TEST(MainWindowTest, TimerCountsBytesLeftAndClearsTheStatusOnTheTwelfthTick) {
   w.ui.setText(id::kOperationStatus, "later");
   w.window.onTimer();
   EXPECT_EQ(w.text(id::kOperationStatus), "later");
+}
+
+// Window state after a command: a keyer that failed its test is forgotten,
+// and a failed write stays in view until the next command.
+
+TEST(MainWindowState, AFailedTestForgetsTheKeyer) {
+  Window w;
+  w.readKeyer();
+  EXPECT_EQ(w.text(id::kIcLine), "DP IC: LARK");
+  SimConfig silent;
+  silent.fault.kind = FaultKind::Silence;
+  w.model = KeyerModel(silent);  // unplugged, or another port
+  w.click(id::kTestDp);
+  EXPECT_EQ(w.text(id::kOperationStatus), ">DP ERR");
+  EXPECT_EQ(w.text(id::kIcLine), "DP IC: ?");
+  EXPECT_EQ(w.text(id::kInterfaceStatus), "DP Fail:no response");
+  for (int needsKeyer : {id::kReadDp, id::kWriteDp, id::kFwUpdate}) {
+    EXPECT_FALSE(w.ui.isEnabled(needsKeyer)) << needsKeyer;
+  }
+  EXPECT_EQ(w.window.keyer().firmwareVersion, 0);
+}
+
+TEST(MainWindowState, AFailedWriteStaysWithWhatTheKeyerMayHold) {
+  const struct {
+    FaultKind fault;
+    const char* status;
+    const char* caption;
+    const char* names;  // what the box says failed
+  } rows[] = {
+      {FaultKind::BadStore, ">Verify Failed", "Verify Failed", "User 1 Weight"},
+      {FaultKind::WriteHangUp, ">Write Failed", "Write Failed", "did not go through"},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.readKeyer();
+    SimConfig faulty;
+    faulty.fault = {row.fault, 0, 3};
+    w.model = KeyerModel(faulty);
+    w.ui.messages.clear();
+    w.click(id::kWriteDp);
+    SCOPED_TRACE(row.status);
+    ASSERT_EQ(w.ui.messages.size(), 1u);
+    const std::string& box = w.ui.messages[0].text;
+    EXPECT_EQ(w.ui.messages[0].caption, row.caption);
+    EXPECT_NE(box.find(row.names), std::string::npos) << box;
+    EXPECT_NE(box.find("The keyer "), std::string::npos) << box;
+    // The backup it names holds what the keyer held before the write.
+    const std::string keptIn = "The settings from before the write are kept in\n";
+    const auto at = box.find(keptIn);
+    ASSERT_NE(at, std::string::npos) << box;
+    const auto from = at + keptIn.size();
+    SettingsImage before{};
+    EXPECT_TRUE(readSettingsFile(box.substr(from, box.find('\n', from) - from), before).ok());
+    EXPECT_EQ(before, KeyerModel(faulty).memory());
+    for (int tick = 0; tick < 3 * kStatusTicks; ++tick) w.window.onTimer();
+    EXPECT_EQ(w.text(id::kOperationStatus), row.status);
+    w.face.holdWork = true;
+    w.click(id::kTestDp);  // the next command starts afresh
+    EXPECT_EQ(w.text(id::kOperationStatus), "");
+    w.face.finishWork();
+  }
+}
+
+// Keyer A read and written, then keyer C swapped onto the same adapter: the
+// backup before C is written holds C's settings, not A's.
+TEST(MainWindowState, EachKeyerOnTheAdapterIsBackedUpBeforeAWrite) {
+  Window w;
+  w.readKeyer();
+  w.click(id::kWriteDp);
+  ASSERT_EQ(w.text(id::kOperationStatus), "Done");
+  w.model = KeyerModel();
+  const std::string mark = "keyer C " + std::to_string(::getpid());
+  std::copy(mark.begin(), mark.end(), w.model.memory().begin() + kMessagePageOffset);
+  const SettingsImage keyerC = w.model.memory();
+  w.click(id::kTestDp);
+  w.click(id::kWriteDp);
+  ASSERT_EQ(w.text(id::kOperationStatus), "Done");
+  const auto backups = listBackups(backupFolder());
+  EXPECT_TRUE(std::any_of(backups.begin(), backups.end(), [&](const BackupEntry& entry) {
+    SettingsImage kept{};
+    return readSettingsFile(entry.file, kept).ok() && kept == keyerC;
+  }));
 }
 
 TEST(MainWindowTest, ResetShowsDefaultsAndKeepsTheRadios) {
@@ -692,6 +777,34 @@ TEST(MainWindowTest, TraceFollowsTheAboutWindowsBox) {
   w.click(id::kTestDp);  // the trace has stopped
   std::ifstream again(file);
   EXPECT_EQ(std::count(std::istreambuf_iterator<char>(again), {}, '\n'), lines);
+}
+
+// Ticking Trace names its file at once; a name that stands for anything but a
+// trace (here a folder made meanwhile) is refused and the trace stays off.
+TEST(MainWindowTest, TheTraceBoxNamesItsFileAtOnceAndRefusesWhatIsNoTrace) {
+  for (bool blocked : {false, true}) {
+    Scratch scratch(blocked ? "dp3-main-trace-blocked" : "dp3-main-trace-box");
+    Window w({}, scratch.dir / "dp3tools.cfg");
+    std::string shown;
+    w.face.scripts[id::kAboutDialog] = [&](MapSurface& ui, WindowLogic& logic, test::TestFace&) {
+      ui.setChecked(id::kTraceBox, true);
+      logic.onButton(id::kTraceBox);
+      shown = ui.text(id::kTraceFile);
+      if (blocked) fs::create_directories(shown.substr(std::string("Tracing to ").size()));
+      logic.onButton(id::kAboutOk);
+    };
+    w.click(id::kAbout);
+    const std::string file = w.window.about().traceFile;
+    EXPECT_EQ(shown, "Tracing to " + file);
+    EXPECT_EQ(fs::path(file).parent_path(), scratch.dir);
+    EXPECT_EQ(w.window.about().traceOn, !blocked);
+    ASSERT_EQ(w.ui.messages.size(), blocked ? 1u : 0u);
+    if (blocked) {
+      EXPECT_EQ(w.ui.messages[0].text,
+                "Can't write the trace file " + file + ": is a folder, not a trace");
+      fs::remove(file);
+    }
+  }
 }
 
 // What the window keeps between runs: its place (first time: centred at the

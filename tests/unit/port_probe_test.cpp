@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -45,6 +46,18 @@ const std::vector<ProbeRow> kRows = {
      "no keyer: DP Fail:echo mismatch"},
     {"/dev/ttyS8", {}, true, false, ProbeOutcome::NotOpened, "not opened: simulated failure"},
     {"/dev/ttyUSB1", {}, false, true, ProbeOutcome::Held, "skipped: in use by minicom (pid 42)"},
+    // Answers 0xAA as a bootloader does, but never stops.
+    {"/dev/ttyS9", {}, false, false, ProbeOutcome::NotKeyer, "no keyer: DP Fail:echo mismatch"},
+};
+
+// A device that sends 0xAA without end, whatever it is sent.
+class StreamingLink : public SimLink {
+ public:
+  using SimLink::SimLink;
+  bool commRead(std::span<std::uint8_t> bytes) override {
+    std::fill(bytes.begin(), bytes.end(), std::uint8_t{0xAA});
+    return true;
+  }
 };
 
 TEST(PortProbe, ReportsEachPortAndFindsTheKeyer) {
@@ -55,7 +68,9 @@ TEST(PortProbe, ReportsEachPortAndFindsTheKeyer) {
     ports.push_back({row.path, {}});
   }
   ProbeOptions options;
-  options.makeLink = [&](const std::string& path, std::chrono::milliseconds) {
+  options.makeLink = [&](const std::string& path,
+                         std::chrono::milliseconds) -> std::unique_ptr<SimLink> {
+    if (path == "/dev/ttyS9") return std::make_unique<StreamingLink>(*models.at(path));
     auto link = std::make_unique<SimLink>(*models.at(path));
     for (const ProbeRow& row : kRows) {
       if (row.path == path && row.openFails) link->failOpenWith(kCommOpenFailed);
@@ -123,13 +138,15 @@ struct Facts {
   bool brltty = false;
   bool modemManager = false;
   bool newerLogin = false;
+  std::string group = "dialout";
+  bool groupMayUse = true;
 };
 
 const std::string kUsb = "/dev/ttyUSB0";
 
 PortFacts usb(Facts f, std::string path = kUsb) {
-  return {std::move(path), f.exists,       f.permitted, f.holders, true,
-          f.brltty,        f.modemManager, "dialout",   "ann",     f.newerLogin};
+  return {std::move(path), f.exists, f.permitted, f.holders,    true,          f.brltty,
+          f.modemManager,  f.group,  "ann",       f.newerLogin, f.groupMayUse, "root"};
 }
 
 class PortAdviceTest : public ::testing::TestWithParam<AdviceRow> {};
@@ -167,6 +184,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "Close the program that holds"},
         AdviceRow{"no_permission", usb({.permitted = false}), "permission denied",
                   kUsb + ": no permission", "sudo usermod -aG dialout ann"},
+        // A group is suggested only when it may use the device, and never root.
+        AdviceRow{"root_0600", usb({.permitted = false, .group = "root", .groupMayUse = false}),
+                  "permission denied", kUsb + ": no permission (owned by root, group root)",
+                  "KERNEL==\"ttyUSB0\", GROUP=\"dialout\", MODE=\"0660\""},
+        AdviceRow{"root_group_0660", usb({.permitted = false, .group = "root"}),
+                  "permission denied", kUsb + ": no permission (owned by root, group root)",
+                  "udev"},
+        AdviceRow{"group_0600", usb({.permitted = false, .groupMayUse = false}),
+                  "permission denied", kUsb + ": no permission (owned by root, group dialout)",
+                  "sudo udevadm trigger"},
         AdviceRow{"newer_login", usb({.permitted = false, .newerLogin = true}), "permission denied",
                   kUsb + ": no permission (you are in dialout only in a newer login)",
                   "newgrp dialout"},

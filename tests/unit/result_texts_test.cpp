@@ -60,8 +60,8 @@ TEST(ResultTexts, Readings) {
       {{R::Value, 52}, "PotValue: 52", "PB:52", "5.04 Volts"},
       {{R::Value, 255}, "PotValue: 255", "PB:255", "1.03 Volts"},
       {{R::Value, 0}, "PotValue: 0", "PB:0", "-.-- Volts"},
-      // As the keyer's own tool showed it; the kind keeps it apart from a 0.
-      {{R::NoAnswer}, "PotValue: 0", "PB:0", "-.-- Volts"},
+      // A reading that got no answer is never shown as a value.
+      {{R::NoAnswer}, "PotValue: no answer", "PB: no answer", "Volts: no answer"},
       {{R::NotAsked}, "", "", ""},
   };
   for (const auto& c : cases) {
@@ -111,6 +111,46 @@ TEST(ResultTexts, ReadAndWrite) {
   }
   EXPECT_EQ(verifyFindings({.outcome = WriteOutcome::ReadBackFailed}),
             std::vector<std::string>{"the keyer did not send its settings back"});
+  // After a write that reached the keyer and failed: what it may hold, and
+  // the backup from before; nothing after any other write.
+  const std::string before =
+      "\nThe settings from before the write are kept in\n/b/LARK.eep\nLoad that file and Write "
+      "DP, or run dp3 write with it, to put them back.";
+  const BackupResult kept{.kind = BackupResult::Kind::Kept, .file = "/b/LARK.eep"};
+  const struct {
+    WriteOutcome write;
+    KeyerState keyer;
+    std::string text;
+    std::string caption;
+  } failures[] = {
+      {WriteOutcome::VerifyFailed, KeyerState::Unknown,
+       "The write did not verify: Msg 3, Msg 4.\nThe keyer now holds settings other than those "
+       "written." +
+           before,
+       "Verify Failed"},
+      {WriteOutcome::ReadBackFailed, KeyerState::Unknown,
+       "The write could not be checked: the keyer did not send its settings back.\nThe keyer "
+       "may now hold part of what was written, its old settings, or neither." +
+           before,
+       "Verify Failed"},
+      {WriteOutcome::WriteFailed, KeyerState::Unknown,
+       "The write did not go through.\nThe keyer may now hold part of what was written, its old "
+       "settings, or neither." +
+           before,
+       "Write Failed"},
+      {WriteOutcome::Done, KeyerState::HoldsWritten, "", ""},
+      {WriteOutcome::BackupFailed, KeyerState::Untouched, "", ""},
+  };
+  for (const auto& c : failures) {
+    WriteResult result;  // member by member: mingw takes a skipped member for uninitialised
+    result.outcome = c.write;
+    result.differences = {"Msg 3", "Msg 4"};
+    result.backup = kept;
+    result.keyer = c.keyer;
+    const Notice notice = writeFailureNotice(result);
+    EXPECT_EQ(notice.text, c.text);
+    EXPECT_EQ(notice.caption, c.caption);
+  }
   EXPECT_EQ(settingsRefusal(lark), "");
   EXPECT_EQ(settingsRefusal(bootloader),
             "The keyer runs only its bootloader: it has no firmware and holds no settings. Program "

@@ -1,5 +1,6 @@
 // The line trace: what it records, how it reads back, and the keyer replayed from it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "sim/replay_keyer.hpp"
 #include "sim/sim_link.hpp"
 #include "sim_fixture.hpp"
+#include "test_env.hpp"
 
 namespace dp3 {
 namespace {
@@ -135,6 +137,54 @@ TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
   EXPECT_EQ((*events)[1].kind, Kind::Received);
   EXPECT_EQ((*events)[1].baud, 9600);
   EXPECT_DOUBLE_EQ((*events)[1].timeMs, 9.25);
+}
+
+// A trace replaces only an earlier trace or an empty file; whatever else the
+// name stands for is refused and left as it was.
+class OpenTraceTest : public TempFolderTest {};
+
+TEST_F(OpenTraceTest, ReplacesOnlyATraceAndRefusesTheRest) {
+  namespace fs = std::filesystem;
+  const std::string firmware = ":020000040000FA\n";
+  const struct {
+    std::string name;
+    std::string bytes;  // written first ("-" for nothing)
+    FileResult::Kind kind;
+    std::string reason;
+  } rows[] = {
+      {"new.txt", "-", FileResult::Kind::Done, ""},
+      {"empty.txt", "", FileResult::Kind::Done, ""},
+      {"old.txt", "# dp3 trace 1\n0.000 1200 open 0\n", FileResult::Kind::Done, ""},
+      {"mine.hex", firmware, FileResult::Kind::Refused, "is not a dp3 trace; it is kept as it is"},
+      {"keep.eep", std::string(300, '\0'), FileResult::Kind::Refused,
+       "is not a dp3 trace; it is kept as it is"},
+      {"no/dir/t.txt", "-", FileResult::Kind::Create, "No such file or directory"},
+      {"", "-", FileResult::Kind::Refused, "no file name given"},
+  };
+  for (const auto& row : rows) {
+    const fs::path path = row.name.empty() ? fs::path() : dir_ / row.name;
+    if (row.bytes != "-") write(row.name, row.bytes);
+    const OpenedTrace opened = openTrace(path);
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(opened.result.kind, row.kind);
+    EXPECT_EQ(opened.result.reason, row.reason);
+    EXPECT_EQ(opened.sink != nullptr, opened.result.ok());
+    if (!opened.result.ok() && row.bytes != "-") {
+      EXPECT_EQ(fileBytes(path), row.bytes);
+    }
+  }
+#if !defined(_WIN32)
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  for (const auto& [name, reason] :
+       {std::pair<fs::path, std::string>{dir_, "is a folder, not a trace"},
+        {dir_ / "fifo", "is a FIFO, not a trace"},
+        {"/dev/full", "is a device, not a trace"},
+        {"/dev/null", "is a device, not a trace"}}) {
+    const OpenedTrace opened = openTrace(name);
+    EXPECT_EQ(opened.result.kind, FileResult::Kind::Refused) << name;
+    EXPECT_EQ(opened.result.reason, reason) << name;
+  }
+#endif
 }
 
 }  // namespace

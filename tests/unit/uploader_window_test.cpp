@@ -67,6 +67,8 @@ TEST(UploaderWindow, LoadShowsTheImageOrWhereTheFileIsBroken) {
   EXPECT_FALSE(b.ui.isEnabled(id::kProgram));
   b.window.onLoad(kEndOnly);
   EXPECT_EQ(b.ui.text(id::kUploadStatus), "File Error");
+  // The bar shows an upload's progress, and none has run after a load.
+  EXPECT_EQ(b.ui.control(id::kUploadProgress).progress, 0);
   EXPECT_EQ(b.ui.text(id::kUploadFileError), "no data records for the program memory");
   EXPECT_TRUE(b.ui.isVisible(id::kUploadFileError));
   EXPECT_FALSE(b.ui.isEnabled(id::kProgram));
@@ -75,6 +77,7 @@ TEST(UploaderWindow, LoadShowsTheImageOrWhereTheFileIsBroken) {
   EXPECT_EQ(b.ui.text(id::kUploadPath), kLark);
   EXPECT_FALSE(b.ui.isVisible(id::kUploadFileError));
   EXPECT_TRUE(b.ui.isEnabled(id::kProgram));
+  EXPECT_EQ(b.ui.control(id::kUploadProgress).progress, 0);
 }
 
 // Refusals go to the status line or a box; an upload runs on the worker with
@@ -117,6 +120,14 @@ TEST(UploaderWindow, ProgramShowsEachStep) {
     }
     EXPECT_TRUE(b.runTimer()) << "Load, Program and Exit stay off while the worker runs";
     EXPECT_EQ(b.ui.text(id::kUploadStatus), c.status);
+    // A completed upload ends on a full bar, a failed one where it stopped.
+    const int bar = b.ui.control(id::kUploadProgress).progress;
+    if (c.status == restored) {
+      EXPECT_EQ(bar, 100);
+    }
+    if (c.keyer.fault.kind == FaultKind::Refuse) {
+      EXPECT_TRUE(bar > 0 && bar < 100) << bar;
+    }
     EXPECT_EQ(b.asked(), c.asked) << c.status;
     ASSERT_EQ(b.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.status;
     if (!c.message.empty()) {
