@@ -28,6 +28,9 @@ int exitCodeOf(const WriteResult& result) {
       return kExitNeedsFirmware;
     case WriteOutcome::Refused:
       return kExitRefused;
+    case WriteOutcome::BackupFailed:
+      // Nothing was sent: the keyer is fine, the backup's file is not.
+      return result.backup.kind == BackupResult::Kind::SaveFailed ? kExitFile : kExitKeyer;
     default:
       return kExitKeyer;
   }
@@ -39,6 +42,10 @@ int exitCodeOf(const LoadedImage& loaded) {
 
 int exitCodeOf(const UploadResult& result) {
   using Kind = SettingsAfterUpload::Kind;
+  if (result.check == ProgramCheck::BackupFailed &&
+      result.backup.kind == BackupResult::Kind::SaveFailed) {
+    return kExitFile;
+  }
   if (result.check != ProgramCheck::Ready || !result.upload || !result.upload->completed()) {
     return kExitKeyer;
   }
@@ -47,6 +54,8 @@ int exitCodeOf(const UploadResult& result) {
     case Kind::BackupUnreadable:
     case Kind::RestoreFailed:
       return kExitKeyer;
+    case Kind::RestoreRefused:
+      return kExitRefused;
     default:
       return kExitDone;
   }

@@ -1,9 +1,13 @@
 // The line trace: what it records, how it reads back, and the keyer replayed from it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "link/keyer_operations.hpp"
 #include "link/trace_link.hpp"
@@ -11,6 +15,7 @@
 #include "sim/replay_keyer.hpp"
 #include "sim/sim_link.hpp"
 #include "sim_fixture.hpp"
+#include "test_env.hpp"
 
 namespace dp3 {
 namespace {
@@ -114,6 +119,10 @@ TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
       {"0 1200 pause 1f\n", "line 1: bad value 1f", {}},
       {"# c\n0 1200 <\n", "line 2: < needs a value", {}},
       {"0\n", "line 1: expected baud rate and event", {}},
+      // A message quotes no more of a line than a line of text.
+      {std::string(5000, '7') + "x 1200 > 00\n",
+       "line 1: not a time: " + std::string(40, '7') + "...",
+       {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -135,6 +144,31 @@ TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
   EXPECT_EQ((*events)[1].kind, Kind::Received);
   EXPECT_EQ((*events)[1].baud, 9600);
   EXPECT_DOUBLE_EQ((*events)[1].timeMs, 9.25);
+}
+
+// A trace file is judged by type and size before it is read: no FIFO hangs
+// the simulated keyer, no huge file fills memory or the message.
+using TraceFile = TempFolderTest;
+
+TEST_F(TraceFile, LoadRefusesWhatIsNoTraceFile) {
+  const std::filesystem::path huge = dir_ / "huge.trace";
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, kMaxTraceSize + 1);  // sparse: no disk taken
+  std::vector<std::pair<std::filesystem::path, std::string>> rows = {
+      {huge, "larger than 67108864 bytes"},
+      {dir_, "is a folder, not a file"},
+  };
+#if !defined(_WIN32)
+  const std::filesystem::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  rows.push_back({fifo, "is a FIFO, not a file"});
+  rows.push_back({"/dev/zero", "is a device, not a file"});
+#endif
+  for (const auto& [path, reason] : rows) {
+    std::string error;
+    EXPECT_FALSE(loadTrace(path.string(), error)) << path;
+    EXPECT_EQ(error, reason) << path;
+  }
 }
 
 }  // namespace
