@@ -11,6 +11,7 @@
 #include "settings/messages.hpp"
 #include "settings/settings_file.hpp"
 #include "system/atomic_file.hpp"
+#include "system/file_lock.hpp"
 
 namespace dp3 {
 
@@ -127,6 +128,10 @@ FileResult saveBackup(const fs::path& folder, const SettingsImage& image, const 
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) return {FileResult::Kind::Create, folder, error.message()};
+  // One program at a time numbers, saves and prunes, so each number is
+  // taken once. A lock that cannot be had holds no backup back: the name is
+  // still claimed atomically.
+  const FileLock numbering(folder);
   const std::vector<BackupName> names = backupNames(folder);
   const std::uint64_t next = names.empty() ? 1 : names.front().number + 1;
   const std::string dated = backupFileName(label, time);

@@ -33,7 +33,8 @@ struct BackupLabel {
 std::string backupFileName(const BackupLabel& label, std::chrono::system_clock::time_point time);
 
 // Writes image into folder (made when missing) as a new file under the next
-// number, never replacing one (writeNewFile), then keeps only the newest
+// number, never replacing one (writeNewFile), holding the folder's lock
+// (FileLock) so that each number is taken once, then keeps only the newest
 // kBackupsKept, never the one just written. Done with the file written;
 // NoPlace for an empty folder; Create when the folder cannot be made; else
 // as the save.

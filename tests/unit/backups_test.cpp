@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <span>
 #include <thread>
 
@@ -169,10 +170,14 @@ TEST_F(Backups, ReadersAtOnceNeverShareAName) {
   }
   for (std::thread& reader : readers) reader.join();
   EXPECT_EQ(listBackups(folder).size(), kBackupsKept);
+  std::set<std::string> numbers;
   for (std::size_t i = 0; i < made.size(); ++i) {
     ASSERT_TRUE(made[i].ok()) << made[i].reason;
     EXPECT_EQ(bytes(made[i].path).at(0), i) << made[i].path;
+    numbers.insert(made[i].path.filename().string().substr(0, 6));
   }
+  EXPECT_EQ(numbers.size(), made.size()) << "each number taken once";
+  EXPECT_EQ(*numbers.rbegin(), "000250");
 }
 
 // Every Read is kept; a Write or an upload first makes sure this run holds a
