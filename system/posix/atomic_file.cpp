@@ -136,6 +136,16 @@ int claimName(const std::string& temp, const std::string& target) {
   }
   if (error != EEXIST && errno == EEXIST) error = EEXIST;
 #endif
+  if (error == EEXIST) return error;
+  // Neither (FAT, some FUSE file systems, a browser's file system in memory):
+  // the name is claimed by making it exclusively, then the whole file takes
+  // the place of the empty one.
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return errno;
+  ::close(fd);
+  if (std::rename(temp.c_str(), target.c_str()) == 0) return 0;
+  error = errno;
+  ::unlink(target.c_str());
   return error;
 }
 

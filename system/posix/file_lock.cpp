@@ -41,6 +41,12 @@ FileLock::FileLock(const std::filesystem::path& path, std::chrono::milliseconds 
       continue;
     }
     const int error = errno;
+    if (error == ENOLCK || error == ENOSYS || error == EOPNOTSUPP) {
+      // A file system that keeps no locks holds no save back.
+      fd_ = fd;
+      result_ = {FileResult::Kind::Done, path};
+      return;
+    }
     ::close(fd);
     if (error != EWOULDBLOCK && error != EINTR) {
       result_ = {FileResult::Kind::Create, path, std::strerror(error)};
