@@ -136,10 +136,15 @@ void TraceLink::pause(std::chrono::milliseconds duration) {
 
 namespace {
 
-// A word of the file as a message quotes it: no longer than a line of text.
+// A word of the file as a message quotes it: no longer than a line of text,
+// control characters (NULs of a file that is no trace) shown as '?'.
 std::string quotedWord(const std::string& word) {
   constexpr std::size_t kLongest = 40;
-  return word.size() <= kLongest ? word : word.substr(0, kLongest) + "...";
+  std::string quoted = word.substr(0, kLongest);
+  for (char& c : quoted) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return word.size() <= kLongest ? quoted : quoted + "...";
 }
 
 }  // namespace

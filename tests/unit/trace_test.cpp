@@ -123,6 +123,7 @@ TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
       {std::string(5000, '7') + "x 1200 > 00\n",
        "line 1: not a time: " + std::string(40, '7') + "...",
        {}},
+      {std::string(3, '\0') + " 1200 > 00\n", "line 1: not a time: ???", {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
