@@ -141,9 +141,16 @@ std::string newSettingsFileText(const std::filesystem::path& file) {
 }
 
 std::string storedAsText(const StoredAs& stored) {
-  const std::string unit = stored.unit.empty() ? "" : " " + std::string(stored.unit);
-  return std::string(stored.label) + ": " + std::to_string(stored.typed) + unit + " stored as " +
-         std::to_string(stored.stored) + unit;
+  std::string unit;
+  if (!stored.unit.empty()) (unit += ' ') += stored.unit;
+  std::string text(stored.label);
+  text += ": ";
+  text += std::to_string(stored.typed);
+  text += unit;
+  text += " stored as ";
+  text += std::to_string(stored.stored);
+  text += unit;
+  return text;
 }
 
 std::string portPathText(PortPathProblem problem) {
