@@ -13,6 +13,9 @@ ProgramConfig& Context::config() {
     config_.configFilePath = defaultConfigFilePath(executablePath());
     if (const ConfigResult loaded = loadProgramConfig(config_); !loaded.ok()) {
       std::cerr << configResultText(loaded, config_) << '\n';
+      if (const std::string detail = configResultDetail(loaded); !detail.empty()) {
+        std::cerr << detail << '\n';
+      }
     }
     configLoaded_ = true;
   }

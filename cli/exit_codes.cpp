@@ -45,6 +45,9 @@ int exitCodeOf(const WriteResult& result) {
       return kExitNeedsFirmware;
     case WriteOutcome::Refused:
       return kExitRefused;
+    case WriteOutcome::BackupFailed:
+      // Nothing was sent: the keyer is fine, the backup's file is not.
+      return result.backup.kind == BackupResult::Kind::SaveFailed ? kExitFile : kExitKeyer;
     default:
       return kExitKeyer;
   }
@@ -56,6 +59,10 @@ int exitCodeOf(const LoadedImage& loaded) {
 
 int exitCodeOf(const UploadResult& result) {
   using Kind = SettingsAfterUpload::Kind;
+  if (result.check == ProgramCheck::BackupFailed &&
+      result.backup.kind == BackupResult::Kind::SaveFailed) {
+    return kExitFile;
+  }
   if (result.check != ProgramCheck::Ready || !result.upload || !result.upload->completed()) {
     return kExitKeyer;
   }
@@ -64,6 +71,8 @@ int exitCodeOf(const UploadResult& result) {
     case Kind::BackupUnreadable:
     case Kind::RestoreFailed:
       return kExitKeyer;
+    case Kind::RestoreRefused:
+      return kExitRefused;
     default:
       return kExitDone;
   }

@@ -59,32 +59,23 @@ class ProgressOutput {
   bool ended_ = false;
 };
 
-// A file name as a shell takes it.
-std::string shellQuoted(const std::string& word) {
-  if (!word.empty() &&
-      word.find_first_not_of(
-          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-+:,") ==
-          std::string::npos) {
-    return word;
-  }
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 // Where the settings from before the update are, and the command that puts
 // them back where they were not restored.
 void reportSettingsAfter(const SettingsAfterUpload& after, const Context& context,
                          std::ostream& out) {
   using Kind = SettingsAfterUpload::Kind;
-  if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged) return;
+  // A backup that Write refuses has had its say in the notice.
+  if (after.kind == Kind::NotChecked || after.kind == Kind::Unchanged ||
+      after.kind == Kind::BackupRefused || after.kind == Kind::RestoreRefused) {
+    return;
+  }
   if (after.kind == Kind::Restored) {
     out << "Settings restored from " << after.backupFile << '\n';
     return;
   }
   std::string command = "dp3 ";
-  if (!context.portOption.empty()) command += "--port " + shellQuoted(context.portOption) + " ";
-  command += "write " + shellQuoted(after.backupFile);
+  if (!context.portOption.empty()) command += "--port " + shellWord(context.portOption) + " ";
+  command += "write " + shellWord(after.backupFile);
   out << "To restore the settings from before the update: " << command << '\n';
 }
 
@@ -161,8 +152,10 @@ int runUpload(Context& context, const std::string& file, bool verbose, bool rest
   }
   const UploadResult* result = &session.finish();
   printNotice({backupFailureText(result->settingsBackup)});
-  // Changed settings are written back only with --restore-settings.
-  if (result->settings.kind == SettingsAfterUpload::Kind::Changed) {
+  // Changed settings are written back only with --restore-settings, and only
+  // when Write would take them.
+  if (result->settings.kind == SettingsAfterUpload::Kind::Changed ||
+      result->settings.kind == SettingsAfterUpload::Kind::BackupRefused) {
     progress.end();
     std::cout << settingsChangedText(result->settings.differences) << '\n';
     // A stop asked for meanwhile leaves the restore to the command printed below.

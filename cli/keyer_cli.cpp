@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/cli.hpp"
+#include "cli/settings_cli.hpp"
 #include "link/keyer_operations.hpp"
 #include "settings/settings_file.hpp"
 #include "system/atomic_file.hpp"
@@ -37,7 +38,8 @@ int runRead(Context& context, const std::string& name) {
   const FileResult named = settingsFileName(name);
   const std::filesystem::path file = named.path;
   if (const FileResult checked = named.ok() ? checkSaveTarget(file) : named; !checked.ok()) {
-    std::cerr << "dp3: cannot write " << name << ": " << fileProblemText(checked) << '\n';
+    std::cerr << "dp3: cannot write" << (checked.path.empty() ? ": " : " ")
+              << fileProblemText(checked) << '\n';
     return kExitFile;
   }
   auto link = context.openLink();
@@ -54,9 +56,11 @@ int runRead(Context& context, const std::string& name) {
   if (result.outcome != ReadOutcome::Done) return exitCodeOf(result);
   // The file's own texts ("Can't open Settings file for write") go to standard error.
   if (const FileResult saved = writeSettingsFile(file, image); !saved.ok()) {
-    std::cerr << settingsSaveText(saved) << '\n';
+    printSaveFailure(saved);
     return kExitFile;
   }
+  // The settings are in the file, but in no backup: said where the result is read.
+  if (result.backup.failed()) std::cout << noBackupKeptText(result.backup) << '\n';
   return exitCodeOf(result);
 }
 
@@ -74,7 +78,7 @@ int writeToKeyer(Context& context, SettingsImage& image, bool verify,
     std::cout.flush();
   };
   const WriteResult result = writeKeyer(*link, keyer, image, {verify, prepare, onStep});
-  printBackupFailure(result.backup);
+  if (result.backup.failed()) std::cerr << backupBeforeChangeText(result.backup) << '\n';
   printBackupFailure(result.readBack);
   if (result.outcome == WriteOutcome::NeedsFirmware) {
     std::cerr << settingsRefusal(result.test) << '\n';

@@ -1,5 +1,6 @@
 // dp3 play: a stored message or callsign as the keyer sends it, from the bytes
 // the settings file holds, to a WAV file, to a pipe as raw PCM, or to a player.
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -26,12 +27,30 @@ struct PlayOptions {
   std::optional<unsigned> wpm;
   std::optional<unsigned> farns;
   std::optional<unsigned> tone;
-  std::string wav;
+  std::optional<std::string> wav;  // given, even as ""
 };
 
+// Where --wav may write: a name (not "") that is not the settings file
+// played from, and what checkSaveTarget allows. Done, or Refused and why.
+FileResult wavTarget(const std::string& wav, const std::filesystem::path& input) {
+  if (FileResult checked = checkSaveTarget(wav); !checked.ok()) return checked;
+  std::error_code error;
+  if (std::filesystem::equivalent(wav, input, error)) {
+    return {FileResult::Kind::Refused, wav, "is the settings file played from"};
+  }
+  return {FileResult::Kind::Done, wav};
+}
+
 int runPlay(const PlayOptions& options) {
+  const std::filesystem::path input = settingsPath(options.file);
+  if (options.wav) {
+    if (const FileResult target = wavTarget(*options.wav, input); !target.ok()) {
+      std::cerr << "dp3 play: cannot write the WAV file: " << fileProblemText(target) << '\n';
+      return kExitFile;
+    }
+  }
   SettingsImage image{};
-  if (!loadSettings(settingsPath(options.file), image)) return kExitFile;
+  if (!loadSettings(input, image)) return kExitFile;
 
   const std::size_t index = options.callsign ? kTextFields.size() - 2 + (options.user == 2 ? 1 : 0)
                                              : static_cast<std::size_t>(options.message - 1);
@@ -67,10 +86,10 @@ int runPlay(const PlayOptions& options) {
             << '\n';
 
   PcmRenderer renderer(keying, settings.toneHz);
-  if (!options.wav.empty()) {
+  if (options.wav) {
     std::vector<std::int16_t> samples(renderer.totalSamples());
     renderer.render(samples);
-    if (const FileResult saved = writeFileAtomically(options.wav, wavFile(samples)); !saved.ok()) {
+    if (const FileResult saved = writeFileAtomically(*options.wav, wavFile(samples)); !saved.ok()) {
       std::cerr << "dp3 play: " << fileProblemText(saved) << '\n';
       return kExitFile;
     }

@@ -86,6 +86,12 @@ int probe(Context& context, const std::vector<std::string>& paths, bool choose) 
 }
 
 int choosePort(Context& context, const std::string& given) {
+  // A path the next run could not read back, or one that names a device only
+  // from this folder, would lose the port: nothing is saved.
+  if (const PortPathProblem problem = checkPortPath(given); problem != PortPathProblem::None) {
+    std::cerr << "dp3 port: " << portPathText(problem) << "; the keyer port was not changed\n";
+    return kExitUsage;
+  }
   // A USB adapter is kept by its by-id name, which survives renumbering on replug.
   const std::string port = stablePortPath(given);
   ProgramConfig& config = context.config();

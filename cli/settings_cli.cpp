@@ -14,15 +14,23 @@
 namespace dp3::cli {
 
 std::filesystem::path settingsPath(const std::string& name) {
-  std::filesystem::path path = name;
-  if (!path.has_extension()) path += "." + std::string(kSettingsFileExtension);
-  return path;
+  // A name that names no file is looked for as it is, and not found.
+  const FileResult named = settingsFileName(name);
+  return named.ok() ? named.path : std::filesystem::path(name);
 }
 
 bool loadSettings(const std::filesystem::path& path, SettingsImage& image) {
   const FileResult loaded = readSettingsFile(path, image);
-  if (!loaded.ok()) std::cerr << settingsLoadText(loaded) << '\n';
+  if (!loaded.ok())
+    std::cerr << settingsLoadText(loaded) << '\n' << fileProblemText(loaded) << '\n';
   return loaded.ok();
+}
+
+void printSaveFailure(const FileResult& saved) {
+  std::cerr << settingsSaveText(saved) << '\n';
+  if (const std::string detail = settingsSaveDetail(saved); !detail.empty()) {
+    std::cerr << detail << '\n';
+  }
 }
 
 namespace {
@@ -33,12 +41,11 @@ int runWrite(Context& context, const std::string& name, bool verify) {
 
   // Nothing goes to the keyer unless the form would take both users' values
   // and the message editor the texts.
-  for (int user : {1, 2}) {
-    if (const auto refused = SettingsModel(image, user).store()) {
-      std::cerr << refused->text << '\n'
-                << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
-      return kExitRefused;
-    }
+  if (const auto refused = imageRefusal(image)) {
+    std::cerr << refused->refusal.text << '\n'
+              << "dp3 write: User " << refused->user
+              << "'s settings were refused; nothing was sent\n";
+    return kExitRefused;
   }
 
   // Write DP stores User 1's form and the texts once the keyer has answered.

@@ -59,31 +59,45 @@ int applyEdit(SettingsModel& model, const std::string& edit, bool& rttyEdited) {
 }  // namespace
 
 int runSet(const std::string& name, int user, const std::vector<std::string>& edits) {
-  const std::filesystem::path path = settingsPath(name);
-  SettingsImage image{};
-  std::error_code error;
-  if (std::filesystem::exists(path, error)) {
-    if (!loadSettings(path, image)) return kExitFile;
-  } else {
-    resetSettingsImage(image);
-  }
-
-  SettingsModel model(image, user);
-  bool rttyEdited = false;
-  for (const std::string& edit : edits) {
-    if (const int code = applyEdit(model, edit, rttyEdited); code != kExitDone) return code;
-  }
-  if (rttyEdited) model.acceptRtty();
-  // The window's "Write Config File": the form, then the messages, then the file.
-  if (const auto refused = model.store()) {
-    std::cerr << refused->text << '\n';
-    return kExitRefused;
-  }
-  const FileResult saved = writeSettingsFile(path, model.image());
+  // Read, edit and save under the file's lock: another dp3 set or a window's
+  // save waits, so neither loses the other's edit.
+  int code = kExitDone;
+  bool reached = false;
+  bool created = false;
+  const FileResult saved = changeSettingsFile(name, [&](SettingsImage& image, bool newFile) {
+    reached = true;
+    created = newFile;
+    SettingsModel model(image, user);
+    bool rttyEdited = false;
+    for (const std::string& edit : edits) {
+      code = applyEdit(model, edit, rttyEdited);
+      if (code != kExitDone) return false;
+    }
+    if (rttyEdited) model.acceptRtty();
+    // The window's "Write Config File": the form, then the messages, then the file.
+    if (const auto refused = model.store()) {
+      std::cerr << refused->text << '\n';
+      code = kExitRefused;
+      return false;
+    }
+    for (const StoredAs& adjusted : model.storedAs()) {
+      std::cout << storedAsText(adjusted) << '\n';
+    }
+    image = model.image();
+    return true;
+  });
+  if (code != kExitDone) return code;
   if (!saved.ok()) {
-    std::cerr << settingsSaveText(saved) << '\n';
+    const bool loadFailed = !reached && saved.kind != FileResult::Kind::Refused &&
+                            saved.kind != FileResult::Kind::Create;
+    if (loadFailed) {
+      std::cerr << settingsLoadText(saved) << '\n' << fileProblemText(saved) << '\n';
+    } else {
+      printSaveFailure(saved);
+    }
     return kExitFile;
   }
+  if (created) std::cout << newSettingsFileText(saved.path) << '\n';
   return kExitDone;
 }
 

@@ -185,8 +185,8 @@ int loadFirmwareStream(FirmwareImage& image, std::istream& in, LoadDetail* detai
   int lineNumber = 0;
   HexRecord record;
   std::string line;
-  // A last line that ends in a line break is followed by one empty read, which
-  // is not a record: a file must end with its end-of-file record.
+  // A file must end with its end-of-file record, whether or not its last
+  // line ends in a line break.
   while (!in.eof() && !in.bad()) {
     // The bar runs 0-100; slot numbers and record counts beyond that fill it.
     report(static_cast<int>(std::min(lastSlot, 100u)));
@@ -201,6 +201,8 @@ int loadFirmwareStream(FirmwareImage& image, std::istream& in, LoadDetail* detai
         return fail(detail, kLoadBadRecord, lineNumber,
                     "ends in a carriage return alone; lines must end in LF or CR LF");
     }
+    // The empty read after a last line break is the end of the file, not a line.
+    if (line.empty() && in.eof()) break;
     HexLineProblem problem;
     if (!parseHexRecord(line, record, &problem)) {
       return fail(detail, kLoadBadRecord, lineNumber, problem.reason);

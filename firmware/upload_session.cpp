@@ -102,7 +102,9 @@ const UploadResult& UploadSession::check(const ConfirmOlder& confirmOlder) {
       older && !(confirmOlder && confirmOlder(*older))) {
     return stop(ProgramCheck::Declined);
   }
-  // A keyer running its firmware holds settings the update may not keep.
+  // A keyer whose firmware holds settings may not keep them through the
+  // update; one that cannot hold them (version 30) has none to keep.
+  if (!result_.test.holdsSettings()) return stop(ProgramCheck::Ready);
   result_.backup = backUpBeforeChange(link_, keyer_);
   return stop(result_.backup.failed() ? ProgramCheck::BackupFailed : ProgramCheck::Ready);
 }
@@ -112,7 +114,7 @@ bool UploadSession::start() {
   shared_.reset();
   // A keyer that ran its firmware had its settings backed up: the new
   // firmware's are compared with them once it runs.
-  checkSettings_ = !result_.recovery && !keyer_.backupFile.empty();
+  checkSettings_ = !result_.recovery && result_.test.holdsSettings() && !keyer_.backupFile.empty();
   result_.settings = {.backupFile = keyer_.backupFile};
   keyerAfter_ = keyer_;
   settingsRead_.reset();
@@ -175,10 +177,20 @@ void UploadSession::compareSettingsAfter() {
   result_.settingsBackup = keepBackup(keyer_, *settingsRead_);
   after.differences = differingFields(backup_, *settingsRead_);
   after.kind = after.differences.empty() ? Kind::Unchanged : Kind::Changed;
+  // Written back, the backup goes through the same checks as any Write.
+  if (after.kind == Kind::Changed) {
+    after.refusal = imageRefusal(backup_);
+    if (after.refusal) after.kind = Kind::BackupRefused;
+  }
 }
 
 bool UploadSession::startRestore() {
-  if (running() || result_.settings.kind != SettingsAfterUpload::Kind::Changed) return false;
+  if (running()) return false;
+  if (result_.settings.kind == SettingsAfterUpload::Kind::BackupRefused) {
+    result_.settings.kind = SettingsAfterUpload::Kind::RestoreRefused;
+    return true;
+  }
+  if (result_.settings.kind != SettingsAfterUpload::Kind::Changed) return false;
   workerDone_ = false;
   try {
     worker_ = std::thread([this] {

@@ -17,6 +17,7 @@
 #include "link/keyer_operations.hpp"
 #include "link/link.hpp"
 #include "settings/settings_image.hpp"
+#include "settings/settings_model.hpp"
 
 namespace dp3 {
 
@@ -72,6 +73,8 @@ struct SettingsAfterUpload {
     NotChecked,        // no upload completed on a keyer that held settings
     Unchanged,         // read back: as backed up before the upload
     Changed,           // the new firmware changed them; the backup was not written back
+    BackupRefused,     // they changed, and the backup holds a value Write refuses (refusal)
+    RestoreRefused,    // the backup was asked back but Write refuses it: nothing was sent
     ReadFailed,        // they could not be read after the upload
     BackupUnreadable,  // the backup from before could not be read back
     Restored,          // the backup was written back and verified
@@ -80,6 +83,7 @@ struct SettingsAfterUpload {
   Kind kind = Kind::NotChecked;
   std::string backupFile = {};                // the settings before the upload
   std::vector<std::string> differences = {};  // Changed and after: what the new firmware changed
+  std::optional<UserRefusal> refusal = {};    // BackupRefused, RestoreRefused: which value
 };
 
 struct UploadResult {
@@ -133,8 +137,9 @@ class UploadSession {
   // (compared with the backup from before).
   const UploadResult& finish();
   // After finish() found the settings Changed: writes the backup back and
-  // verifies it on a worker; finishRestore() joins it. False when the system
-  // would start no worker: nothing was sent.
+  // verifies it on a worker; finishRestore() joins it. A backup that Write's
+  // checks refuse (BackupRefused) is not sent: RestoreRefused. False when the
+  // system would start no worker: nothing was sent.
   bool startRestore();
   const UploadResult& finishRestore();
 

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "system/atomic_file.hpp"
+
 namespace dp3 {
 
 namespace {
@@ -186,6 +188,21 @@ void TraceLink::pause(std::chrono::milliseconds duration) {
   inner_->pause(duration);
 }
 
+namespace {
+
+// A word of the file as a message quotes it: no longer than a line of text,
+// control characters (NULs of a file that is no trace) shown as '?'.
+std::string quotedWord(const std::string& word) {
+  constexpr std::size_t kLongest = 40;
+  std::string quoted = word.substr(0, kLongest);
+  for (char& c : quoted) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return word.size() <= kLongest ? quoted : quoted + "...";
+}
+
+}  // namespace
+
 std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string& error) {
   std::vector<TraceEvent> events;
   std::string line;
@@ -202,7 +219,7 @@ std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string&
       event.timeMs = std::stod(first, &used);
       if (used != first.size()) throw std::invalid_argument("time");
     } catch (...) {
-      error = "line " + std::to_string(number) + ": not a time: " + first;
+      error = "line " + std::to_string(number) + ": not a time: " + quotedWord(first);
       return std::nullopt;
     }
     if (!(words >> event.baud >> kind)) {
@@ -216,12 +233,12 @@ std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string&
       }
     }
     if (!known) {
-      error = "line " + std::to_string(number) + ": unknown event " + kind;
+      error = "line " + std::to_string(number) + ": unknown event " + quotedWord(kind);
       return std::nullopt;
     }
     if (event.kind != TraceEvent::Kind::Close) {
       if (!(words >> value)) {
-        error = "line " + std::to_string(number) + ": " + kind + " needs a value";
+        error = "line " + std::to_string(number) + ": " + quotedWord(kind) + " needs a value";
         return std::nullopt;
       }
       try {
@@ -230,7 +247,7 @@ std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string&
         if (used != value.size() || (isByte(event.kind) && (event.value < 0 || event.value > 255)))
           throw std::out_of_range("value");
       } catch (...) {
-        error = "line " + std::to_string(number) + ": bad value " + value;
+        error = "line " + std::to_string(number) + ": bad value " + quotedWord(value);
         return std::nullopt;
       }
     }
@@ -240,11 +257,13 @@ std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string&
 }
 
 std::optional<std::vector<TraceEvent>> loadTrace(const std::string& path, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = "cannot open " + path;
+  // Type and size first: a FIFO cannot hang the load, nor a huge file fill memory.
+  const SmallFile file = readSmallFile(path, kMaxTraceSize);
+  if (!file.result.ok()) {
+    error = file.result.reason;
     return std::nullopt;
   }
+  std::istringstream in(std::string(file.bytes.begin(), file.bytes.end()));
   return parseTrace(in, error);
 }
 

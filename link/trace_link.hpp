@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
@@ -90,6 +91,10 @@ class TraceLink : public Link {
 // Reads a trace; nullopt with the line number and reason in error when a line
 // is not a trace line. Comment lines (#) and blank lines are skipped.
 std::optional<std::vector<TraceEvent>> parseTrace(std::istream& in, std::string& error);
+// The largest trace loadTrace reads: a full upload traced takes about 1 MB.
+inline constexpr std::size_t kMaxTraceSize = 64 * 1024 * 1024;
+// The same from a file, whose type and size are checked first: a FIFO, a
+// device, a folder or a file over kMaxTraceSize is refused with the reason.
 std::optional<std::vector<TraceEvent>> loadTrace(const std::string& path, std::string& error);
 
 }  // namespace dp3

@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "settings/messages.hpp"
 #include "settings/settings_file.hpp"
 #include "system/atomic_file.hpp"
+#include "system/file_lock.hpp"
 
 namespace dp3 {
 
@@ -18,6 +21,12 @@ namespace fs = std::filesystem;
 
 // "2026-12-09_03-15-22.123": sorts as it dates.
 constexpr std::size_t kStampLength = 23;
+// A backup's number, at least this many digits ("000201"), at most the most
+// a 64-bit count takes.
+constexpr std::size_t kNumberDigits = 6;
+constexpr std::size_t kNumberDigitsMax = 19;
+// Names tried when others take numbers at the same moment.
+constexpr unsigned kNumberAttempts = 10000;
 
 // Keeps a name to letters, digits and dots, so no label can leave the folder.
 std::string plain(const std::string& text) {
@@ -30,7 +39,7 @@ std::string plain(const std::string& text) {
   return out.empty() ? "unknown" : out;
 }
 
-bool isBackupName(const std::string& name) {
+bool isDatedName(std::string_view name) {
   if (name.size() < kStampLength + 6 || name.substr(name.size() - 4) != ".eep") return false;
   for (std::size_t i = 0; i < kStampLength; ++i) {
     const char c = name[i];
@@ -44,16 +53,58 @@ bool isBackupName(const std::string& name) {
   return name[kStampLength] == '_';
 }
 
-// Backup file names in folder, newest first.
-std::vector<std::string> backupNames(const fs::path& folder) {
-  std::vector<std::string> names;
+// A backup's name: its number (0 for one named before backups were numbered)
+// and the dated part after it.
+struct BackupName {
+  std::uint64_t number = 0;
+  std::string name;   // the whole file name
+  std::string dated;  // DATE_TIME.ms_IC_VERSION.eep
+};
+
+std::optional<BackupName> parseBackupName(const std::string& name) {
+  if (isDatedName(name)) return BackupName{0, name, name};
+  const std::size_t cut = name.find('_');
+  if (cut == std::string::npos || cut == 0 || cut > kNumberDigitsMax) return std::nullopt;
+  std::uint64_t number = 0;
+  for (std::size_t i = 0; i < cut; ++i) {
+    if (name[i] < '0' || name[i] > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::uint64_t>(name[i] - '0');
+  }
+  const std::string dated = name.substr(cut + 1);
+  if (number == 0 || !isDatedName(dated)) return std::nullopt;
+  return BackupName{number, name, dated};
+}
+
+// The backups in folder, newest first: by number, which only ever grows
+// whatever the clock says; those from before numbering come last, by date.
+std::vector<BackupName> backupNames(const fs::path& folder) {
+  std::vector<BackupName> names;
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (isBackupName(name) && it->is_regular_file(error)) names.push_back(name);
+    auto parsed = parseBackupName(it->path().filename().string());
+    std::error_code typeError;
+    if (parsed && it->is_regular_file(typeError)) names.push_back(std::move(*parsed));
   }
-  std::sort(names.rbegin(), names.rend());
+  std::sort(names.begin(), names.end(), [](const BackupName& a, const BackupName& b) {
+    return a.number != b.number ? a.number > b.number : a.dated > b.dated;
+  });
   return names;
+}
+
+std::string numbered(std::uint64_t number, const std::string& dated) {
+  std::string digits = std::to_string(number);
+  if (digits.size() < kNumberDigits) digits.insert(0, kNumberDigits - digits.size(), '0');
+  return digits + "_" + dated;
+}
+
+std::size_t prune(const fs::path& folder, std::size_t keep, const std::string& exempt) {
+  const std::vector<BackupName> names = backupNames(folder);
+  std::size_t removed = 0;
+  std::error_code error;
+  for (std::size_t i = keep; i < names.size(); ++i) {
+    if (names[i].name != exempt) removed += fs::remove(folder / names[i].name, error);
+  }
+  return removed;
 }
 
 }  // namespace
@@ -77,22 +128,28 @@ FileResult saveBackup(const fs::path& folder, const SettingsImage& image, const 
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) return {FileResult::Kind::Create, folder, error.message()};
-  std::string name = backupFileName(label, time);
-  // Two reads within one millisecond keep both.
-  for (int n = 2; fs::exists(folder / name, error); ++n) {
-    name = name.substr(0, kStampLength) + "_" + plain(label.ic) + "_" + plain(label.version) + "_" +
-           std::to_string(n) + ".eep";
-  }
-  const FileResult saved = writeFileAtomically(folder / name, image);
-  if (saved.ok()) pruneBackups(folder);
+  // One program at a time numbers, saves and prunes, so each number is
+  // taken once. A lock that cannot be had holds no backup back: the name is
+  // still claimed atomically.
+  const FileLock numbering(folder);
+  const std::vector<BackupName> names = backupNames(folder);
+  const std::uint64_t next = names.empty() ? 1 : names.front().number + 1;
+  const std::string dated = backupFileName(label, time);
+  // Another program saving at the same moment may take a number first: the
+  // next one up is tried.
+  const FileResult saved = writeNewFile(
+      folder, image, [next, &dated](unsigned attempt) { return numbered(next + attempt, dated); },
+      kNumberAttempts);
+  if (saved.ok()) prune(folder, kBackupsKept, saved.path.filename().string());
   return saved;
 }
 
 std::vector<BackupEntry> listBackups(const fs::path& folder) {
   std::vector<BackupEntry> entries;
-  for (const std::string& name : backupNames(folder)) {
+  for (const BackupName& backup : backupNames(folder)) {
+    const std::string& name = backup.dated;
     BackupEntry entry;
-    entry.file = folder / name;
+    entry.file = folder / backup.name;
     entry.date = name.substr(0, 10) + " " + name.substr(11, 2) + ":" + name.substr(14, 2) + ":" +
                  name.substr(17, 2);
     const std::string rest = name.substr(kStampLength + 1, name.size() - kStampLength - 5);
@@ -112,11 +169,7 @@ std::vector<BackupEntry> listBackups(const fs::path& folder) {
 }
 
 std::size_t pruneBackups(const fs::path& folder, std::size_t keep) {
-  const std::vector<std::string> names = backupNames(folder);
-  std::size_t removed = 0;
-  std::error_code error;
-  for (std::size_t i = keep; i < names.size(); ++i) removed += fs::remove(folder / names[i], error);
-  return removed;
+  return prune(folder, keep, {});
 }
 
 }  // namespace dp3

@@ -14,8 +14,12 @@ namespace dp3 {
 
 // Dated copies of every settings image read from a keyer, so the keyer's
 // settings are never changed without a copy on disk. Each is an ordinary
-// settings file named DATE_TIME_IC_VERSION.eep, e.g.
-// 2026-12-09_03-15-22.123_LARK_31.12.eep.
+// settings file named NUMBER_DATE_TIME_IC_VERSION.eep, e.g.
+// 000201_2026-12-09_03-15-22.123_LARK_31.12.eep. The number counts up from
+// the newest backup in the folder and decides which are newest, so a clock
+// set back or a change of time zone cannot make a new backup look old.
+// Backups named before they were numbered (DATE_TIME_IC_VERSION.eep) count
+// as older than any numbered one.
 
 inline constexpr std::size_t kBackupsKept = 200;
 
@@ -25,12 +29,15 @@ struct BackupLabel {
   std::string version;  // "31.12"
 };
 
-// The file name for a backup taken at time.
+// The dated part of a backup's name for one taken at time (local time).
 std::string backupFileName(const BackupLabel& label, std::chrono::system_clock::time_point time);
 
-// Writes image into folder (made when missing) through the atomic save, then
-// keeps only the newest kBackupsKept. Done with the file written; NoPlace for
-// an empty folder; Create when the folder cannot be made; else as the save.
+// Writes image into folder (made when missing) as a new file under the next
+// number, never replacing one (writeNewFile), holding the folder's lock
+// (FileLock) so that each number is taken once, then keeps only the newest
+// kBackupsKept, never the one just written. Done with the file written;
+// NoPlace for an empty folder; Create when the folder cannot be made; else
+// as the save.
 FileResult saveBackup(
     const std::filesystem::path& folder, const SettingsImage& image, const BackupLabel& label,
     std::chrono::system_clock::time_point time = std::chrono::system_clock::now());

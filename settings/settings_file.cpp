@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "system/atomic_file.hpp"
+#include "system/file_lock.hpp"
 
 namespace dp3 {
 
@@ -75,9 +76,10 @@ FileResult readSettingsFile(const std::filesystem::path& path, SettingsImage& im
 }
 
 FileResult settingsFileName(const std::filesystem::path& path) {
-  const std::string text = path.string();
-  if (text.empty()) return {FileResult::Kind::Refused, path, "no file name given"};
-  if (text.back() == '/') return {FileResult::Kind::Refused, path, "names a folder, not a file"};
+  if (path.empty()) return {FileResult::Kind::Refused, path, "no file name given"};
+  const std::filesystem::path file = path.filename();
+  if (file.empty() || file == "." || file == "..")
+    return {FileResult::Kind::Refused, path, "names a folder, not a file"};
   std::filesystem::path named = path;
   if (!named.has_extension()) named.replace_extension(kSettingsFileExtension);
   return {FileResult::Kind::Done, named};
@@ -86,6 +88,25 @@ FileResult settingsFileName(const std::filesystem::path& path) {
 FileResult writeSettingsFile(const std::filesystem::path& path, const SettingsImage& image) {
   const FileResult named = settingsFileName(path);
   if (!named.ok()) return named;
+  const FileLock lock(named.path);
+  if (!lock.held()) return lock.result();
+  return writeFileAtomically(named.path, image);
+}
+
+FileResult changeSettingsFile(const std::filesystem::path& path, const SettingsChange& change) {
+  const FileResult named = settingsFileName(path);
+  if (!named.ok()) return named;
+  const FileLock lock(named.path);
+  if (!lock.held()) return lock.result();
+  SettingsImage image{};
+  std::error_code error;
+  const bool created = !std::filesystem::exists(std::filesystem::symlink_status(named.path, error));
+  if (created) {
+    resetSettingsImage(image);
+  } else if (const FileResult read = readSettingsFile(named.path, image); !read.ok()) {
+    return read;
+  }
+  if (!change(image, created)) return {FileResult::Kind::Done, named.path};
   return writeFileAtomically(named.path, image);
 }
 

@@ -283,6 +283,7 @@ std::optional<Refusal> SettingsModel::storePotRange(const NumberField& max) {
 }
 
 std::optional<Refusal> SettingsModel::storeForm() {
+  storedAs_.clear();
   for (const Setting& setting : kSettings) {
     if (setting.kind != SettingKind::Number) continue;
     const NumberField& field = *setting.number;
@@ -301,9 +302,12 @@ std::optional<Refusal> SettingsModel::storeForm() {
       case NumberKind::LowBits:
         image_[at] = static_cast<std::uint8_t>((image_[at] & ~0x1Fu) | value);
         break;
-      case NumberKind::SidetoneFreq:
+      case NumberKind::SidetoneFreq: {
         image_[at] = static_cast<std::uint8_t>(kSidetoneClock / value);
+        const unsigned stored = kSidetoneClock / image_[at];
+        if (stored != value) storedAs_.push_back({field.label, value, stored, "Hz"});
         break;
+      }
       case NumberKind::SerialNumber:
         image_[at] = static_cast<std::uint8_t>((value - 1) / 256);
         image_[at + 1] = static_cast<std::uint8_t>((value - 1) % 256);
@@ -341,6 +345,13 @@ void SettingsModel::acceptRtty() {
     if (setting.kind == SettingKind::List) entries[list++] = entry(setting);
   }
   storeRtty(image_, user_, checks, entries);
+}
+
+std::optional<UserRefusal> imageRefusal(const SettingsImage& image) {
+  for (int user : {1, 2}) {
+    if (auto refused = SettingsModel(image, user).store()) return UserRefusal{user, *refused};
+  }
+  return std::nullopt;
 }
 
 }  // namespace dp3

@@ -65,6 +65,15 @@ unsigned numberOfText(std::string_view text);
 // What "Msg Bytes Left" shows for the texts of the page.
 int messageBytesLeft(const SettingsImage& image);
 
+// A number the form stored as a different one: the keyer keeps the sidetone
+// as a divisor of 62500 Hz, so "ST Freq" 601 is stored as 606.
+struct StoredAs {
+  std::string_view label;
+  unsigned typed = 0;
+  unsigned stored = 0;
+  std::string_view unit;  // "Hz"
+};
+
 // How an edit given as text (dp3 set's LABEL=VALUE) ended.
 enum class EditOutcome { Done, NotANumber, NotOnOrOff, NotAnEntry };
 
@@ -99,6 +108,8 @@ class SettingsModel {
   // each stored before the next is read. The first refusal ends it, with its
   // text; what was stored before it stays stored.
   std::optional<Refusal> storeForm();
+  // The numbers the last storeForm() stored as different ones, in the form's order.
+  const std::vector<StoredAs>& storedAs() const { return storedAs_; }
   // The message editor's store: every text, or on a refusal none.
   std::optional<Refusal> storeTexts();
   // What Write DP and Write Config File store: the form, then, when it took
@@ -120,6 +131,16 @@ class SettingsModel {
   SettingsImage image_;
   int user_;
   std::vector<Shown> shown_;  // one per allSettings() row
+  std::vector<StoredAs> storedAs_;
 };
+
+// Whether the form and the message editor would take an image as it is, for
+// both users, as Write checks what it sends: the first refusal, with the
+// user it was for, or nothing.
+struct UserRefusal {
+  int user = 1;
+  Refusal refusal = {};
+};
+std::optional<UserRefusal> imageRefusal(const SettingsImage& image);
 
 }  // namespace dp3

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "system/file_result.hpp"
@@ -25,6 +27,15 @@ namespace dp3 {
 // or flushed), each with path as given.
 FileResult writeFileAtomically(const std::filesystem::path& path,
                                std::span<const std::uint8_t> bytes);
+
+// Writes bytes as a new file in folder under the first of the names
+// nameOf(0), nameOf(1), ... (up to attempts) that no file holds: the file
+// appears whole under its name or not at all, and no file is ever replaced.
+// Each name is claimed atomically, so two writers at once never share one.
+// Done with the file written, or Create or Write with the name last tried.
+FileResult writeNewFile(const std::filesystem::path& folder, std::span<const std::uint8_t> bytes,
+                        const std::function<std::string(unsigned attempt)>& nameOf,
+                        unsigned attempts);
 
 // Whether path may be replaced by a save: Done, or Refused with the reason.
 // Links are followed; resolved receives the file the save would replace.

@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kConfigFileName = "dp3tools.cfg";
 // The number and a device path; anything longer is not this program's file.
-constexpr std::size_t kMaxConfigSize = 4 + 4096;
+constexpr std::size_t kMaxConfigSize = 4 + kMaxPortPathLength;
 
 // Writes the file atomically, making its folder first.
 FileResult writeConfig(const ProgramConfig& config) {
@@ -86,10 +86,29 @@ FileResult loadProgramConfig(ProgramConfig& config) {
   return file.result;
 }
 
+PortPathProblem checkPortPath(const std::string& path) {
+  if (path.empty()) return PortPathProblem::Empty;
+  if (path.find('\0') != std::string::npos) return PortPathProblem::HasNul;
+  if (path.size() > kMaxPortPathLength) return PortPathProblem::TooLong;
+#if defined(_WIN32)
+  const bool deviceName = path.find_first_of("/\\") == std::string::npos;
+  if (!deviceName && !std::filesystem::path(path).has_root_directory())
+    return PortPathProblem::Relative;
+#else
+  if (path.front() != '/') return PortPathProblem::Relative;
+#endif
+  return PortPathProblem::None;
+}
+
 FileResult saveProgramConfig(const ProgramConfig& config) {
   if (config.configFilePath.empty()) return {FileResult::Kind::NoPlace};
   // A port that lives only as long as this run is never kept.
   if (!config.sessionPort.empty() && config.portPath == config.sessionPort) return {};
+  // A file the next run cannot read, or a path that means another device
+  // from another folder, would lose the port: the old file stays.
+  if (!config.portPath.empty() && checkPortPath(config.portPath) != PortPathProblem::None) {
+    return {FileResult::Kind::Refused, config.configFilePath, "the port path cannot be kept"};
+  }
   return writeConfig(config);
 }
 

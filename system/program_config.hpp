@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -31,6 +32,15 @@ std::filesystem::path executablePath();
 // The number a device path ends in ("/dev/ttyUSB3" gives 3), 0 when none.
 std::int32_t portNumberOf(const std::string& devicePath);
 
+// The longest device path the file keeps.
+inline constexpr std::size_t kMaxPortPathLength = 4096;
+
+// Why a port path cannot be kept: a file holding it could not be read back,
+// or would name a device only from one working folder.
+enum class PortPathProblem { None, Empty, Relative, TooLong, HasNul };
+// A device path is absolute; on Windows a device name alone ("COM3") is one too.
+PortPathProblem checkPortPath(const std::string& path);
+
 // A load or save of the file ends as any file operation does: NoPlace when
 // the system names no folder for it.
 using ConfigResult = FileResult;
@@ -40,7 +50,8 @@ using ConfigResult = FileResult;
 // as it was.
 FileResult loadProgramConfig(ProgramConfig& config);
 // Replaces the file atomically (through a link, never a device); on failure
-// the old file stays.
+// the old file stays. A port path that checkPortPath refuses is not saved
+// (Refused).
 FileResult saveProgramConfig(const ProgramConfig& config);
 
 }  // namespace dp3

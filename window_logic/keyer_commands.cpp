@@ -94,7 +94,7 @@ WriteResult writeCommand(ControlSurface& ui, Link& link, KeyerInfo& keyer, Setti
     return storeUserSettings(ui, form, user) && storeMessages(ui, form);
   };
   const WriteResult result = writeKeyer(link, keyer, image, options);
-  showBackupFailure(ui, result.backup);
+  if (result.backup.failed()) ui.showMessage(backupBeforeChangeText(result.backup), kBackupCaption);
   showBackupFailure(ui, result.readBack);
   if (const std::string status = writeStatusText(result); !status.empty()) {
     ui.setText(id::kOperationStatus, status);

@@ -147,7 +147,7 @@ void showProbeResults(ControlSurface& ui, PortSelection& ports,
              text + "Keyer found on " + keyer->port.path + ": press OK to choose it.");
 }
 
-bool acceptPortWindow(ControlSurface& ui, ProgramConfig& config, const PortSelection& ports) {
+PortAccept acceptPortWindow(ControlSurface& ui, ProgramConfig& config, const PortSelection& ports) {
   const std::string typed = trimmed(ui.text(id::kPortPath));
   const int entry = ui.selectedEntry(id::kPortList);
   std::string path;
@@ -156,7 +156,14 @@ bool acceptPortWindow(ControlSurface& ui, ProgramConfig& config, const PortSelec
   } else if (entry >= 0 && entry < static_cast<int>(ports.portList.size())) {
     path = ports.portList[static_cast<std::size_t>(entry)].path;
   } else {
-    return false;
+    return PortAccept::Unchanged;
+  }
+  // A path the next run could not read back, or one that names a device only
+  // from one folder, is refused: the window stays open and nothing changes.
+  if (const PortPathProblem problem = checkPortPath(path); problem != PortPathProblem::None) {
+    ui.showMessage(portPathText(problem), "Error");
+    ui.focusControl(id::kPortPath);
+    return PortAccept::Refused;
   }
   // A USB adapter is kept by its by-id name, which survives renumbering on replug.
   path = stablePortPath(path);
@@ -165,7 +172,7 @@ bool acceptPortWindow(ControlSurface& ui, ProgramConfig& config, const PortSelec
   if (const ConfigResult saved = saveProgramConfig(config); !saved.ok()) {
     ui.showMessage(configResultText(saved, config), "Error");
   }
-  return true;
+  return PortAccept::Changed;
 }
 
 std::string portLabelText(const ProgramConfig& config) {
@@ -216,7 +223,7 @@ void PortWindow::onButton(int id) {
       return findKeyer();
     case id::kPortOk:
       if (probing_) return;
-      acceptPortWindow(ui_, config_, ports_);
+      if (acceptPortWindow(ui_, config_, ports_) == PortAccept::Refused) return;
       return face_.closeWindow();
     case id::kPortExit:
       return onClose();

@@ -51,9 +51,11 @@ void showProbeResults(ControlSurface& ui, PortSelection& ports,
 
 // OK: a typed path, else the selected device, becomes the keyer port (by its
 // by-id name where the system has one) and is saved (message boxes about the
-// file go to ui). With nothing chosen the port stays as it was. Returns true
-// when the port was changed.
-bool acceptPortWindow(ControlSurface& ui, ProgramConfig& config, const PortSelection& ports);
+// file go to ui). With nothing chosen the port stays as it was. A typed path
+// that cannot be kept (checkPortPath) is refused with an "Error" box and the
+// focus on it; the window stays open.
+enum class PortAccept { Changed, Unchanged, Refused };
+PortAccept acceptPortWindow(ControlSurface& ui, ProgramConfig& config, const PortSelection& ports);
 
 // The main window's port label: "com:" and the device (for a by-id path its
 // short name and the adapter's description), or, before any port is chosen,

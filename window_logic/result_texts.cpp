@@ -1,6 +1,8 @@
 #include "window_logic/result_texts.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "link/keyer_variants.hpp"
 
@@ -122,6 +124,71 @@ std::string traceFailureText(const FileResult& result) {
   return "Can't write the trace file " + fileProblemText(result);
 }
 
+std::string settingsSaveDetail(const FileResult& result) {
+  if (result.ok() || result.kind == FileResult::Kind::Refused) return {};
+  return fileProblemText(result);
+}
+
+std::string configResultDetail(const ConfigResult& result) {
+  switch (result.kind) {
+    case FileResult::Kind::Missing:
+    case FileResult::Kind::NotRegular:
+    case FileResult::Kind::TooLarge:
+    case FileResult::Kind::Invalid:
+    case FileResult::Kind::Read:
+      return fileProblemText(result);
+    default:
+      return {};
+  }
+}
+
+std::string newSettingsFileText(const std::filesystem::path& file) {
+  return file.string() + ": new file, from the defaults";
+}
+
+std::string storedAsText(const StoredAs& stored) {
+  std::string unit;
+  if (!stored.unit.empty()) (unit += ' ') += stored.unit;
+  std::string text(stored.label);
+  text += ": ";
+  text += std::to_string(stored.typed);
+  text += unit;
+  text += " stored as ";
+  text += std::to_string(stored.stored);
+  text += unit;
+  return text;
+}
+
+std::string portPathText(PortPathProblem problem) {
+  switch (problem) {
+    case PortPathProblem::None:
+      return {};
+    case PortPathProblem::Empty:
+      return "no port given";
+    case PortPathProblem::Relative:
+      return "the port must be a full device path, such as /dev/ttyUSB0";
+    case PortPathProblem::TooLong:
+      return "the port path is longer than " + std::to_string(kMaxPortPathLength) + " bytes";
+    case PortPathProblem::HasNul:
+      return "the port path holds a NUL character";
+  }
+  return {};
+}
+
+std::string shellWord(const std::string& word, Shell shell) {
+  constexpr std::string_view kPlain =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-+:,";
+  const std::string_view separators = shell == Shell::Cmd ? "\\/" : "/";
+  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [&](char c) {
+    return kPlain.find(c) != std::string_view::npos || separators.find(c) != std::string_view::npos;
+  });
+  if (plain) return word;
+  if (shell == Shell::Cmd) return "\"" + word + "\"";  // no file name holds a double quote
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 std::string backupResultText(const FileResult& result) {
   if (result.kind == FileResult::Kind::NoPlace)
     return "no folder for backups: neither HOME nor XDG_DATA_HOME is set";
@@ -231,6 +298,7 @@ std::string writeStatusText(const WriteResult& result) {
     case WriteOutcome::Refused:
       return {};
     case WriteOutcome::BackupFailed:
+      return {};  // nothing was sent; the backup's message says why
     case WriteOutcome::WriteFailed:
       return kStatusWriteFailed;
     case WriteOutcome::ReadBackFailed:
@@ -288,6 +356,17 @@ std::string backupFailureText(const BackupResult& backup) {
     default:
       return {};
   }
+}
+
+std::string noBackupKeptText(const BackupResult& backup) {
+  return "No backup was kept of the keyer's settings: " + backupResultText(backup.saved);
+}
+
+std::string backupBeforeChangeText(const BackupResult& backup) {
+  if (backup.kind != BackupResult::Kind::SaveFailed) return backupFailureText(backup);
+  return "The keyer's settings could not be kept as a backup, so nothing was sent to the "
+         "keyer:\n" +
+         backupResultText(backup.saved);
 }
 
 std::string probeText(const ProbeResult& result) {
@@ -381,7 +460,7 @@ Notice programRefusal(const UploadResult& result) {
     case ProgramCheck::Declined:
       return {kProgramCancelled};
     case ProgramCheck::BackupFailed:
-      return {backupFailureText(result.backup), kBackupCaption};
+      return {backupBeforeChangeText(result.backup), kBackupCaption};
   }
   return {};
 }
@@ -450,6 +529,17 @@ Notice settingsAfterNotice(const UploadResult& result) {
               kSettingsChangedCaption};
     case Kind::BackupUnreadable:
       return {"The backup could not be read back.\n" + keptIn, kSettingsChangedCaption};
+    case Kind::BackupRefused:
+    case Kind::RestoreRefused: {
+      const UserRefusal refused = result.settings.refusal.value_or(UserRefusal{});
+      return {
+          "The settings from before the update hold a value that Write refuses, so they "
+          "are not written back:\nUser " +
+              std::to_string(refused.user) + ": " + refused.refusal.text + "\nThey are kept in\n" +
+              result.settings.backupFile +
+              "\nLoad that file, correct the value and Write DP to put them back.",
+          kSettingsChangedCaption};
+    }
     case Kind::RestoreFailed: {
       const std::vector<std::string> findings = verifyFindings(result.restore);
       const std::string why =

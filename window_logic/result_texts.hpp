@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "link/keyer_info.hpp"
 #include "link/keyer_operations.hpp"
 #include "link/port_probe.hpp"
+#include "settings/settings_model.hpp"
 #include "system/file_result.hpp"
 #include "system/program_config.hpp"
 
@@ -47,6 +49,32 @@ std::string settingsSaveText(const FileResult& result);
 
 // "Can't write the trace file PATH: REASON".
 std::string traceFailureText(const FileResult& result);
+
+// dp3 prints beneath settingsSaveText what it leaves unsaid: the file and the
+// system's reason ("" when the text above names them).
+std::string settingsSaveDetail(const FileResult& result);
+// dp3 prints beneath configResultText the file and the system's reason where
+// the text leaves them unsaid ("Read file failed.").
+std::string configResultDetail(const ConfigResult& result);
+
+// "typo.eep: new file, from the defaults", after dp3 set made one.
+std::string newSettingsFileText(const std::filesystem::path& file);
+// "ST Freq: 601 Hz stored as 606 Hz".
+std::string storedAsText(const StoredAs& stored);
+
+// Why a port path cannot be kept ("" when it can).
+std::string portPathText(PortPathProblem problem);
+
+// A word of a command line as the shell the operator types into takes it:
+// as it is when nothing in it is special, else quoted ('...' for a POSIX
+// shell, "..." for cmd.exe).
+enum class Shell { Posix, Cmd };
+#if defined(_WIN32)
+inline constexpr Shell kShell = Shell::Cmd;
+#else
+inline constexpr Shell kShell = Shell::Posix;
+#endif
+std::string shellWord(const std::string& word, Shell shell = kShell);
 
 // Why a backup of the keyer's settings could not be kept.
 std::string backupResultText(const FileResult& result);
@@ -101,6 +129,12 @@ inline constexpr const char* kVerifyFailedCaption = "Verify Failed";
 
 // Why no backup could be made ("Error" box), "" when none failed.
 std::string backupFailureText(const BackupResult& backup);
+// After a Read whose settings went into the file but into no backup:
+// "No backup was kept of the keyer's settings: REASON".
+std::string noBackupKeptText(const BackupResult& backup);
+// The same for the backup taken before a change (Write, upload), which then
+// did not start: it says that nothing was sent.
+std::string backupBeforeChangeText(const BackupResult& backup);
 inline constexpr const char* kBackupCaption = "Error";
 
 // One line per probed port: "/dev/ttyUSB0  DP IC: LARK, DP F/W revision 31.12".

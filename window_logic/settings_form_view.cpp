@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "window_logic/result_texts.hpp"
 #include "window_logic/setting_controls.hpp"
 
 namespace dp3 {
@@ -56,6 +57,11 @@ bool storeUserSettings(ControlSurface& ui, SettingsImage& image, int user) {
   }
   const auto refused = form.storeForm();
   image = form.image();
+  // A value the keyer keeps as a near one shows as it is kept, and says so.
+  for (const StoredAs& stored : form.storedAs()) {
+    ui.setText(controlOf(stored.label), std::to_string(stored.stored));
+    ui.setToolTip(controlOf(stored.label), storedAsText(stored));
+  }
   if (!refused) return true;
   // The text, then the box it is about, ready to be typed over.
   ui.showMessage(refused->text, kErrorCaption);

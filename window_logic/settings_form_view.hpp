@@ -14,7 +14,8 @@ namespace dp3 {
 // divisor of 0 leaves ST Freq as it was.
 void showUserSettings(ControlSurface& ui, const SettingsImage& image, int user);
 
-// Stores the number boxes through the model's checks. At the first refusal
+// Stores the number boxes through the model's checks; a number kept as a near
+// one (ST Freq 601 as 606) then shows as kept, its tooltip saying so. At the first refusal
 // shows its text ("Error" box), puts the focus on the refused box and returns
 // false; what was stored before it stays stored.
 bool storeUserSettings(ControlSurface& ui, SettingsImage& image, int user);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace dp3 {
@@ -71,21 +72,23 @@ FileResult checkSaveTarget(const std::filesystem::path& path, std::filesystem::p
   return {};
 }
 
-FileResult writeFileAtomically(const std::filesystem::path& path,
-                               std::span<const std::uint8_t> bytes) {
-  std::filesystem::path target;
-  if (FileResult refused = checkSaveTarget(path, &target); !refused.ok()) return refused;
-  const auto fail = [&path](FileResult::Kind kind, int error) {
-    return FileResult{kind, path, std::strerror(error)};
-  };
-  struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
+namespace {
 
-  const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-  std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return fail(FileResult::Kind::Create, errno);
+// A complete copy of the new bytes beside the file they are for, flushed to
+// disk; temp is empty when none could be made.
+struct TempFile {
+  std::string path;
+  int error = 0;  // errno of the step that failed
   FileResult::Kind failed = FileResult::Kind::Write;
+};
+
+// Writes bytes to a new temporary file in dir named after name; it takes
+// old's mode, owner and group when given, else the mode a new file gets.
+TempFile writeTemp(const std::filesystem::path& dir, const std::string& name,
+                   std::span<const std::uint8_t> bytes, const struct stat* old) {
+  TempFile temp{(dir / ("." + name + ".XXXXXX")).string()};
+  const int fd = ::mkstemp(temp.path.data());
+  if (fd < 0) return {{}, errno, FileResult::Kind::Create};
   std::size_t done = 0;
   errno = 0;
   while (done < bytes.size()) {
@@ -96,29 +99,98 @@ FileResult writeFileAtomically(const std::filesystem::path& path,
   }
   int error = done == bytes.size() ? 0 : (errno ? errno : EIO);
   if (!error && ::fsync(fd) != 0) error = errno;
-  if (!error && replacing) {
+  if (!error && old) {
     // The owner and group where the user may set them (the group alone when
     // only that is allowed); the mode after, since a change of owner clears
     // set-id bits.
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-      [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if ((old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
+        ::fchown(fd, old->st_uid, old->st_gid) != 0) {
+      [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
     }
-    ::fchmod(fd, old.st_mode & 07777);
+    ::fchmod(fd, old->st_mode & 07777);
   } else if (!error) {
     ::fchmod(fd, newFileMode());
   }
   if (::close(fd) != 0 && !error) error = errno;
-  if (!error && std::rename(temp.c_str(), target.c_str()) != 0) {
-    error = errno;
-    failed = FileResult::Kind::Create;
-  }
   if (error) {
+    ::unlink(temp.path.c_str());
+    return {{}, error, FileResult::Kind::Write};
+  }
+  return temp;
+}
+
+// Gives temp the name target unless a file holds it already: 0, EEXIST, or
+// the errno of the failure. The name is claimed atomically, so of two
+// writers only one can win it.
+int claimName(const std::string& temp, const std::string& target) {
+  if (::link(temp.c_str(), target.c_str()) == 0) {
     ::unlink(temp.c_str());
-    return fail(failed, error);
+    return 0;
+  }
+  int error = errno;
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  // File systems without hard links may still rename without replacing.
+  if (error != EEXIST &&
+      ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    return 0;
+  }
+  if (error != EEXIST && errno == EEXIST) error = EEXIST;
+#endif
+  if (error == EEXIST) return error;
+  // Neither (FAT, some FUSE file systems, a browser's file system in memory):
+  // the name is claimed by making it exclusively, then the whole file takes
+  // the place of the empty one.
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return errno;
+  ::close(fd);
+  if (std::rename(temp.c_str(), target.c_str()) == 0) return 0;
+  error = errno;
+  ::unlink(target.c_str());
+  return error;
+}
+
+}  // namespace
+
+FileResult writeFileAtomically(const std::filesystem::path& path,
+                               std::span<const std::uint8_t> bytes) {
+  std::filesystem::path target;
+  if (FileResult refused = checkSaveTarget(path, &target); !refused.ok()) return refused;
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
+  const TempFile temp =
+      writeTemp(dir, target.filename().string(), bytes, replacing ? &old : nullptr);
+  if (temp.path.empty()) return {temp.failed, path, std::strerror(temp.error)};
+  if (std::rename(temp.path.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.path.c_str());
+    return {FileResult::Kind::Create, path, std::strerror(error)};
   }
   syncFolder(dir);
   return {FileResult::Kind::Done, path};
+}
+
+FileResult writeNewFile(const std::filesystem::path& folder, std::span<const std::uint8_t> bytes,
+                        const std::function<std::string(unsigned attempt)>& nameOf,
+                        unsigned attempts) {
+  const std::string first = nameOf(0);
+  const TempFile temp = writeTemp(folder, first, bytes, nullptr);
+  if (temp.path.empty()) return {temp.failed, folder / first, std::strerror(temp.error)};
+  std::filesystem::path target = folder / first;
+  for (unsigned attempt = 0; attempt < attempts; ++attempt) {
+    if (attempt > 0) target = folder / nameOf(attempt);
+    const int error = claimName(temp.path, target.string());
+    if (error == 0) {
+      syncFolder(folder);
+      return {FileResult::Kind::Done, target};
+    }
+    if (error != EEXIST) {
+      ::unlink(temp.path.c_str());
+      return {FileResult::Kind::Create, target, std::strerror(error)};
+    }
+  }
+  ::unlink(temp.path.c_str());
+  return {FileResult::Kind::Create, target, "every name tried is taken"};
 }
 
 SmallFile readSmallFile(const std::filesystem::path& path, std::size_t maxBytes) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -102,28 +103,29 @@ FileResult checkSaveTarget(const fs::path& path, fs::path* resolved) {
   return {};
 }
 
-FileResult writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
-  fs::path target;
-  if (FileResult refused = checkSaveTarget(path, &target); !refused.ok()) return refused;
-  const auto fail = [&path](FileResult::Kind kind, DWORD error) {
-    return FileResult{kind, path, systemText(error)};
-  };
-  const bool replacing = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+namespace {
 
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
-  fs::path temp;
+// A complete copy of the new bytes beside the file they are for, flushed to
+// disk; path is empty when none could be made.
+struct TempFile {
+  fs::path path;
+  DWORD error = 0;
+  FileResult::Kind failed = FileResult::Kind::Write;
+};
+
+TempFile writeTemp(const fs::path& dir, const std::wstring& name,
+                   std::span<const std::uint8_t> bytes) {
+  TempFile temp;
   HANDLE made = INVALID_HANDLE_VALUE;
   for (unsigned attempt = 0; attempt < 100 && made == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = dir / (L"." + target.filename().wstring() + L"." +
-                  std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt));
-    made = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    temp.path = dir / (L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                       std::to_wstring(GetCurrentThreadId()) + L"-" + std::to_wstring(attempt));
+    made = CreateFileW(temp.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (made == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  if (made == INVALID_HANDLE_VALUE) return fail(FileResult::Kind::Create, GetLastError());
+  if (made == INVALID_HANDLE_VALUE) return {{}, GetLastError(), FileResult::Kind::Create};
   Handle file(made);
-
-  FileResult::Kind failed = FileResult::Kind::Write;
   DWORD error = 0;
   std::size_t done = 0;
   while (done < bytes.size() && !error) {
@@ -136,23 +138,60 @@ FileResult writeFileAtomically(const fs::path& path, std::span<const std::uint8_
   }
   if (!error && !FlushFileBuffers(file.get())) error = GetLastError();
   if (!file.close() && !error) error = GetLastError();
-  if (!error) {
-    // ReplaceFileW keeps the old file's attributes and access rules on the new one.
-    const bool replaced =
-        (replacing && ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
-                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
-        MoveFileExW(temp.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) {
-      error = GetLastError();
-      failed = FileResult::Kind::Create;
-    }
-  }
   if (error) {
-    DeleteFileW(temp.c_str());
-    return fail(failed, error);
+    DeleteFileW(temp.path.c_str());
+    return {{}, error, FileResult::Kind::Write};
+  }
+  return temp;
+}
+
+}  // namespace
+
+FileResult writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  fs::path target;
+  if (FileResult refused = checkSaveTarget(path, &target); !refused.ok()) return refused;
+  const bool replacing = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
+  const TempFile temp = writeTemp(dir, target.filename().wstring(), bytes);
+  if (temp.path.empty()) return {temp.failed, path, systemText(temp.error)};
+  // ReplaceFileW keeps the old file's attributes and access rules on the new one.
+  const bool replaced =
+      (replacing && ReplaceFileW(target.c_str(), temp.path.c_str(), nullptr,
+                                 REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
+      MoveFileExW(temp.path.c_str(), target.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!replaced) {
+    const DWORD error = GetLastError();
+    DeleteFileW(temp.path.c_str());
+    return {FileResult::Kind::Create, path, systemText(error)};
   }
   return {FileResult::Kind::Done, path};
+}
+
+FileResult writeNewFile(const fs::path& folder, std::span<const std::uint8_t> bytes,
+                        const std::function<std::string(unsigned attempt)>& nameOf,
+                        unsigned attempts) {
+  const auto named = [&folder, &nameOf](unsigned attempt) {
+    const std::string name = nameOf(attempt);
+    return folder / fs::path(std::u8string(name.begin(), name.end()));
+  };
+  fs::path target = named(0);
+  const TempFile temp = writeTemp(folder, target.filename().wstring(), bytes);
+  if (temp.path.empty()) return {temp.failed, target, systemText(temp.error)};
+  for (unsigned attempt = 0; attempt < attempts; ++attempt) {
+    if (attempt > 0) target = named(attempt);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on a name that is taken.
+    if (MoveFileExW(temp.path.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      return {FileResult::Kind::Done, target};
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+      DeleteFileW(temp.path.c_str());
+      return {FileResult::Kind::Create, target, systemText(error)};
+    }
+  }
+  DeleteFileW(temp.path.c_str());
+  return {FileResult::Kind::Create, target, "every name tried is taken"};
 }
 
 SmallFile readSmallFile(const fs::path& path, std::size_t maxBytes) {

@@ -120,6 +120,7 @@ TEST_F(Dp3Cli, ReadNamesAndChecksItsFileLikeASave) {
       {"link.eep", 0, dir_ / "target.eep"},
       {"fifo.eep", 4, {}},
       {"sub/", 4, {}},
+      {".", 4, {}},  // no hidden "..eep"
   };
   const SettingsImage memory = KeyerModel::presetMemory();
   for (const auto& c : cases) {
@@ -135,6 +136,41 @@ TEST_F(Dp3Cli, ReadNamesAndChecksItsFileLikeASave) {
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.eep"));
   EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.eep"));
   EXPECT_FALSE(fs::exists(dir_ / "bare"));
+}
+
+// A port path the next run could not read back, or that names a device only
+// from one folder, is refused before anything is saved.
+TEST_F(Dp3Cli, PortPathsThatCannotBeKeptAreRefused) {
+  ASSERT_EQ(runDp3({"port", "/dev/ttyUSB7"}).exitCode, 0);
+  const std::string kept = fileBytes(dir_ / "dp3tools" / "dp3tools.cfg");
+  for (const std::string& port :
+       {std::string(), std::string("rel/path"), "/dev/serial/by-id/" + std::string(4200, 'x')}) {
+    const auto result = runDp3({"port", port});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.err.find("the keyer port was not changed"), std::string::npos) << result.err;
+    EXPECT_EQ(fileBytes(dir_ / "dp3tools" / "dp3tools.cfg"), kept);
+  }
+}
+
+// No backup possible is no keyer failure: Write sends nothing and says why
+// (exit 4); Read keeps its file and says on standard output that no backup holds it.
+TEST_F(Dp3Cli, NoBackupPossibleIsAFileError) {
+  SimProcess sim;
+  std::ofstream(dir_ / "data") << "a file where the backups' folder should be";
+  const std::string env = "env XDG_DATA_HOME='" + (dir_ / "data").string() + "'";
+  const std::string file = (dir_ / "w.eep").string();
+  ASSERT_EQ(runDp3({"set", file, "Weight=55"}).exitCode, 0);
+  const auto write = runDp3({"--port", sim.path(), "write", file}, env);
+  EXPECT_EQ(write.exitCode, 4);
+  EXPECT_EQ(write.out, "DP F/W revision 31.12\nDP IC: LARK\n") << "no Writing, no >Write Failed";
+  EXPECT_NE(write.err.find("so nothing was sent to the keyer:\n" + (dir_ / "data").string()),
+            std::string::npos)
+      << write.err;
+  const auto read = runDp3({"--port", sim.path(), "read", (dir_ / "r.eep").string()}, env);
+  EXPECT_EQ(read.exitCode, 0);
+  EXPECT_NE(read.out.find(">Done\nNo backup was kept of the keyer's settings: "), std::string::npos)
+      << read.out;
+  EXPECT_TRUE(fs::exists(dir_ / "r.eep"));
 }
 
 // A port that cannot be kept is not reported as chosen.
@@ -177,9 +213,20 @@ TEST_F(Dp3Cli, InputsThatAreNotFilesAreRefusedAtOnce) {
   fs::create_symlink("/dev/zero", dir_ / "zero.hex");
   const std::string zero = (dir_ / "zero.hex").string();
   const std::vector<std::vector<std::string>> commands = {
-      {"show", fifo},     {"set", fifo, "Weight=50"}, {"diff", fifo, fifo},  {"write", fifo},
-      {"firmware", fifo}, {"upload", fifo},           {"firmware", zero},    {"firmware", big},
-      {"show", big},      {"sim", "--eep", fifo},     {"sim", "--eep", big},
+      {"show", fifo},
+      {"set", fifo, "Weight=50"},
+      {"diff", fifo, fifo},
+      {"write", fifo},
+      {"firmware", fifo},
+      {"upload", fifo},
+      {"firmware", zero},
+      {"firmware", big},
+      {"show", big},
+      {"sim", "--eep", fifo},
+      {"sim", "--eep", big},
+      {"sim", "--replay", fifo},
+      {"sim", "--replay", zero},
+      {"sim", "--replay", big},
   };
   for (const auto& args : commands) {
     const auto result = runDp3(args);

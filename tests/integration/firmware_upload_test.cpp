@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -119,7 +120,16 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
   const std::string restored = "Upload Completed Successfully, Settings Restored";
   const std::string restoreWith = "To restore the settings from before the update: dp3 --port *";
   const std::vector<std::string> restore = {"--restore-settings"};
+  // A backup that Write refuses is not written back: exit 3, as dp3 write.
+  const std::string weight255 = (std::filesystem::temp_directory_path() /
+                                 ("dp3-weight255-" + std::to_string(::getpid()) + ".eep"))
+                                    .string();
+  SettingsImage refused = KeyerModel::presetMemory();
+  refused[user_field::kWeight] = 255;
+  std::ofstream(weight255, std::ios::binary)
+      .write(reinterpret_cast<const char*>(refused.data()), refused.size());
   const std::vector<Case> cases = {
+      {{"--eep", weight255}, 3, {changed, notRestored}, restore, "Weight must be between"},
       {{}, 0, {changed, notRestored, restoreWith}},
       {{}, 0, {changed, restored, "Settings restored from *"}, restore},
       {{"--fault", "bad-store@20"}, 2, {changed, notRestored, restoreWith}, restore, "not verify"},
@@ -153,6 +163,7 @@ TEST(FirmwareCommands, UploadReportsTheResult) {
     }
     EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
   }
+  std::filesystem::remove(weight255);
 }
 
 TEST(FirmwareCommands, VerboseUploadPrintsEveryFrame) {

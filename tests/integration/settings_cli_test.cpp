@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -91,6 +92,59 @@ TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
   const Bytes before = bytesOf(path("price.eep"));
   EXPECT_EQ(test::runDp3({"set", path("price.eep"), "Msg 1=CQ", "Ratio=99"}).exitCode, 3);
   EXPECT_EQ(bytesOf(path("price.eep")), before);
+}
+
+// Two dp3 set on one file at once: each holds the file from its read to its
+// save, so neither loses the other's edit.
+TEST_F(SettingsCli, SetsAtOnceLoseNoEdit) {
+  const std::string file = path("f.eep");
+  ASSERT_EQ(test::runDp3({"set", file, "Weight=50"}).exitCode, 0);
+  const std::string dp3 = DP3_EXECUTABLE;
+  for (int round = 0; round < 10; ++round) {
+    const std::string weight = std::to_string(40 + round);
+    const std::string text = "R" + std::to_string(round);
+    const std::string both = dp3 + " set '" + file + "' Weight=" + weight + " >/dev/null & " + dp3 +
+                             " set '" + file + "' 'Msg 2=" + text + "' >/dev/null & wait";
+    ASSERT_EQ(std::system(both.c_str()), 0);
+    const std::string shown = test::runDp3({"show", file}).out;
+    EXPECT_NE(shown.find("\nWeight: " + weight + "\n"), std::string::npos) << round;
+    EXPECT_NE(shown.find("\nMsg 2: " + text + "\n"), std::string::npos) << round;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / ".f.eep.lock"));
+}
+
+// A name that names no file, or a destination that is the input, is refused
+// with its reason and nothing changes; a new file or a rounded value is said.
+TEST_F(SettingsCli, NamesAndDestinationsAreChecked) {
+  const std::string in = path("in.eep");
+  ASSERT_EQ(test::runDp3({"set", in, "Msg 1=CQ"}).exitCode, 0);
+  const std::string held = fileBytes(in);
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;  // found on standard error
+  } rows[] = {
+      {{"set", "", "Weight=55"}, 4, "Can't open Settings file for write: no file name given"},
+      {{"set", path("."), "Weight=55"}, 4, "names a folder, not a file"},
+      {{"play", in, "--msg", "1", "--wav", ""}, 4, "WAV file: no file name given"},
+      {{"play", in, "--msg", "1", "--wav", in}, 4, "is the settings file played from"},
+      {{"show", path("")}, 4, "File Not Found\n" + dir_.string() + "/: is a folder"},
+      {{"diff", in, path("gone.eep")}, 4, "File Not Found\n" + path("gone.eep") + ": "},
+  };
+  for (const auto& row : rows) {
+    const auto result = test::runDp3(row.args);
+    EXPECT_EQ(result.exitCode, row.exitCode) << row.args[0] << result.err;
+    EXPECT_NE(result.err.find(row.err), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(fileBytes(in), held);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
+  auto made = test::runDp3({"set", path("typo"), "ST Freq=601"});
+  EXPECT_EQ(made.exitCode, 0) << made.err;
+  EXPECT_EQ(made.out, "ST Freq: 601 Hz stored as 606 Hz\n" + path("typo.eep") +
+                          ": new file, from the defaults\n");
+  made = test::runDp3({"set", path("typo"), "Weight=60"});
+  EXPECT_EQ(made.out, "") << "an existing file is no news";
 }
 
 TEST_F(SettingsCli, DiffNamesWhatDiffers) {

@@ -8,12 +8,15 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <span>
+#include <thread>
 
 #include "link/keyer_operations.hpp"
 #include "settings/messages.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "system/atomic_file.hpp"
 #include "test_env.hpp"
 
 namespace dp3 {
@@ -84,7 +87,7 @@ TEST_F(Backups, NamedListedNewestFirstAndPruned) {
   const auto start = std::chrono::system_clock::from_time_t(1'800'000'000);
   const FileResult first = saveBackup(backupFolder(), image, {"LARK", "31.12"}, start);
   ASSERT_TRUE(first.ok()) << first.reason;
-  EXPECT_EQ(first.path.filename().string(), "2027-01-15_08-00-00.000_LARK_31.12.eep");
+  EXPECT_EQ(first.path.filename().string(), "000001_2027-01-15_08-00-00.000_LARK_31.12.eep");
   EXPECT_EQ(bytes(first.path), std::vector<std::uint8_t>(image.begin(), image.end()));
   // The same millisecond twice keeps both.
   ASSERT_TRUE(saveBackup(backupFolder(), image, {"LARK", "31.12"}, start).ok());
@@ -103,6 +106,78 @@ TEST_F(Backups, NamedListedNewestFirstAndPruned) {
   const SettingsImage preset = KeyerModel::presetMemory();
   EXPECT_EQ(entries.front().callsigns, pageText(preset, 12) + " / " + pageText(preset, 13));
   EXPECT_EQ(entries.front().date, "2027-01-15 08:03:25");
+}
+
+// The backup just made is never the one pruned, whatever the clock or the
+// time zone says; the newest are the last made, and those named before
+// backups were numbered still count, as older than any numbered one.
+TEST_F(Backups, NewestAreTheLastMadeWhateverTheClock) {
+  const auto in2030 = std::chrono::system_clock::from_time_t(1'900'000'000);
+  const auto in2000 = std::chrono::system_clock::from_time_t(946'728'000);  // a dead clock
+  struct Row {
+    const char* what;
+    bool unnumbered;   // the 200 before were named before numbering
+    const char* zone;  // the zone the new one is made in
+    std::chrono::system_clock::time_point madeAt;
+  };
+  for (const Row& row : {Row{"clock set back", false, "UTC0", in2000},
+                         Row{"zone west of the last", false, "WST3", in2030},
+                         Row{"unnumbered, clock set back", true, "UTC0", in2000}}) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(kDataHome);
+    setTimeZone("UTC0");
+    const fs::path folder = backupFolder();
+    fs::create_directories(folder);
+    SettingsImage image = KeyerModel::presetMemory();
+    for (int i = 0; i < static_cast<int>(kBackupsKept); ++i) {
+      const auto time = in2030 + std::chrono::seconds(i);
+      image[0] = static_cast<std::uint8_t>(i);
+      if (row.unnumbered) {
+        writeFileAtomically(folder / backupFileName({"LARK", "31.12"}, time), image);
+      } else {
+        ASSERT_TRUE(saveBackup(folder, image, {"LARK", "31.12"}, time).ok());
+      }
+    }
+    setTimeZone(row.zone);
+    image[0] = 0xEE;
+    const FileResult made = saveBackup(folder, image, {"LARK", "31.12"}, row.madeAt);
+    ASSERT_TRUE(made.ok()) << made.reason;
+    const auto entries = listBackups(folder);
+    ASSERT_EQ(entries.size(), kBackupsKept);
+    EXPECT_EQ(entries.front().file, made.path);
+    EXPECT_EQ(bytes(made.path).at(0), 0xEE);
+    EXPECT_EQ(bytes(entries[1].file).at(0), kBackupsKept - 1) << "the one made before it";
+    EXPECT_EQ(bytes(entries.back().file).at(0), 1) << "the oldest went";
+  }
+}
+
+// Two programs reading keyers of the same IC and version at once never
+// share a name: 100 backups made at the same moment on top of 150 leave 200,
+// every new one among them.
+TEST_F(Backups, ReadersAtOnceNeverShareAName) {
+  const fs::path folder = backupFolder();
+  const auto now = std::chrono::system_clock::from_time_t(1'800'000'000);
+  SettingsImage image = KeyerModel::presetMemory();
+  for (int i = 0; i < 150; ++i) ASSERT_TRUE(saveBackup(folder, image, {"LARK", "31.12"}, now).ok());
+  std::vector<FileResult> made(100);
+  std::vector<std::thread> readers;
+  for (std::size_t i = 0; i < made.size(); ++i) {
+    readers.emplace_back([&made, &folder, i, now] {
+      SettingsImage own = KeyerModel::presetMemory();
+      own[0] = static_cast<std::uint8_t>(i);
+      made[i] = saveBackup(folder, own, {"LARK", "31.12"}, now);
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(listBackups(folder).size(), kBackupsKept);
+  std::set<std::string> numbers;
+  for (std::size_t i = 0; i < made.size(); ++i) {
+    ASSERT_TRUE(made[i].ok()) << made[i].reason;
+    EXPECT_EQ(bytes(made[i].path).at(0), i) << made[i].path;
+    numbers.insert(made[i].path.filename().string().substr(0, 6));
+  }
+  EXPECT_EQ(numbers.size(), made.size()) << "each number taken once";
+  EXPECT_EQ(*numbers.rbegin(), "000250");
 }
 
 // Every Read is kept; a Write or an upload first reads and keeps what the

@@ -84,8 +84,11 @@ TEST(LoadFirmware, ResultByFileShape) {
       {rec + "\r\n" + kEof + "\r\n", 1, 0},
       {rec + "\n" + kEof, 1, 0},
       {kEof + "\n", 0, 0},
-      {rec + "\n", kLoadBadRecord, 2},  // the empty read after the last line break
+      // No end record, with or without a last line break, or no line at all.
+      {rec + "\n", kLoadNoEndRecord, 0},
+      {rec + "\r\n", kLoadNoEndRecord, 0},
       {rec, kLoadNoEndRecord, 0},
+      {"", kLoadNoEndRecord, 0},
       {rec + "\n\n" + kEof + "\n", kLoadBadRecord, 2},
       {"  " + rec + "\n" + kEof + "\n", kLoadBadRecord, 1},
       {":020000021000EC\n" + rec + "\n" + kEof + "\n", 1, 0},

@@ -71,12 +71,12 @@ TEST(PortWindowTest, OkSavesTheChosenDeviceAndNoChoiceKeepsThePort) {
   std::filesystem::remove(config.configFilePath);
   PortSelection ports = openPortWindow(ui, config, {{"/dev/ttyUSB3", ""}});
 
-  EXPECT_FALSE(acceptPortWindow(ui, config, ports));  // nothing selected
+  EXPECT_EQ(acceptPortWindow(ui, config, ports), PortAccept::Unchanged);  // nothing selected
   EXPECT_EQ(config.comPort, 1);
   EXPECT_FALSE(std::filesystem::exists(config.configFilePath));
 
   ui.selectEntry(id::kPortList, 0);
-  EXPECT_TRUE(acceptPortWindow(ui, config, ports));
+  EXPECT_EQ(acceptPortWindow(ui, config, ports), PortAccept::Changed);
   EXPECT_EQ(config.portPath, "/dev/ttyUSB3");
   EXPECT_EQ(config.comPort, 3);
   std::ifstream file(config.configFilePath, std::ios::binary);
@@ -121,9 +121,21 @@ TEST(PortWindowTest, TypedPathFindKeyerAndRefresh) {
   onPortSelection(ui, ports);
   EXPECT_EQ(ui.text(id::kPortPath), "/dev/ttyACM1");
 
+  // A typed path that the next run could not read back, or that names a
+  // device only from one folder, is refused; nothing is saved.
+  for (const std::string& typed : {std::string("ttyUSB0/x"), "/dev/" + std::string(4200, 'x')}) {
+    ui.setText(id::kPortPath, typed);
+    ui.messages.clear();
+    EXPECT_EQ(acceptPortWindow(ui, config, ports), PortAccept::Refused);
+    EXPECT_EQ(config.portPath, "");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.focused, id::kPortPath);
+    EXPECT_FALSE(std::filesystem::exists(config.configFilePath));
+  }
+
   // A typed path wins over the list.
   ui.setText(id::kPortPath, "  /dev/pts/7 ");
-  EXPECT_TRUE(acceptPortWindow(ui, config, ports));
+  EXPECT_EQ(acceptPortWindow(ui, config, ports), PortAccept::Changed);
   EXPECT_EQ(config.portPath, "/dev/pts/7");
   EXPECT_EQ(config.comPort, 7);
   EXPECT_EQ(portLabelText(config), "com:/dev/pts/7");

@@ -213,6 +213,37 @@ TEST_F(ProgramConfigTest, NoHomeIsAClearErrorNotAFileHere) {
 }
 #endif
 
+// A port path the next run could not read back, or that names a device only
+// from one folder, is never saved: the file keeps the port it had.
+TEST_F(ProgramConfigTest, PortPathsThatCannotBeKeptAreRefused) {
+  const struct {
+    std::string path;
+    PortPathProblem problem;
+  } rows[] = {
+    {"/dev/ttyUSB0", PortPathProblem::None},
+    {"", PortPathProblem::Empty},
+    {"ttyUSB0/x", PortPathProblem::Relative},
+    {"/dev/" + std::string(4200, 'x'), PortPathProblem::TooLong},
+    {std::string("/dev/ttyUSB0\0x", 14), PortPathProblem::HasNul},
+#if defined(_WIN32)
+    {"COM12", PortPathProblem::None},
+    {"\\\\.\\COM12", PortPathProblem::None},
+#else
+    {"COM12", PortPathProblem::Relative},
+#endif
+  };
+  config_.portPath = "/dev/ttyUSB0";
+  ASSERT_TRUE(saveProgramConfig(config_).ok());
+  const std::string kept = fileBytes();
+  for (const auto& row : rows) {
+    EXPECT_EQ(checkPortPath(row.path), row.problem) << row.path.substr(0, 20);
+    if (row.problem == PortPathProblem::None || row.path.empty()) continue;
+    config_.portPath = row.path;
+    EXPECT_EQ(saveProgramConfig(config_).kind, FileResult::Kind::Refused);
+    EXPECT_EQ(fileBytes(), kept);
+  }
+}
+
 TEST(PortNumberOf, TrailingDigits) {
   EXPECT_EQ(portNumberOf("/dev/ttyUSB3"), 3);
   EXPECT_EQ(portNumberOf("/dev/ttyACM12"), 12);

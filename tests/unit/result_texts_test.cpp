@@ -99,7 +99,7 @@ TEST(ResultTexts, ReadAndWrite) {
       {WriteOutcome::TestFailed, silent, ">DP ERR", 0},
       {WriteOutcome::NeedsFirmware, bootloader, ">DP NOS", 0},
       {WriteOutcome::Refused, lark, "", 0},
-      {WriteOutcome::BackupFailed, lark, ">Write Failed", 0},
+      {WriteOutcome::BackupFailed, lark, "", 0},  // nothing was sent: the box says why
       {WriteOutcome::WriteFailed, lark, ">Write Failed", 0},
       {WriteOutcome::ReadBackFailed, lark, ">Verify Failed", 1},
       {WriteOutcome::VerifyFailed, lark, ">Verify Failed", 2},
@@ -165,6 +165,52 @@ TEST(ResultTexts, ReadAndWrite) {
   EXPECT_EQ(backupFailureText(
                 {.kind = B::SaveFailed, .saved = {FileResult::Kind::Write, "x.eep", "disk full"}}),
             "The keyer's settings could not be kept as a backup:\nx.eep: disk full");
+  const BackupResult full{.kind = B::SaveFailed, .saved = {FileResult::Kind::Write, "b", "full"}};
+  EXPECT_EQ(backupBeforeChangeText(full),
+            "The keyer's settings could not be kept as a backup, so nothing was sent to the "
+            "keyer:\nb: full");
+  EXPECT_EQ(backupBeforeChangeText({.kind = B::ReadFailed}),
+            backupFailureText({.kind = B::ReadFailed}));
+  EXPECT_EQ(noBackupKeptText(full), "No backup was kept of the keyer's settings: b: full");
+}
+
+// A command printed for the operator to type is quoted for the shell of the
+// system it runs on: a POSIX shell's single quotes, cmd.exe's double quotes.
+TEST(ResultTexts, ShellWords) {
+  const struct {
+    std::string word;
+    std::string posix;
+    std::string cmd;
+  } cases[] = {
+      {"/home/ann/b/000001_2026-12-09_03-15-22.123_LARK_31.12.eep",
+       "/home/ann/b/000001_2026-12-09_03-15-22.123_LARK_31.12.eep",
+       "/home/ann/b/000001_2026-12-09_03-15-22.123_LARK_31.12.eep"},
+      {"C:\\Users\\ann\\b.eep", "'C:\\Users\\ann\\b.eep'", "C:\\Users\\ann\\b.eep"},
+      {"C:\\Users\\Ann Lee\\b.eep", "'C:\\Users\\Ann Lee\\b.eep'", "\"C:\\Users\\Ann Lee\\b.eep\""},
+      {"/home/o'neil/b.eep", "'/home/o'\\''neil/b.eep'", "\"/home/o'neil/b.eep\""},
+      {"a&b", "'a&b'", "\"a&b\""},
+      {"", "''", "\"\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(shellWord(c.word, Shell::Posix), c.posix) << c.word;
+    EXPECT_EQ(shellWord(c.word, Shell::Cmd), c.cmd) << c.word;
+  }
+}
+
+// What dp3 adds beneath a file's failure text, and its other file notes.
+TEST(ResultTexts, FileNotes) {
+  using K = FileResult::Kind;
+  EXPECT_EQ(settingsSaveDetail({K::Create, "ro/x.eep", "Permission denied"}),
+            "ro/x.eep: Permission denied");
+  EXPECT_EQ(settingsSaveDetail({K::Refused, "/dev/null", "is a device"}), "");  // in the text
+  EXPECT_EQ(configResultDetail({K::NotRegular, "d/dp3tools.cfg", "is a folder, not a file"}),
+            "d/dp3tools.cfg: is a folder, not a file");
+  EXPECT_EQ(configResultDetail({K::Create, "d/dp3tools.cfg", "No space left on device"}), "");
+  EXPECT_EQ(newSettingsFileText("typo.eep"), "typo.eep: new file, from the defaults");
+  EXPECT_EQ(storedAsText({"ST Freq", 601, 606, "Hz"}), "ST Freq: 601 Hz stored as 606 Hz");
+  EXPECT_EQ(portPathText(PortPathProblem::Relative),
+            "the port must be a full device path, such as /dev/ttyUSB0");
+  EXPECT_EQ(portPathText(PortPathProblem::TooLong), "the port path is longer than 4096 bytes");
 }
 
 // Every reply byte is the keyer's: none of them, 0x88 and 0x84 included,

@@ -6,14 +6,18 @@
 #include <sys/sysmacros.h>
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "system/file_lock.hpp"
 #include "test_env.hpp"
 #include "window_logic/result_texts.hpp"
 
@@ -102,6 +106,52 @@ TEST_F(SettingsFile, SaveAppendsEepOnlyWhenTheNameHasNoExtension) {
     EXPECT_EQ(saved.path, dir_ / c.saved);
     EXPECT_EQ(fileBytes(dir_ / c.saved).size(), 300u) << c.typed;
   }
+  // A name that names no file ("", a folder) is refused, and nothing is made
+  // (no ".eep.eep", no hidden "..eep").
+  for (const fs::path& typed :
+       {fs::path(), fs::path("."), dir_ / ".", dir_ / "..", dir_ / "sub/"}) {
+    const FileResult saved = writeSettingsFile(typed, SettingsImage{});
+    EXPECT_EQ(saved.kind, FileResult::Kind::Refused) << typed;
+    EXPECT_EQ(saved.reason, typed.empty() ? "no file name given" : "names a folder, not a file");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+// Two programs changing one file at once each hold its lock from read to
+// save: 2 x 40 changes of different bytes all arrive, and no lock file stays.
+TEST_F(SettingsFile, ChangesAtOnceLoseNoEdit) {
+  const fs::path file = dir_ / "shared.eep";
+  std::vector<std::thread> writers;
+  std::vector<bool> created;
+  std::mutex createdLock;
+  for (std::size_t first : {40u, 200u}) {
+    writers.emplace_back([&, first] {
+      for (std::size_t i = first; i < first + 40; ++i) {
+        const FileResult changed = changeSettingsFile(file, [&](SettingsImage& image, bool made) {
+          const std::lock_guard hold(createdLock);
+          created.push_back(made);
+          image[i] = 0xA5;
+          return true;
+        });
+        EXPECT_TRUE(changed.ok()) << changed.reason;
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  SettingsImage image{};
+  ASSERT_TRUE(readSettingsFile(file, image).ok());
+  for (std::size_t first : {40u, 200u}) {
+    for (std::size_t i = first; i < first + 40; ++i) EXPECT_EQ(image[i], 0xA5) << i;
+  }
+  EXPECT_EQ(std::count(created.begin(), created.end(), true), 1) << "made once, from the defaults";
+  EXPECT_FALSE(fs::exists(lockFileOf(file)));
+
+  // A change that another program holds off for longer than the wait is refused.
+  const FileLock held(file);
+  ASSERT_TRUE(held.held());
+  const FileLock second(file, std::chrono::milliseconds(50));
+  EXPECT_EQ(second.result().kind, FileResult::Kind::Refused);
+  EXPECT_EQ(second.result().reason, "is being changed by another program");
 }
 
 TEST_F(SettingsFile, FailedSaveKeepsTheOldFile) {

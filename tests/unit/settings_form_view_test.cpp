@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "surface/map_surface.hpp"
 #include "window_logic/setting_controls.hpp"
@@ -50,6 +51,23 @@ TEST(SettingsFormView, ShowsTheUsersBytesAndLeavesStFreqForADivisorOfZero) {
   EXPECT_EQ(ui.selectedEntry(id::kOutputSelection), 3);
   EXPECT_TRUE(ui.isVisible(id::kCallsignUser2));
   EXPECT_FALSE(ui.isVisible(id::kCallsignUser1));
+}
+
+// A value the keyer keeps as a near one shows as kept once stored, and its
+// box says so; a value kept as typed changes nothing.
+TEST(SettingsFormView, StoreShowsAValueKeptAsANearOne) {
+  SettingsImage image{};
+  resetSettingsImage(image);
+  for (const auto& [typed, shown, tip] :
+       {std::tuple{"601", "606", "ST Freq: 601 Hz stored as 606 Hz"},
+        std::tuple{"625", "625", ""}}) {
+    MapSurface ui;
+    showUserSettings(ui, image, 1);
+    ui.setText(id::kStFreq, typed);
+    ASSERT_TRUE(storeUserSettings(ui, image, 1));
+    EXPECT_EQ(ui.text(id::kStFreq), shown);
+    EXPECT_EQ(ui.control(id::kStFreq).toolTip, tip);
+  }
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "link/keyer_operations.hpp"
 #include "link/trace_link.hpp"
@@ -116,6 +119,11 @@ TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
       {"0 1200 pause 1f\n", "line 1: bad value 1f", {}},
       {"# c\n0 1200 <\n", "line 2: < needs a value", {}},
       {"0\n", "line 1: expected baud rate and event", {}},
+      // A message quotes no more of a line than a line of text.
+      {std::string(5000, '7') + "x 1200 > 00\n",
+       "line 1: not a time: " + std::string(40, '7') + "...",
+       {}},
+      {std::string(3, '\0') + " 1200 > 00\n", "line 1: not a time: ???", {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -185,6 +193,31 @@ TEST_F(OpenTraceTest, ReplacesOnlyATraceAndRefusesTheRest) {
     EXPECT_EQ(opened.result.reason, reason) << name;
   }
 #endif
+}
+
+// A trace file is judged by type and size before it is read: no FIFO hangs
+// the simulated keyer, no huge file fills memory or the message.
+using TraceFile = TempFolderTest;
+
+TEST_F(TraceFile, LoadRefusesWhatIsNoTraceFile) {
+  const std::filesystem::path huge = dir_ / "huge.trace";
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, kMaxTraceSize + 1);  // sparse: no disk taken
+  std::vector<std::pair<std::filesystem::path, std::string>> rows = {
+      {huge, "larger than 67108864 bytes"},
+      {dir_, "is a folder, not a file"},
+  };
+#if !defined(_WIN32)
+  const std::filesystem::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  rows.push_back({fifo, "is a FIFO, not a file"});
+  rows.push_back({"/dev/zero", "is a device, not a file"});
+#endif
+  for (const auto& [path, reason] : rows) {
+    std::string error;
+    EXPECT_FALSE(loadTrace(path.string(), error)) << path;
+    EXPECT_EQ(error, reason) << path;
+  }
 }
 
 }  // namespace

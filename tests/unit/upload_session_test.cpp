@@ -28,7 +28,10 @@ struct Bench {
     if (checked.check != ProgramCheck::Ready) return checked;
     session.start();
     const UploadResult& result = session.finish();
-    if (!restore || result.settings.kind != SettingsAfterUpload::Kind::Changed) return result;
+    using S = SettingsAfterUpload::Kind;
+    if (!restore ||
+        (result.settings.kind != S::Changed && result.settings.kind != S::BackupRefused))
+      return result;
     session.startRestore();
     return session.finishRestore();
   }
@@ -78,8 +81,10 @@ TEST(UploadSession, ProgramChecks) {
 // The upload, the keyer's state after it, and, on a keyer that ran its
 // firmware, the settings compared with the backup and written back when asked.
 TEST(UploadSession, UploadsAndWhatBecameOfTheSettings) {
-  auto keyer = [](std::uint8_t revision, SimFault fault = {}, bool bootloaderOnly = false) {
+  auto keyer = [](std::uint8_t revision, SimFault fault = {}, bool bootloaderOnly = false,
+                  std::uint8_t version = 31) {
     SimConfig config;
+    config.version = version;
     config.revision = revision;
     config.fault = fault;
     config.bootloaderOnly = bootloaderOnly;
@@ -96,6 +101,7 @@ TEST(UploadSession, UploadsAndWhatBecameOfTheSettings) {
     S settings;
     bool presetKept;  // the keyer ends with the settings it had
     int progress = 99;
+    std::uint8_t weight = 0;  // User 1's Weight before, when not the preset's
   };
   const SimConfig badStore = keyer(100, {FaultKind::BadStore, 0, 20});
   const SimConfig refuse81 = keyer(112, {FaultKind::Refuse, 0x81, 600});
@@ -108,6 +114,11 @@ TEST(UploadSession, UploadsAndWhatBecameOfTheSettings) {
       {keyer(100), false, {U::Completed}, K::HoldsWritten, S::Changed, false},
       {badStore, true, {U::Completed}, K::HoldsWritten, S::RestoreFailed, false},
       {keyer(104, {}, true), true, {U::Completed}, K::HoldsWritten, S::NotChecked, true},
+      // Version 30 holds no settings: none are backed up, none offered back.
+      {keyer(112, {}, false, 30), true, {U::Completed}, K::HoldsWritten, S::NotChecked, false},
+      // A backup that Write refuses (Weight 255) is not written back.
+      {keyer(112), false, {U::Completed}, K::HoldsWritten, S::BackupRefused, false, 99, 255},
+      {keyer(112), true, {U::Completed}, K::HoldsWritten, S::RestoreRefused, false, 99, 255},
       // Slot 595 of 960; the keyer's 0x88 is its byte, not a completed upload.
       {refuse81, true, {U::Refused, 0x81}, K::BootloaderOnly, S::NotChecked, true, 61},
       {refuse88, true, {U::Refused, 0x88}, K::BootloaderOnly, S::NotChecked, true, 61},
@@ -116,6 +127,7 @@ TEST(UploadSession, UploadsAndWhatBecameOfTheSettings) {
   };
   for (const Case& c : cases) {
     Bench b(c.keyer);
+    if (c.weight) b.model.memory()[user_field::kWeight] = c.weight;
     b.session.load(kLark);
     const UploadResult& result = b.program(true, c.restore);
     SCOPED_TRACE(std::to_string(c.keyer.revision) + " " + std::to_string(int(c.outcome.kind)));
@@ -130,7 +142,17 @@ TEST(UploadSession, UploadsAndWhatBecameOfTheSettings) {
     EXPECT_FALSE(b.session.running());
     // Until the next test, recovery stays the way to the keyer.
     EXPECT_EQ(b.keyer.bootloaderOnly, c.state == K::BootloaderOnly || result.recovery);
-    if (c.settings == S::NotChecked) continue;
+    if (c.settings == S::NotChecked) {
+      if (c.keyer.version == 30) {
+        EXPECT_EQ(result.backup.kind, BackupResult::Kind::None);
+      }
+      continue;
+    }
+    if (c.weight) {
+      ASSERT_TRUE(result.settings.refusal);
+      EXPECT_EQ(result.settings.refusal->refusal.label, "Weight");
+      EXPECT_EQ(result.restore.keyer, KeyerState::Untouched) << "nothing was written back";
+    }
     // The backup named holds the settings from before; the keyer is now
     // known by its new firmware.
     EXPECT_EQ(result.settings.backupFile, result.backup.file.string());

@@ -6,6 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <string>
+
+#include "test_face.hpp"
+#include "window_logic/window_face.hpp"
 
 namespace dp3 {
 namespace {
@@ -48,6 +53,29 @@ TEST(WindowMemory, FitOnScreenKeepsTheWindowWhollyVisible) {
     EXPECT_EQ(fitOnScreen(row.wanted, screen), row.placed)
         << row.wanted.x << "," << row.wanted.y << " " << row.wanted.width << "x"
         << row.wanted.height;
+  }
+}
+
+// Each file dialog opens where its last file was chosen: the folder of the
+// file, not the one the dialog happened to show; a cancel changes nothing.
+TEST(FileDialogFolders, RememberTheChosenFilesFolder) {
+  const struct {
+    FileChoice choice;
+    const char* name;
+  } rows[] = {{FileChoice::OpenSettings, "settings-open"},
+              {FileChoice::SaveSettings, "settings-save"},
+              {FileChoice::OpenFirmware, "firmware"}};
+  for (const auto& row : rows) {
+    test::TestFace face;
+    std::map<std::string, std::string> folders = {{row.name, "/home/ann/shown"}};
+    face.files[row.choice] = "/home/ann/chosen/dp.eep";
+    EXPECT_EQ(chooseFile(face, row.choice, folders), "/home/ann/chosen/dp.eep");
+    ASSERT_EQ(face.asked.size(), 1u);
+    EXPECT_EQ(face.asked[0].second, "/home/ann/shown") << row.name;
+    EXPECT_EQ(folders[row.name], "/home/ann/chosen") << row.name;
+    face.files.clear();
+    EXPECT_EQ(chooseFile(face, row.choice, folders), "");
+    EXPECT_EQ(folders[row.name], "/home/ann/chosen") << "a cancel keeps it";
   }
 }
 
