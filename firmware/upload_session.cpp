@@ -48,8 +48,12 @@ std::optional<OlderImage> olderImage(ImageVersion image, const KeyerInfo& keyer)
                     imageHasRevision ? std::optional<int>(imageRevision) : std::nullopt};
 }
 
-UploadSession::UploadSession(Link& link, KeyerInfo& keyer, bool verbose)
-    : link_(link), keyer_(keyer), verbose_(verbose), image_(std::make_unique<FirmwareImage>()) {
+UploadSession::UploadSession(Link& link, KeyerInfo& keyer, bool verbose, StartWorker startWorker)
+    : link_(link),
+      keyer_(keyer),
+      verbose_(verbose),
+      image_(std::make_unique<FirmwareImage>()),
+      startWorker_(std::move(startWorker)) {
   blankFirmwareImage(*image_);
 }
 
@@ -117,13 +121,30 @@ void UploadSession::start() {
   result_.settings = {.backupFile = keyer_.backupFile};
   keyerAfter_ = keyer_;
   settingsRead_.reset();
-  workerDone_ = false;
   const UploadJob job{link_, *image_, result_.recovery, verbose_, shared_};
-  worker_ = std::thread([this, job] {
+  startWorker([this, job] {
     runUploadJob(job);
     if (checkSettings_ && shared_.uploadOutcome.completed()) readSettingsAfter();
-    workerDone_ = true;
   });
+}
+
+void UploadSession::startWorker(std::function<void()> work) {
+  workerDone_ = false;
+  workerRunning_ = true;
+  auto body = [this, work = std::move(work)] {
+    work();
+    workerDone_ = true;
+  };
+  if (startWorker_) {
+    startWorker_(std::move(body));
+  } else {
+    worker_ = std::thread(std::move(body));
+  }
+}
+
+void UploadSession::joinWorker() {
+  if (worker_.joinable()) worker_.join();
+  workerRunning_ = false;
 }
 
 bool UploadSession::readingSettings() const {
@@ -139,8 +160,8 @@ void UploadSession::readSettingsAfter() {
 }
 
 const UploadResult& UploadSession::finish() {
-  if (!worker_.joinable()) return result_;
-  worker_.join();
+  if (!running()) return result_;
+  joinWorker();
   result_.upload = shared_.uploadOutcome;
   shared_.uploadDone = false;
   if (!result_.upload->completed()) {
@@ -175,16 +196,12 @@ void UploadSession::compareSettingsAfter() {
 
 void UploadSession::startRestore() {
   if (running() || result_.settings.kind != SettingsAfterUpload::Kind::Changed) return;
-  workerDone_ = false;
-  worker_ = std::thread([this] {
-    result_.restore = sendSettings(link_, keyer_, backup_, true);
-    workerDone_ = true;
-  });
+  startWorker([this] { result_.restore = sendSettings(link_, keyer_, backup_, true); });
 }
 
 const UploadResult& UploadSession::finishRestore() {
-  if (!worker_.joinable()) return result_;
-  worker_.join();
+  if (!running()) return result_;
+  joinWorker();
   result_.settings.kind = result_.restore.outcome == WriteOutcome::Done
                               ? SettingsAfterUpload::Kind::Restored
                               : SettingsAfterUpload::Kind::RestoreFailed;
