@@ -2,6 +2,7 @@
 
 #include "cli/cli.hpp"
 #include "settings/backups.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
 
@@ -10,7 +11,7 @@ namespace {
 int listKeyerBackups() {
   const auto folder = backupFolder();
   if (folder.empty()) {
-    std::cerr << "dp3: no folder for backups: neither HOME nor XDG_DATA_HOME is set\n";
+    std::cerr << "dp3: " << backupResultText({FileResult::Kind::NoPlace}) << '\n';
     return kExitFile;
   }
   const auto entries = listBackups(folder);

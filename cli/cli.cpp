@@ -8,11 +8,6 @@
 
 namespace dp3::cli {
 
-void ConsoleSurface::showMessage(std::string_view text, std::string_view caption) {
-  MapSurface::showMessage(text, caption);
-  std::cerr << text << '\n';
-}
-
 ProgramConfig& Context::config() {
   if (!configLoaded_) {
     config_.configFilePath = defaultConfigFilePath(executablePath());

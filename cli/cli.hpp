@@ -10,17 +10,9 @@
 #include "link/link.hpp"
 #include "link/trace_link.hpp"
 #include "settings/settings_image.hpp"
-#include "surface/map_surface.hpp"
 #include "system/program_config.hpp"
 
 namespace dp3::cli {
-
-// Message boxes go to standard error as they happen; everything else is kept
-// for the command to print in the window's order.
-class ConsoleSurface : public MapSurface {
- public:
-  void showMessage(std::string_view text, std::string_view caption) override;
-};
 
 // What every command shares: the --port choice, the program configuration and
 // the exit code the command settles on.
@@ -59,8 +51,6 @@ bool outputTakesEscapes();
 // keyer has passed its test. Prints the window's texts, returns the exit code.
 int writeToKeyer(Context& context, SettingsImage& image, bool verify,
                  const std::function<bool(SettingsImage&)>& prepare = {});
-// The same, with the values of User 1's form and the messages shown on ui.
-int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify);
 
 // Each file adds its subcommands.
 void addKeyerCommands(CLI::App& app, Context& context);

@@ -4,9 +4,7 @@
 
 #include "cli/cli.hpp"
 #include "link/keyer_operations.hpp"
-#include "settings/messages.hpp"
 #include "settings/settings_file.hpp"
-#include "settings/settings_form.hpp"
 #include "system/atomic_file.hpp"
 #include "window_logic/result_texts.hpp"
 
@@ -36,11 +34,10 @@ int runTest(Context& context) {
 
 int runRead(Context& context, const std::string& name) {
   // The same name rule and checks as a save, before the keyer is touched.
-  std::filesystem::path file;
-  std::string refusal = settingsFileName(name, file);
-  if (refusal.empty()) refusal = checkSaveTarget(file);
-  if (!refusal.empty()) {
-    std::cerr << "dp3: cannot write " << name << ": " << refusal << '\n';
+  const FileResult named = settingsFileName(name);
+  const std::filesystem::path file = named.path;
+  if (const FileResult checked = named.ok() ? checkSaveTarget(file) : named; !checked.ok()) {
+    std::cerr << "dp3: cannot write " << name << ": " << fileProblemText(checked) << '\n';
     return kExitFile;
   }
   auto link = context.openLink();
@@ -56,8 +53,10 @@ int runRead(Context& context, const std::string& name) {
   printOpenHint(result.test, context.portPath());
   if (result.outcome != ReadOutcome::Done) return exitCodeOf(result);
   // The file's own texts ("Can't open Settings file for write") go to standard error.
-  ConsoleSurface fileMessages;
-  if (!saveSettingsFile(fileMessages, image, file)) return kExitFile;
+  if (const FileResult saved = writeSettingsFile(file, image); !saved.ok()) {
+    std::cerr << settingsSaveText(saved) << '\n';
+    return kExitFile;
+  }
   return exitCodeOf(result);
 }
 
@@ -83,12 +82,6 @@ int writeToKeyer(Context& context, SettingsImage& image, bool verify,
   }
   printOpenHint(result.test, context.portPath());
   return exitCodeOf(result);
-}
-
-int writeToKeyer(Context& context, ConsoleSurface& ui, SettingsImage& image, bool verify) {
-  return writeToKeyer(context, image, verify, [&ui](SettingsImage& form) {
-    return storeUserSettings(ui, form, 1) && storeMessages(ui, form);
-  });
 }
 
 void addKeyerCommands(CLI::App& app, Context& context) {

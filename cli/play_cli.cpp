@@ -12,6 +12,7 @@
 #include "sound/morse_timing.hpp"
 #include "sound/pcm.hpp"
 #include "system/atomic_file.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
 
@@ -69,9 +70,8 @@ int runPlay(const PlayOptions& options) {
   if (!options.wav.empty()) {
     std::vector<std::int16_t> samples(renderer.totalSamples());
     renderer.render(samples);
-    const std::string failed = writeFileAtomically(options.wav, wavFile(samples));
-    if (!failed.empty()) {
-      std::cerr << "dp3 play: " << options.wav << ": " << failed << '\n';
+    if (const FileResult saved = writeFileAtomically(options.wav, wavFile(samples)); !saved.ok()) {
+      std::cerr << "dp3 play: " << fileProblemText(saved) << '\n';
       return kExitFile;
     }
     return kExitDone;

@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/messages.hpp"
 #include "settings/settings_file.hpp"
-#include "settings/settings_form.hpp"
-#include "surface/control_ids.hpp"
-#include "window_logic/keyer_commands.hpp"
+#include "settings/settings_model.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3::cli {
 
@@ -22,8 +20,9 @@ std::filesystem::path settingsPath(const std::string& name) {
 }
 
 bool loadSettings(const std::filesystem::path& path, SettingsImage& image) {
-  ConsoleSurface ui;
-  return loadSettingsFile(ui, image, path);
+  const FileResult loaded = readSettingsFile(path, image);
+  if (!loaded.ok()) std::cerr << settingsLoadText(loaded) << '\n';
+  return loaded.ok();
 }
 
 namespace {
@@ -35,16 +34,21 @@ int runWrite(Context& context, const std::string& name, bool verify) {
   // Nothing goes to the keyer unless the form would take both users' values
   // and the message editor the texts.
   for (int user : {1, 2}) {
-    SettingsWindows w(image, user);
-    SettingsImage scratch = image;
-    if (!storeUserSettings(w.main, scratch, user) || !storeMessages(w.main, scratch)) {
-      std::cerr << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
+    if (const auto refused = SettingsModel(image, user).store()) {
+      std::cerr << refused->text << '\n'
+                << "dp3 write: User " << user << "'s settings were refused; nothing was sent\n";
       return kExitRefused;
     }
   }
 
-  SettingsWindows w(image, 1);
-  return writeToKeyer(context, w.main, image, verify);
+  // Write DP stores User 1's form and the texts once the keyer has answered.
+  return writeToKeyer(context, image, verify, [](SettingsImage& form) {
+    SettingsModel shown(form, 1);
+    const auto refused = shown.store();
+    form = shown.image();
+    if (refused) std::cerr << refused->text << '\n';
+    return !refused;
+  });
 }
 
 void addUserOption(CLI::App* command, int& user) {

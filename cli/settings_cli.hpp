@@ -1,7 +1,6 @@
 #pragma once
 
-// What dp3's settings commands share: file names, loading, and the windows
-// that set and write go through.
+// What dp3's settings commands share: file names and loading.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,17 +13,8 @@ namespace dp3::cli {
 // A settings file name as the window's dialogs take it: ".eep" when it has no extension.
 std::filesystem::path settingsPath(const std::string& name);
 
-// Loads through the window's own file code; its message goes to standard error.
+// Loads a settings file; on failure the window's text goes to standard error.
 bool loadSettings(const std::filesystem::path& path, SettingsImage& image);
-
-// The main window and the RTTY window of one user, shown from an image, so an
-// edit or a store meets the windows' own checks and texts.
-struct SettingsWindows {
-  ConsoleSurface main;
-  ConsoleSurface rtty;
-
-  SettingsWindows(const SettingsImage& image, int user);
-};
 
 int runShow(const std::string& name, int user, bool json);  // settings_show.cpp
 int runDiff(const std::string& nameA, const std::string& nameB);

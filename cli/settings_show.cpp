@@ -1,5 +1,5 @@
 // dp3 show and dp3 diff: settings files as the windows show them, through the
-// settings lookup, in text or JSON.
+// settings model, in text or JSON.
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -8,7 +8,7 @@
 #include "cli/message_times.hpp"
 #include "cli/settings_cli.hpp"
 #include "settings/settings_diff.hpp"
-#include "settings/settings_lookup.hpp"
+#include "settings/settings_model.hpp"
 
 namespace dp3::cli {
 

@@ -4,7 +4,6 @@
 
 #include "settings/settings_file.hpp"
 #include "settings/settings_verify.hpp"
-#include "system/atomic_file.hpp"
 
 namespace dp3 {
 
@@ -12,8 +11,7 @@ namespace {
 
 // The settings file a backup was kept in.
 bool readBackupFile(const std::string& file, SettingsImage& image) {
-  const SmallFile read = readSmallFile(file, kImageSize);
-  return read.status == SmallFileStatus::Ok && decodeSettingsFile(read.bytes, image);
+  return readSettingsFile(file, image).ok();
 }
 
 }  // namespace

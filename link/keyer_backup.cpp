@@ -16,12 +16,11 @@ BackupLabel backupLabelOf(const KeyerInfo& keyer) {
 }
 
 BackupResult keepBackup(KeyerInfo& keyer, const SettingsImage& image) {
-  std::filesystem::path written;
-  std::string error = saveBackup(backupFolder(), image, backupLabelOf(keyer), &written);
-  if (!error.empty()) return {.kind = BackupResult::Kind::SaveFailed, .reason = std::move(error)};
+  const FileResult saved = saveBackup(backupFolder(), image, backupLabelOf(keyer));
+  if (!saved.ok()) return {.kind = BackupResult::Kind::SaveFailed, .saved = saved};
   keyer.settingsBackedUp = true;
-  keyer.backupFile = written.string();
-  return {.kind = BackupResult::Kind::Kept, .file = written};
+  keyer.backupFile = saved.path.string();
+  return {.kind = BackupResult::Kind::Kept, .file = saved.path};
 }
 
 BackupResult backUpBeforeChange(Link& link, KeyerInfo& keyer) {

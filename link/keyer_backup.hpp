@@ -7,6 +7,7 @@
 #include "link/link.hpp"
 #include "settings/backups.hpp"
 #include "settings/settings_image.hpp"
+#include "system/file_result.hpp"
 
 namespace dp3 {
 
@@ -17,11 +18,11 @@ struct BackupResult {
     Kept,         // file holds the settings
     AlreadyHeld,  // this run already holds a copy of what the keyer holds
     ReadFailed,   // the keyer did not send its settings for the copy
-    SaveFailed,   // the copy could not be written: reason
+    SaveFailed,   // the copy could not be written: saved says why
   };
   Kind kind = Kind::None;
   std::filesystem::path file = {};
-  std::string reason = {};
+  FileResult saved = {};
 
   bool failed() const { return kind == Kind::ReadFailed || kind == Kind::SaveFailed; }
 };

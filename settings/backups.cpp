@@ -71,25 +71,21 @@ std::string backupFileName(const BackupLabel& label, std::chrono::system_clock::
   return std::string(name) + "_" + plain(label.ic) + "_" + plain(label.version) + ".eep";
 }
 
-std::string saveBackup(const fs::path& folder, const SettingsImage& image, const BackupLabel& label,
-                       fs::path* written, std::chrono::system_clock::time_point time) {
-  if (folder.empty()) return "no folder for backups: neither HOME nor XDG_DATA_HOME is set";
+FileResult saveBackup(const fs::path& folder, const SettingsImage& image, const BackupLabel& label,
+                      std::chrono::system_clock::time_point time) {
+  if (folder.empty()) return {FileResult::Kind::NoPlace};
   std::error_code error;
   fs::create_directories(folder, error);
-  if (error) return folder.string() + ": " + error.message();
+  if (error) return {FileResult::Kind::Create, folder, error.message()};
   std::string name = backupFileName(label, time);
   // Two reads within one millisecond keep both.
   for (int n = 2; fs::exists(folder / name, error); ++n) {
     name = name.substr(0, kStampLength) + "_" + plain(label.ic) + "_" + plain(label.version) + "_" +
            std::to_string(n) + ".eep";
   }
-  const fs::path file = folder / name;
-  if (std::string failed = writeFileAtomically(file, image); !failed.empty()) {
-    return file.string() + ": " + failed;
-  }
-  if (written) *written = file;
-  pruneBackups(folder);
-  return {};
+  const FileResult saved = writeFileAtomically(folder / name, image);
+  if (saved.ok()) pruneBackups(folder);
+  return saved;
 }
 
 std::vector<BackupEntry> listBackups(const fs::path& folder) {
@@ -106,9 +102,8 @@ std::vector<BackupEntry> listBackups(const fs::path& folder) {
       const std::string version = rest.substr(cut + 1);
       entry.version = version.substr(0, version.find('_'));
     }
-    const SmallFile file = readSmallFile(entry.file, kImageSize);
     SettingsImage image{};
-    if (file.status == SmallFileStatus::Ok && decodeSettingsFile(file.bytes, image)) {
+    if (readSettingsFile(entry.file, image).ok()) {
       entry.callsigns = pageText(image, 12) + " / " + pageText(image, 13);
     }
     entries.push_back(std::move(entry));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/settings_image.hpp"
+#include "system/file_result.hpp"
 #include "system/platform.hpp"
 
 namespace dp3 {
@@ -28,10 +29,10 @@ struct BackupLabel {
 std::string backupFileName(const BackupLabel& label, std::chrono::system_clock::time_point time);
 
 // Writes image into folder (made when missing) through the atomic save, then
-// keeps only the newest kBackupsKept. Returns "" and the file in written, or why not.
-std::string saveBackup(
+// keeps only the newest kBackupsKept. Done with the file written; NoPlace for
+// an empty folder; Create when the folder cannot be made; else as the save.
+FileResult saveBackup(
     const std::filesystem::path& folder, const SettingsImage& image, const BackupLabel& label,
-    std::filesystem::path* written = nullptr,
     std::chrono::system_clock::time_point time = std::chrono::system_clock::now());
 
 struct BackupEntry {

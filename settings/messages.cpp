@@ -4,8 +4,6 @@
 #include <optional>
 
 #include "settings/morse_code.hpp"
-#include "settings/settings_fields.hpp"
-#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -13,7 +11,6 @@ namespace {
 
 inline constexpr std::size_t kLastPageAddress = kMessagePageSize - 1;
 inline constexpr unsigned kBackspace = 8;
-inline constexpr std::string_view kErrorCaption = "Error";
 inline constexpr std::uint8_t kDollar = morseCode('$');  // carries its own end mark
 
 std::uint8_t& pagePointer(SettingsImage& image, std::size_t index) {
@@ -71,8 +68,8 @@ std::optional<std::string> encodeText(std::string_view label, std::string_view t
     const std::uint8_t code = morseCode(c);
     if (code == kNoMorseCode) {
       if (c >= 32 && c < 127) {
-        return refusal(
-            label, "\"" + std::string(1, static_cast<char>(c)) + "\", which has no Morse code.");
+        const char shown[] = {'"', static_cast<char>(c), '"', '\0'};
+        return refusal(label, std::string(shown) + ", which has no Morse code.");
       }
       return refusal(label, "a character that has no Morse code.");
     }
@@ -129,46 +126,41 @@ std::size_t textByteCount(std::string_view boxText) {
   return count;
 }
 
-void showMessages(ControlSurface& ui, const SettingsImage& image) {
-  for (std::size_t i = 0; i < kTextFields.size(); ++i) {
-    ui.setText(kTextFields[i].control, pageText(image, i));
-  }
+MessageTexts pageTexts(const SettingsImage& image) {
+  MessageTexts texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = pageText(image, i);
+  return texts;
 }
 
-bool storeMessages(ControlSurface& ui, SettingsImage& image) {
-  std::array<std::vector<std::uint8_t>, kTextFields.size()> texts;
+std::optional<Refusal> storeTexts(const MessageTexts& texts, SettingsImage& image) {
+  std::array<std::vector<std::uint8_t>, kTextFields.size()> bytes;
   std::size_t total = 0;
-  for (std::size_t i = 0; i < kTextFields.size(); ++i) {
-    const std::string box = ui.text(kTextFields[i].control);
-    if (box == pageText(image, i)) {
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const std::string_view label = kTextFields[i].label;
+    if (texts[i] == pageText(image, i)) {
       // Unchanged since it was shown: the page's own bytes go back as they came,
       // patterns with no character included.
-      texts[i] = pageTextBytes(image, i);
-    } else if (const auto refused = encodeText(kTextFields[i].label, keyerText(box), texts[i])) {
-      ui.showMessage(*refused, kErrorCaption);
-      ui.focusControl(kTextFields[i].control);
-      return false;
+      bytes[i] = pageTextBytes(image, i);
+    } else if (auto refused = encodeText(label, keyerText(texts[i]), bytes[i])) {
+      return Refusal{label, std::move(*refused)};
     }
-    total += texts[i].size();
+    total += bytes[i].size();
     if (total > static_cast<std::size_t>(kMessageBudget)) {
-      ui.showMessage(std::string(kTextFields[i].label) + " goes past the " +
-                         std::to_string(kMessageBudget) +
-                         " characters the keyer holds for all messages and callsigns. Shorten "
-                         "the texts before storing.",
-                     kErrorCaption);
-      ui.focusControl(kTextFields[i].control);
-      return false;
+      return Refusal{label, std::string(label) + " goes past the " +
+                                std::to_string(kMessageBudget) +
+                                " characters the keyer holds for all messages and callsigns. "
+                                "Shorten the texts before storing."};
     }
   }
 
   std::size_t n = 0;
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (texts[i].empty()) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i].empty()) {
       pagePointer(image, i) = 0;
       continue;
     }
     pagePointer(image, i) = static_cast<std::uint8_t>(page::kFirstTextAddress + n);
-    for (std::uint8_t byte : texts[i]) {
+    for (std::uint8_t byte : bytes[i]) {
       image[kMessagePageOffset + page::kFirstTextAddress + n] = byte;
       ++n;
     }
@@ -176,27 +168,17 @@ bool storeMessages(ControlSurface& ui, SettingsImage& image) {
   }
   image[kMessagePageOffset + page::kFreePointer] =
       static_cast<std::uint8_t>(page::kFirstTextAddress + n);
-  return true;
+  return std::nullopt;
 }
 
-int countMessageBytes(const ControlSurface& ui) {
+int countMessageBytes(std::span<const std::string> texts) {
   std::size_t count = 0;
-  for (const TextField& field : kTextFields) count += textByteCount(ui.text(field.control));
+  for (const std::string& text : texts) count += textByteCount(text);
   return static_cast<int>(count);
 }
 
-void showMessageBank(ControlSurface& ui, int bank) {
-  const bool first = bank != 2;
-  for (int i = 0; i < 6; ++i) {
-    ui.setVisible(id::kMsg1 + i, first);
-    ui.setVisible(id::kMsgLabel1 + i, first);
-    ui.setVisible(id::kMsg7 + i, !first);
-    ui.setVisible(id::kMsgLabel7 + i, !first);
-  }
-}
-
-bool messageKeyFilter(const ControlSurface& ui, unsigned character) {
-  if (character != kBackspace && countMessageBytes(ui) >= kMessageBudget) return true;
+bool messageKeyFilter(std::span<const std::string> texts, unsigned character) {
+  if (character != kBackspace && countMessageBytes(texts) >= kMessageBudget) return true;
   // Characters beyond the table (typed with a keyboard layout's dead keys and
   // the like) have no Morse code either.
   if (character > 127) return true;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "settings/settings_fields.hpp"
 #include "settings/settings_image.hpp"
-#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
@@ -18,28 +21,29 @@ inline constexpr int kMessageBudget = 240;
 // Bytes of one text read back from the page.
 inline constexpr std::size_t kTextBoxLimit = 249;
 
-// Fills the fourteen boxes from the page (pageText). A pointer of 0 is an empty
-// text; a text without an end mark stops at the end of the page or the limit.
-void showMessages(ControlSurface& ui, const SettingsImage& image);
+// The fourteen texts in page order (kTextFields), as their boxes hold them.
+using MessageTexts = std::array<std::string, kTextFields.size()>;
 
-// Packs the fourteen boxes into the page from address 15 on and rewrites every
-// pointer and the free pointer. A box that still holds the text the page shows
-// for it goes back with the page's own bytes; an edited one is packed from its
+// What the fourteen boxes show for the page (pageText). A pointer of 0 is an
+// empty text; a text without an end mark stops at the end of the page or the limit.
+MessageTexts pageTexts(const SettingsImage& image);
+
+// Packs the fourteen texts into the page from address 15 on and rewrites every
+// pointer and the free pointer. A text that is still what the page shows for
+// it goes back with the page's own bytes; an edited one is packed from its
 // text. Text the keyer cannot hold (a character with no Morse code, "$" before
-// the end, a pattern mark, or more than the budget in all) is refused with a
-// message naming its box; the image is then unchanged and false returned.
-bool storeMessages(ControlSurface& ui, SettingsImage& image);
+// the end, a pattern mark, or more than the budget in all) is refused, naming
+// its box; the image is then unchanged.
+std::optional<Refusal> storeTexts(const MessageTexts& texts, SettingsImage& image);
 
-// Bytes the fourteen boxes take in the page: a line break counts as two, a
-// pattern mark as one.
-int countMessageBytes(const ControlSurface& ui);
+// Bytes the texts take in the page: a line break counts as two, a pattern
+// mark as one.
+int countMessageBytes(std::span<const std::string> texts);
 
-// Shows bank 1 (messages 1-6) or bank 2 (messages 7-12) and hides the other.
-void showMessageBank(ControlSurface& ui, int bank);
-
-// For a character typed into a message or callsign box: true when it is
-// swallowed (the budget is spent and it is no backspace, or it has no Morse code).
-bool messageKeyFilter(const ControlSurface& ui, unsigned character);
+// For a character typed into a message or callsign box while the boxes hold
+// texts: true when it is swallowed (the budget is spent and it is no
+// backspace, or it has no Morse code).
+bool messageKeyFilter(std::span<const std::string> texts, unsigned character);
 
 // The bytes of text i (0-11 messages, 12-13 callsigns) as the page holds them,
 // up to the one with the end mark.

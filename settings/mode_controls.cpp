@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "settings/settings_fields.hpp"
-#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -48,23 +47,6 @@ void setBits(std::uint8_t& byte, std::uint8_t mask, std::uint8_t value) {
 
 }  // namespace
 
-void fillModeLists(ControlSurface& ui) {
-  for (const ListField& list : kModeLists) {
-    ui.clearList(list.control);
-    for (std::string_view entry : list.entries) ui.addListEntry(list.control, entry);
-  }
-}
-
-bool toggleModeBit(SettingsImage& image, int user, int checkBoxId) {
-  const auto bit =
-      std::find_if(kModeBits.begin(), kModeBits.end(),
-                   [checkBoxId](const BitField& b) { return b.control == checkBoxId; });
-  if (bit == kModeBits.end()) return false;
-  std::uint8_t& byte = image[fieldOffset(bit->area, bit->offset, user)];
-  byte ^= bit->mask;
-  return (byte & bit->mask) != 0;
-}
-
 void selectKeyerMode(SettingsImage& image, int user, int entry) {
   if (entry < 0 || entry >= static_cast<int>(kKeyerModeCodes.size())) return;
   const KeyerModeCode& code = kKeyerModeCodes[static_cast<std::size_t>(entry)];
@@ -80,12 +62,6 @@ void selectOutput(SettingsImage& image, int user, int entry) {
 void selectPaddleHang(SettingsImage& image, int user, int entry) {
   if (entry < 0 || entry >= static_cast<int>(kPaddleHangEntries.size())) return;
   setBits(pinConfig(image, user), kHangMask, static_cast<std::uint8_t>(entry << 4));
-}
-
-void selectModeListEntry(SettingsImage& image, int user, int listId, int entry) {
-  for (const ListField& list : kModeLists) {
-    if (list.control == listId) list.select(image, user, entry);
-  }
 }
 
 int keyerModeEntry(const SettingsImage& image, int user) {

@@ -1,27 +1,17 @@
 #pragma once
 
 #include "settings/settings_image.hpp"
-#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
-// The main window's mode check boxes, its three lists and the user and bank
-// selectors change the image at once; these are those changes (user 1 or 2).
-
-// Fills "Keyer Mode", "Output Selection" and "Paddle Hang" in their order,
-// with no selection.
-void fillModeLists(ControlSurface& ui);
-
-// A click on a mode check box: flips its bit for the user; returns the new bit.
-// An id that is no mode check box changes nothing and returns false.
-bool toggleModeBit(SettingsImage& image, int user, int checkBoxId);
+// The main window's three lists and the user and bank selectors change the
+// image at once; these are those changes (user 1 or 2). Its check boxes flip
+// their bit (toggleBit, settings_fields.hpp).
 
 // A new selection in one of the lists (entry -1, no selection, changes nothing).
 void selectKeyerMode(SettingsImage& image, int user, int entry);
 void selectOutput(SettingsImage& image, int user, int entry);
 void selectPaddleHang(SettingsImage& image, int user, int entry);
-// The same, by the list's control id; an id that is no mode list changes nothing.
-void selectModeListEntry(SettingsImage& image, int user, int listId, int entry);
 
 // The list entries that show the user's bytes.
 int keyerModeEntry(const SettingsImage& image, int user);

@@ -1,7 +1,6 @@
 #include "settings/rtty.hpp"
 
 #include "settings/settings_fields.hpp"
-#include "surface/control_ids.hpp"
 
 namespace dp3 {
 
@@ -12,6 +11,13 @@ inline constexpr std::uint8_t kStopBitsBit = 0x08;  // RttyReg2 bit 3
 inline constexpr std::uint8_t kDiddleIsBit = 0x04;  // RttyReg2 bit 2
 inline constexpr std::uint8_t kUsosMask = 0x03;     // RttyReg2 bits 1-0, shown as Off/On
 
+// The lists' places in kRttyLists.
+enum RttyList : std::size_t { kBaudRate, kDiddleIs, kStopBits, kUsos };
+static_assert(kRttyLists[kBaudRate].entryOf == baudRateEntry &&
+              kRttyLists[kDiddleIs].entryOf == diddleIsEntry &&
+              kRttyLists[kStopBits].entryOf == stopBitsEntry &&
+              kRttyLists[kUsos].entryOf == usosEntry);
+
 std::size_t rttyReg(int user) {
   return userExtensionOffset(user) + extension_field::kRttyReg;
 }
@@ -19,25 +25,7 @@ std::size_t rttyReg2(int user) {
   return userExtensionOffset(user) + extension_field::kRttyReg2;
 }
 
-bool notFirst(const ControlSurface& ui, int list) {
-  return ui.selectedEntry(list) != 0;
-}
-
 }  // namespace
-
-void openRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user) {
-  for (const ListField& list : kRttyLists) {
-    rttyUi.clearList(list.control);
-    for (std::string_view entry : list.entries) rttyUi.addListEntry(list.control, entry);
-  }
-  for (const BitField& bit : kRttyBits) {
-    rttyUi.setChecked(bit.control, bitIsSet(bit, image, user));
-  }
-  for (const ListField& list : kRttyLists)
-    rttyUi.selectEntry(list.control, list.entryOf(image, user));
-  for (const BitField& bit : kRttyBits) rttyUi.setEnabled(bit.control, true);
-  for (const ListField& list : kRttyLists) rttyUi.setEnabled(list.control, true);
-}
 
 int baudRateEntry(const SettingsImage& image, int user) {
   return image[rttyReg(user)] & kBaudMask;
@@ -56,18 +44,21 @@ int usosEntry(const SettingsImage& image, int user) {
   return usos <= 1 ? usos : -1;
 }
 
-void acceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user) {
+void storeRtty(SettingsImage& image, int user, std::span<const bool> checks,
+               std::span<const int> entries) {
   std::uint8_t reg = 0;
-  for (const BitField& bit : kRttyBits) {
-    if (rttyUi.isChecked(bit.control)) reg |= bit.mask;
+  for (std::size_t i = 0; i < kRttyBits.size() && i < checks.size(); ++i) {
+    if (checks[i]) reg |= kRttyBits[i].mask;
   }
-  const int baud = rttyUi.selectedEntry(id::kRttyBaudRate);
-  if (baud > 0) reg |= static_cast<std::uint8_t>(baud & kBaudMask);
+  const auto entry = [entries](std::size_t list) {
+    return list < entries.size() ? entries[list] : -1;
+  };
+  if (entry(kBaudRate) > 0) reg |= static_cast<std::uint8_t>(entry(kBaudRate) & kBaudMask);
 
   std::uint8_t reg2 = 0;
-  if (notFirst(rttyUi, id::kRttyStopBits)) reg2 |= kStopBitsBit;
-  if (notFirst(rttyUi, id::kRttyDiddleIs)) reg2 |= kDiddleIsBit;
-  if (notFirst(rttyUi, id::kRttyUsos)) reg2 |= 0x01;
+  if (entry(kStopBits) != 0) reg2 |= kStopBitsBit;
+  if (entry(kDiddleIs) != 0) reg2 |= kDiddleIsBit;
+  if (entry(kUsos) != 0) reg2 |= 0x01;
 
   image[rttyReg(user)] = reg;
   image[rttyReg2(user)] = reg2;

@@ -1,24 +1,23 @@
 #pragma once
 
+#include <span>
+
 #include "settings/settings_image.hpp"
-#include "surface/control_surface.hpp"
 
 namespace dp3 {
 
 // The "RTTY Mode Setup" window over the user's RttyReg and RttyReg2 (user 1 or 2).
-
-// Fills the four lists and sets every control from the user's two bytes. A
-// USOS value of 2 or 3 selects no entry.
-void openRttyWindow(ControlSurface& rttyUi, const SettingsImage& image, int user);
-
-// Ok: rebuilds both bytes from the controls alone, so bits no control shows
-// become 0. A list with no selection counts as not its first entry.
-void acceptRttyWindow(const ControlSurface& rttyUi, SettingsImage& image, int user);
 
 // The list entries that show the user's bytes (-1: none).
 int baudRateEntry(const SettingsImage& image, int user);
 int diddleIsEntry(const SettingsImage& image, int user);
 int stopBitsEntry(const SettingsImage& image, int user);
 int usosEntry(const SettingsImage& image, int user);  // -1 for a value of 2 or 3
+
+// Ok: rebuilds both bytes from what the window shows alone, so bits no control
+// shows become 0. checks in the order of kRttyBits, entries (-1: none) in the
+// order of kRttyLists. A list with no selection counts as not its first entry.
+void storeRtty(SettingsImage& image, int user, std::span<const bool> checks,
+               std::span<const int> entries);
 
 }  // namespace dp3

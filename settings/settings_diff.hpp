@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "settings/settings_image.hpp"
-#include "settings/settings_lookup.hpp"
+#include "settings/settings_model.hpp"
 
 namespace dp3 {
 

@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <string>
 #include <system_error>
-#include <vector>
 
-#include "surface/control_ids.hpp"
 #include "system/atomic_file.hpp"
 
 namespace dp3 {
 
 namespace {
 
-inline constexpr std::string_view kErrorCaption = "Error";
 inline constexpr std::size_t kLegacyFirstExtension = user_field::kFirstExtension;  // held ModeReg2
 inline constexpr std::uint8_t kLegacySidetoneVolume = 4;
 
@@ -36,13 +33,6 @@ void convertLegacy(SettingsImage& image) {
   }
 }
 
-inline constexpr std::string_view kSaveRefused = "Can't open Settings file for write";
-
-bool refuse(ControlSurface& ui, std::string_view text) {
-  ui.showMessage(text, kErrorCaption);
-  return false;
-}
-
 }  // namespace
 
 bool decodeSettingsFile(std::span<const std::uint8_t> bytes, SettingsImage& image) {
@@ -54,58 +44,49 @@ bool decodeSettingsFile(std::span<const std::uint8_t> bytes, SettingsImage& imag
   return true;
 }
 
-bool loadSettingsFile(ControlSurface& ui, SettingsImage& image, const std::filesystem::path& path) {
-  ui.setText(id::kFileName, "EEP FileName: " + path.filename().string());
+FileResult readSettingsFile(const std::filesystem::path& path, SettingsImage& image) {
   // The type and size are judged before a byte is read: a FIFO cannot hang
   // the load, nor a huge file fill memory.
-  const SmallFile file = readSmallFile(path, kImageSize);
-  switch (file.status) {
-    case SmallFileStatus::Ok:
-      break;
-    case SmallFileStatus::Missing:
-      return refuse(ui, "File Not Found");
-    case SmallFileStatus::NotRegular: {
+  SmallFile file = readSmallFile(path, kImageSize);
+  FileResult& result = file.result;
+  switch (result.kind) {
+    case FileResult::Kind::NotRegular: {
       std::error_code error;
-      if (std::filesystem::is_directory(path, error)) return refuse(ui, "File Not Found");
-      return refuse(ui, "Invalid file.");
+      if (std::filesystem::is_directory(path, error)) {
+        result.kind = FileResult::Kind::Missing;  // no settings file by that name
+      } else {
+        result.kind = FileResult::Kind::Invalid;
+      }
+      break;
     }
-    case SmallFileStatus::TooLarge:
-      return refuse(ui, "Invalid file.");
-    case SmallFileStatus::ReadError:
-      return refuse(ui, "Read Settings file failed.");
-  }
-  if (!decodeSettingsFile(file.bytes, image)) return refuse(ui, "Invalid file.");
-  return true;
-}
-
-std::string settingsFileName(const std::filesystem::path& path, std::filesystem::path& named) {
-  const std::string text = path.string();
-  if (text.empty()) return "no file name given";
-  if (text.back() == '/') return text + ": names a folder, not a file";
-  named = path;
-  if (!named.has_extension()) named += "." + std::string(kSettingsFileExtension);
-  return {};
-}
-
-bool saveSettingsFile(ControlSurface& ui, const SettingsImage& image, std::filesystem::path path) {
-  std::filesystem::path named;
-  if (std::string refusal = settingsFileName(path, named); !refusal.empty()) {
-    return refuse(ui, std::string(kSaveRefused) + ": " + refusal);
-  }
-  ui.setText(id::kFileName, named.filename().string());
-  AtomicWriteStep step = AtomicWriteStep::None;
-  const std::string error = writeFileAtomically(named, image, &step);
-  switch (step) {
-    case AtomicWriteStep::None:
-      return true;
-    case AtomicWriteStep::Refused:
-      return refuse(ui, std::string(kSaveRefused) + ": " + error);
-    case AtomicWriteStep::Write:
-      return refuse(ui, "Export Log File Failed.");
-    case AtomicWriteStep::Create:
+    case FileResult::Kind::TooLarge:
+      result.kind = FileResult::Kind::Invalid;
+      break;
+    case FileResult::Kind::Done:
+      if (!decodeSettingsFile(file.bytes, image)) {
+        result = {FileResult::Kind::Invalid, path,
+                  std::to_string(file.bytes.size()) + " bytes, not 300 or 288"};
+      }
+      break;
+    default:
       break;
   }
-  return refuse(ui, kSaveRefused);
+  return result;
+}
+
+FileResult settingsFileName(const std::filesystem::path& path) {
+  const std::string text = path.string();
+  if (text.empty()) return {FileResult::Kind::Refused, path, "no file name given"};
+  if (text.back() == '/') return {FileResult::Kind::Refused, path, "names a folder, not a file"};
+  std::filesystem::path named = path;
+  if (!named.has_extension()) named.replace_extension(kSettingsFileExtension);
+  return {FileResult::Kind::Done, named};
+}
+
+FileResult writeSettingsFile(const std::filesystem::path& path, const SettingsImage& image) {
+  const FileResult named = settingsFileName(path);
+  if (!named.ok()) return named;
+  return writeFileAtomically(named.path, image);
 }
 
 }  // namespace dp3

@@ -8,9 +8,7 @@
 
 #include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
-#include "settings/rtty.hpp"
 #include "settings/settings_fields.hpp"
-#include "surface/map_surface.hpp"
 
 namespace dp3 {
 
@@ -74,12 +72,8 @@ std::vector<std::string> differingFields(const SettingsImage& sent, const Settin
   }
   // The RTTY lists, as the RTTY window shows each user's bytes.
   for (int user : {1, 2}) {
-    MapSurface shownSent;
-    MapSurface shownGot;
-    openRttyWindow(shownSent, sent, user);
-    openRttyWindow(shownGot, got, user);
     for (const ListField& list : kRttyLists) {
-      if (shownSent.selectedEntry(list.control) == shownGot.selectedEntry(list.control)) continue;
+      if (list.entryOf(sent, user) == list.entryOf(got, user)) continue;
       c.names.push_back("User " + std::to_string(user) + " " + std::string(list.label));
       for (std::size_t field : {extension_field::kRttyReg, extension_field::kRttyReg2}) {
         c.named.set(fieldOffset(Area::Extension, field, user));

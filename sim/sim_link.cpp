@@ -24,16 +24,21 @@ std::string SimLink::openFailureReason() const {
   return openCode_ == kCommOpenOk ? std::string() : "simulated failure";
 }
 
-void SimLink::passLineTime(std::size_t bytes) {
+std::chrono::microseconds SimLink::lineTime(std::size_t bytes) const {
   // 10 bits a byte: start, 8 data, stop.
-  elapsed_ += std::chrono::microseconds(bytes * 10'000'000 / static_cast<std::size_t>(baud_));
+  return std::chrono::microseconds(bytes * 10'000'000 / static_cast<std::size_t>(baud_));
 }
 
 bool SimLink::commWrite(std::span<const std::uint8_t> bytes) {
   if (!open_ || model_.hungUp()) return false;
   for (std::uint8_t b : bytes) model_.receive(b);
-  passLineTime(bytes.size());
+  lineIdleAt_ = std::max(elapsed_, lineIdleAt_) + lineTime(bytes.size());
   return true;
+}
+
+bool SimLink::drain() {
+  waitForLine();
+  return open_ && !model_.hungUp();
 }
 
 bool SimLink::commRead(std::span<std::uint8_t> bytes) {
@@ -47,7 +52,8 @@ bool SimLink::commRead(std::span<std::uint8_t> bytes) {
   }
   std::copy_n(out.begin(), bytes.size(), bytes.begin());
   out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(bytes.size()));
-  passLineTime(bytes.size());
+  waitForLine();
+  elapsed_ += lineTime(bytes.size());
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 
 #include "link/link.hpp"
@@ -10,7 +11,9 @@ namespace dp3 {
 // The simulated keyer in the same process: no real waiting. Time-outs and the
 // protocol's waits pass on a virtual clock, together with the time the bytes
 // would take on the line, so tests stay fast and benches can still reason
-// about line time.
+// about line time. As on a serial port, a write returns once its bytes are
+// queued; they leave one after another at 10 bits a byte, drain() waits until
+// the last has left, and a reply comes only after the request has gone out.
 class SimLink : public Link {
  public:
   explicit SimLink(KeyerModel& model) : model_(model) {}
@@ -21,8 +24,7 @@ class SimLink : public Link {
   bool commWrite(std::span<const std::uint8_t> bytes) override;
   bool commRead(std::span<std::uint8_t> bytes) override;
   bool setBaudRate(int baud) override;
-  // Line time is passed as the bytes are written; what is left is whether the keyer is there.
-  bool drain() override { return open_ && !model_.hungUp(); }
+  bool drain() override;
   void pause(std::chrono::milliseconds duration) override { elapsed_ += duration; }
   std::string openFailureReason() const override;
 
@@ -33,10 +35,13 @@ class SimLink : public Link {
   void failBaudChange(bool fail) { failBaud_ = fail; }
 
   std::chrono::microseconds elapsed() const { return elapsed_; }
+  // When the bytes written so far have all left the port.
+  std::chrono::microseconds lineIdleAt() const { return lineIdleAt_; }
   int baud() const { return baud_; }
 
  private:
-  void passLineTime(std::size_t bytes);
+  std::chrono::microseconds lineTime(std::size_t bytes) const;
+  void waitForLine() { elapsed_ = std::max(elapsed_, lineIdleAt_); }
 
   KeyerModel& model_;
   bool open_ = false;
@@ -44,6 +49,7 @@ class SimLink : public Link {
   bool failBaud_ = false;
   int baud_ = kHostBaudRate;
   std::chrono::microseconds elapsed_{0};
+  std::chrono::microseconds lineIdleAt_{0};
 };
 
 }  // namespace dp3

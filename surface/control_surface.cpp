@@ -1,27 +1,10 @@
 #include "surface/control_surface.hpp"
 
-#include <charconv>
 #include <string>
 
 #include "surface/map_surface.hpp"
 
 namespace dp3 {
-
-void setNumber(ControlSurface& ui, int id, unsigned value) {
-  ui.setText(id, std::to_string(value));
-}
-
-unsigned readNumber(const ControlSurface& ui, int id) {
-  const std::string text = ui.text(id);
-  std::string_view digits = text;
-  while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
-  while (!digits.empty() && digits.back() == ' ') digits.remove_suffix(1);
-  if (digits.empty() || digits.front() == '+' || digits.front() == '-') return 0;
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
-  return value;
-}
 
 void MapSurface::setText(int id, std::string_view text) {
   controls_[id].text = text;

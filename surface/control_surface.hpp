@@ -52,9 +52,4 @@ class ControlSurface {
   virtual bool askYesNo(std::string_view /*text*/, std::string_view /*caption*/) { return false; }
 };
 
-// Number boxes hold unsigned decimal numbers.
-void setNumber(ControlSurface& ui, int id, unsigned value);
-// Empty, non-numeric or out-of-range text reads as 0.
-unsigned readNumber(const ControlSurface& ui, int id);
-
 }  // namespace dp3

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <string>
 #include <vector>
+
+#include "system/file_result.hpp"
 
 namespace dp3 {
 
@@ -18,30 +19,24 @@ namespace dp3 {
 // may not write (a file without any write permission counts as protected, even
 // for the superuser). An existing file keeps its mode and, where the user may
 // set them, its owner and group.
-enum class AtomicWriteStep {
-  None,
-  Refused,  // the name or what it names may not be replaced; nothing was touched
-  Create,   // the temporary file could not be made, or could not replace path
-  Write,    // the bytes could not be written or flushed
-};
-// Returns "" on success, else why it failed (and, in failedStep, where).
-std::string writeFileAtomically(const std::filesystem::path& path,
-                                std::span<const std::uint8_t> bytes,
-                                AtomicWriteStep* failedStep = nullptr);
+//
+// Done, or Refused (nothing was touched), Create (the temporary file could not
+// be made, or could not replace path) or Write (the bytes could not be written
+// or flushed), each with path as given.
+FileResult writeFileAtomically(const std::filesystem::path& path,
+                               std::span<const std::uint8_t> bytes);
 
-// Why path may not be replaced by a save ("" when it may). Links are followed;
-// resolved receives the file the save would replace.
-std::string checkSaveTarget(const std::filesystem::path& path,
-                            std::filesystem::path* resolved = nullptr);
+// Whether path may be replaced by a save: Done, or Refused with the reason.
+// Links are followed; resolved receives the file the save would replace.
+FileResult checkSaveTarget(const std::filesystem::path& path,
+                           std::filesystem::path* resolved = nullptr);
 
 // Reads a small regular file whole. The file's type and size are checked
 // before a byte is read, so a FIFO, a device or a huge file neither blocks
-// nor fills memory.
-enum class SmallFileStatus { Ok, Missing, NotRegular, TooLarge, ReadError };
+// nor fills memory. result: Done, Missing, NotRegular, TooLarge or Read.
 struct SmallFile {
-  SmallFileStatus status = SmallFileStatus::ReadError;
-  std::vector<std::uint8_t> bytes;
-  std::string reason;  // for the operator when status is not Ok
+  FileResult result;
+  std::vector<std::uint8_t> bytes;  // empty unless done
 };
 SmallFile readSmallFile(const std::filesystem::path& path, std::size_t maxBytes);
 

@@ -16,8 +16,8 @@ constexpr const char* kConfigFileName = "dp3tools.cfg";
 // The number and a device path; anything longer is not this program's file.
 constexpr std::size_t kMaxConfigSize = 4 + 4096;
 
-// Writes the file atomically ("" or why not), making its folder first.
-std::string writeConfig(const ProgramConfig& config) {
+// Writes the file atomically, making its folder first.
+FileResult writeConfig(const ProgramConfig& config) {
   std::error_code error;
   std::filesystem::create_directories(config.configFilePath.parent_path(), error);
   const auto port = static_cast<std::uint32_t>(config.comPort);
@@ -59,17 +59,17 @@ std::int32_t portNumberOf(const std::string& devicePath) {
   return static_cast<std::int32_t>(std::stol(devicePath.substr(start)));
 }
 
-ConfigResult loadProgramConfig(ProgramConfig& config) {
-  if (config.configFilePath.empty()) return {ConfigResult::Kind::NoPlace};
+FileResult loadProgramConfig(ProgramConfig& config) {
+  if (config.configFilePath.empty()) return {FileResult::Kind::NoPlace};
   const SmallFile file = readSmallFile(config.configFilePath, kMaxConfigSize);
-  if (file.status == SmallFileStatus::Missing) {
+  if (file.result.kind == FileResult::Kind::Missing) {
     config.comPort = 1;
     config.portPath.clear();
     // A file that cannot be made now is no reason to stop the program.
     writeConfig(config);
     return {};
   }
-  if (file.status != SmallFileStatus::Ok) return {ConfigResult::Kind::ReadFailed, file.reason};
+  if (!file.result.ok()) return file.result;
   const auto& bytes = file.bytes;
   // A short file replaces only the low-order bytes of the number.
   std::uint32_t port = static_cast<std::uint32_t>(config.comPort);
@@ -83,17 +83,14 @@ ConfigResult loadProgramConfig(ProgramConfig& config) {
   for (std::size_t i = 4; i < bytes.size() && bytes[i] != 0; ++i) {
     config.portPath += static_cast<char>(bytes[i]);
   }
-  return {};
+  return file.result;
 }
 
-ConfigResult saveProgramConfig(const ProgramConfig& config) {
-  if (config.configFilePath.empty()) return {ConfigResult::Kind::NoPlace};
+FileResult saveProgramConfig(const ProgramConfig& config) {
+  if (config.configFilePath.empty()) return {FileResult::Kind::NoPlace};
   // A port that lives only as long as this run is never kept.
   if (!config.sessionPort.empty() && config.portPath == config.sessionPort) return {};
-  if (const std::string error = writeConfig(config); !error.empty()) {
-    return {ConfigResult::Kind::SaveFailed, error};
-  }
-  return {};
+  return writeConfig(config);
 }
 
 }  // namespace dp3

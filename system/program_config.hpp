@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "system/file_result.hpp"
+
 namespace dp3 {
 
 // The chosen keyer port, kept between runs. The file holds the 4-byte port
@@ -29,21 +31,16 @@ std::filesystem::path executablePath();
 // The number a device path ends in ("/dev/ttyUSB3" gives 3), 0 when none.
 std::int32_t portNumberOf(const std::string& devicePath);
 
-// How a load or save of the file ended; reason is the system's word for a
-// failed save.
-struct ConfigResult {
-  enum class Kind { Done, NoPlace, ReadFailed, SaveFailed };
-  Kind kind = Kind::Done;
-  std::string reason = {};
-
-  bool ok() const { return kind == Kind::Done; }
-};
+// A load or save of the file ends as any file operation does: NoPlace when
+// the system names no folder for it.
+using ConfigResult = FileResult;
 
 // Reads the file (a regular file of at most 4 + 4096 bytes; the path ends at
-// a NUL); a missing one is created holding port 1.
-ConfigResult loadProgramConfig(ProgramConfig& config);
+// a NUL); a missing one is created holding port 1. A failed read leaves config
+// as it was.
+FileResult loadProgramConfig(ProgramConfig& config);
 // Replaces the file atomically (through a link, never a device); on failure
 // the old file stays.
-ConfigResult saveProgramConfig(const ProgramConfig& config);
+FileResult saveProgramConfig(const ProgramConfig& config);
 
 }  // namespace dp3

@@ -17,6 +17,7 @@
 
 #include "settings/settings_fields.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/setting_controls.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/resources.hpp"
 #include "ui_about_form.h"
@@ -147,7 +148,7 @@ void Dialog::setUpTextBoxes() {
     }
   }
   for (const TextField& box : kTextFields) {
-    if (QWidget* w = surface_->widget(box.control)) {
+    if (QWidget* w = surface_->widget(controlOf(box.label))) {
       w->installEventFilter(this);
       keepUpperCase(w);
     }

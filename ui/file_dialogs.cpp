@@ -6,7 +6,7 @@
 #include <QUrl>
 
 #include "settings/backups.hpp"
-#include "settings/settings_file.hpp"
+#include "window_logic/settings_file_view.hpp"
 #include "window_logic/uploader_window.hpp"
 
 namespace dp3::ui {

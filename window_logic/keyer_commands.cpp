@@ -1,8 +1,8 @@
 #include "window_logic/keyer_commands.hpp"
 
-#include "settings/messages.hpp"
-#include "settings/settings_form.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/messages_view.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 

@@ -6,16 +6,17 @@
 #include <utility>
 
 #include "link/serial_link.hpp"
-#include "settings/messages.hpp"
 #include "settings/mode_controls.hpp"
-#include "settings/rtty.hpp"
 #include "settings/settings_fields.hpp"
-#include "settings/settings_file.hpp"
-#include "settings/settings_form.hpp"
 #include "surface/map_surface.hpp"
+#include "window_logic/keyer_commands.hpp"
 #include "window_logic/message_sound.hpp"
+#include "window_logic/messages_view.hpp"
 #include "window_logic/port_window.hpp"
 #include "window_logic/rtty_window.hpp"
+#include "window_logic/setting_controls.hpp"
+#include "window_logic/settings_file_view.hpp"
+#include "window_logic/settings_form_view.hpp"
 #include "window_logic/uploader_events.hpp"
 
 namespace dp3 {
@@ -104,7 +105,7 @@ void MainWindow::onButton(int id) {
     return;
   }
   if (std::any_of(kModeBits.begin(), kModeBits.end(),
-                  [id](const BitField& bit) { return bit.control == id; })) {
+                  [id](const BitField& bit) { return controlOf(bit.label) == id; })) {
     return onCheckBox(id);
   }
   switch (id) {
@@ -203,6 +204,10 @@ void MainWindow::onTimer() {
 }
 
 void MainWindow::onCheckBox(int id) {
+  if (std::none_of(kModeBits.begin(), kModeBits.end(),
+                   [id](const BitField& bit) { return controlOf(bit.label) == id; })) {
+    return;
+  }
   ui_.setChecked(id, toggleModeBit(image_, activeUser_, id));
 }
 
@@ -213,7 +218,7 @@ void MainWindow::onListSelection(int id) {
 
 bool MainWindow::onTypedCharacter(int id, unsigned character) {
   if (std::none_of(kTextFields.begin(), kTextFields.end(),
-                   [id](const TextField& box) { return box.control == id; })) {
+                   [id](const TextField& box) { return controlOf(box.label) == id; })) {
     return false;
   }
   // Enter breaks the line as the keyer does, with a carriage return.
@@ -440,8 +445,8 @@ void MainWindow::keepWindowMemory() {
 
 std::vector<std::string> MainWindow::boxTexts() const {
   std::vector<std::string> texts;
-  for (const NumberField& field : kNumberFields) texts.push_back(ui_.text(field.control));
-  for (const TextField& field : kTextFields) texts.push_back(ui_.text(field.control));
+  for (const NumberField& field : kNumberFields) texts.push_back(ui_.text(controlOf(field.label)));
+  for (const TextField& field : kTextFields) texts.push_back(ui_.text(controlOf(field.label)));
   return texts;
 }
 
@@ -452,8 +457,8 @@ std::optional<SettingsImage> MainWindow::storedForm(const std::vector<std::strin
                                                     SettingsImage image, int user) {
   MapSurface form;
   std::size_t i = 0;
-  for (const NumberField& field : kNumberFields) form.setText(field.control, boxes[i++]);
-  for (const TextField& field : kTextFields) form.setText(field.control, boxes[i++]);
+  for (const NumberField& field : kNumberFields) form.setText(controlOf(field.label), boxes[i++]);
+  for (const TextField& field : kTextFields) form.setText(controlOf(field.label), boxes[i++]);
   if (!storeUserSettings(form, image, user) || !storeMessages(form, image)) return std::nullopt;
   return image;
 }

@@ -2,8 +2,9 @@
 
 #include <array>
 
-#include "settings/settings_fields.hpp"
+#include "settings/settings_model.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/setting_controls.hpp"
 
 namespace dp3 {
 
@@ -21,6 +22,10 @@ std::array<int, kPlaces + 1> playIds() {
   return ids;
 }
 
+unsigned boxNumber(const ControlSurface& ui, int box) {
+  return numberOfText(ui.text(box));
+}
+
 int durationId(int playId) {
   return playId == id::kPlayCallsign ? id::kCallsignDuration
                                      : id::kMsgDuration1 + (playId - id::kPlayMsg1);
@@ -30,18 +35,18 @@ int durationId(int playId) {
 
 KeyingSettings formKeying(const ControlSurface& ui) {
   KeyingSettings s;
-  s.wpm = readNumber(ui, id::kCurWpm);
-  s.farnsWpm = readNumber(ui, id::kFarnsWpm);
+  s.wpm = boxNumber(ui, id::kCurWpm);
+  s.farnsWpm = boxNumber(ui, id::kFarnsWpm);
   // The keyer divides 62500 by the byte the form stores for this frequency.
-  const unsigned hz = readNumber(ui, id::kStFreq);
+  const unsigned hz = boxNumber(ui, id::kStFreq);
   if (hz > kDivisorBase / 256 && hz <= kDivisorBase) {
     s.toneHz = static_cast<double>(kDivisorBase) / (kDivisorBase / hz);
   }
   if (s.toneHz < kLowestTone || s.toneHz > kHighestTone) s.toneHz = KeyingSettings{}.toneHz;
-  s.weight = readNumber(ui, id::kWeight);
-  s.ratio = readNumber(ui, id::kRatio);
-  s.letterSpace = readNumber(ui, id::kLtrSpace) & 0x1Fu;
-  s.keyCompMs = readNumber(ui, id::kKeyComp);
+  s.weight = boxNumber(ui, id::kWeight);
+  s.ratio = boxNumber(ui, id::kRatio);
+  s.letterSpace = boxNumber(ui, id::kLtrSpace) & 0x1Fu;
+  s.keyCompMs = boxNumber(ui, id::kKeyComp);
   return s;
 }
 
@@ -72,7 +77,8 @@ void showMessageTimes(ControlSurface& ui, int bank, int user) {
     ui.setText(durationId(play), shown);
   }
   for (const TextField& field : kTextFields) {
-    ui.setToolTip(field.control, ditDahText(textPatterns(ui.text(field.control))));
+    const int box = controlOf(field.label);
+    ui.setToolTip(box, ditDahText(textPatterns(ui.text(box))));
   }
 }
 

@@ -48,19 +48,78 @@ std::string keptInText(const std::string& file) {
 
 }  // namespace
 
-std::string configResultText(const ConfigResult& result, const ProgramConfig& config) {
+std::string configResultText(const ConfigResult& result, const ProgramConfig&) {
   switch (result.kind) {
-    case ConfigResult::Kind::Done:
+    case FileResult::Kind::Done:
       return {};
-    case ConfigResult::Kind::NoPlace:
+    case FileResult::Kind::NoPlace:
       return "No place for the program configuration: neither HOME nor XDG_CONFIG_HOME names a "
              "folder.";
-    case ConfigResult::Kind::ReadFailed:
-      return "Read file failed.";
-    case ConfigResult::Kind::SaveFailed:
-      return "CFG File SAve Failed.\n" + config.configFilePath.string() + ": " + result.reason;
+    case FileResult::Kind::Refused:
+    case FileResult::Kind::Create:
+    case FileResult::Kind::Write:
+      return "CFG File SAve Failed.\n" + fileProblemText(result);
+    case FileResult::Kind::Missing:
+    case FileResult::Kind::NotRegular:
+    case FileResult::Kind::TooLarge:
+    case FileResult::Kind::Invalid:
+    case FileResult::Kind::Read:
+      break;
   }
-  return {};
+  return "Read file failed.";
+}
+
+// Files.
+
+std::string fileProblemText(const FileResult& result) {
+  if (result.path.empty()) return result.reason;
+  return result.path.string() + ": " + result.reason;
+}
+
+std::string settingsLoadText(const FileResult& result) {
+  switch (result.kind) {
+    case FileResult::Kind::Done:
+      return {};
+    case FileResult::Kind::Missing:
+      return "File Not Found";
+    case FileResult::Kind::NotRegular:
+    case FileResult::Kind::TooLarge:
+    case FileResult::Kind::Invalid:
+      return "Invalid file.";
+    case FileResult::Kind::Refused:
+    case FileResult::Kind::Create:
+    case FileResult::Kind::Write:
+    case FileResult::Kind::Read:
+    case FileResult::Kind::NoPlace:
+      break;
+  }
+  return "Read Settings file failed.";
+}
+
+std::string settingsSaveText(const FileResult& result) {
+  switch (result.kind) {
+    case FileResult::Kind::Done:
+      return {};
+    case FileResult::Kind::Refused:
+      return "Can't open Settings file for write: " + fileProblemText(result);
+    case FileResult::Kind::Write:
+      return "Export Log File Failed.";
+    case FileResult::Kind::Create:
+    case FileResult::Kind::Missing:
+    case FileResult::Kind::NotRegular:
+    case FileResult::Kind::TooLarge:
+    case FileResult::Kind::Invalid:
+    case FileResult::Kind::Read:
+    case FileResult::Kind::NoPlace:
+      break;
+  }
+  return "Can't open Settings file for write";
+}
+
+std::string backupResultText(const FileResult& result) {
+  if (result.kind == FileResult::Kind::NoPlace)
+    return "no folder for backups: neither HOME nor XDG_DATA_HOME is set";
+  return fileProblemText(result);
 }
 
 std::string commOpenText(int code) {
@@ -185,7 +244,8 @@ std::string backupFailureText(const BackupResult& backup) {
     case BackupResult::Kind::ReadFailed:
       return "The keyer's settings could not be read for a backup; nothing was changed.";
     case BackupResult::Kind::SaveFailed:
-      return "The keyer's settings could not be kept as a backup:\n" + backup.reason;
+      return "The keyer's settings could not be kept as a backup:\n" +
+             backupResultText(backup.saved);
     default:
       return {};
   }

@@ -12,6 +12,7 @@
 #include "link/keyer_info.hpp"
 #include "link/keyer_operations.hpp"
 #include "link/port_probe.hpp"
+#include "system/file_result.hpp"
 #include "system/program_config.hpp"
 
 namespace dp3 {
@@ -28,6 +29,24 @@ struct Notice {
 
 // The "Error" box for a failed load or save of the program configuration.
 std::string configResultText(const ConfigResult& result, const ProgramConfig& config);
+
+// Files.
+
+// What went wrong with a file: "PATH: REASON", or the reason alone when no
+// name was given.
+std::string fileProblemText(const FileResult& result);
+
+// The "Error" box of a settings file that did not load: "File Not Found",
+// "Invalid file." or "Read Settings file failed.".
+std::string settingsLoadText(const FileResult& result);
+
+// The "Error" box of a settings file that was not saved: "Can't open Settings
+// file for write" (with what was refused after ": "), or "Export Log File
+// Failed." when its bytes could not be written.
+std::string settingsSaveText(const FileResult& result);
+
+// Why a backup of the keyer's settings could not be kept.
+std::string backupResultText(const FileResult& result);
 
 // The interface test: the status line (4061) while it runs and after it, and
 // the IC line (4079), "" when the test leaves it as it was.

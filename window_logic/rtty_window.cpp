@@ -1,6 +1,6 @@
 #include "window_logic/rtty_window.hpp"
 
-#include "settings/rtty.hpp"
+#include "window_logic/rtty_view.hpp"
 #include "surface/control_ids.hpp"
 
 namespace dp3 {

@@ -51,7 +51,7 @@ bool saveWindowMemory(const std::filesystem::path& path, const WindowMemory& mem
   return writeFileAtomically(
              path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
                                                  text.size()))
-      .empty();
+      .ok();
 }
 
 WindowRect fitOnScreen(WindowRect window, const WindowRect& screen) {

@@ -8,6 +8,7 @@
 #include "settings/settings_fields.hpp"
 #include "sound/pcm.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/setting_controls.hpp"
 #include "winui/file_dialogs.hpp"
 #include "winui/self_test.hpp"
 
@@ -86,8 +87,8 @@ void Dialog::setUpMainControls() {
   };
   for (int box : {id::kSerialNumber, id::kStFreq}) addStyle(box, ES_NUMBER);
   for (const TextField& box : kTextFields) {
-    addStyle(box.control, ES_UPPERCASE);
-    SetWindowSubclass(surface_->control(box.control), textBoxProc, 1, DWORD_PTR(this));
+    addStyle(controlOf(box.label), ES_UPPERCASE);
+    SetWindowSubclass(surface_->control(controlOf(box.label)), textBoxProc, 1, DWORD_PTR(this));
   }
 }
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "settings/settings_file.hpp"
+#include "window_logic/settings_file_view.hpp"
 #include "window_logic/uploader_window.hpp"
 #include "winui/dialog_surface.hpp"
 

@@ -58,11 +58,12 @@ int runSim(const SimOptions& options) {
     // Checked by type and size before reading: no FIFO hangs it, no huge file fills memory.
     const SmallFile file = readSmallFile(options.eep, kImageSize);
     const auto& bytes = file.bytes;
-    if (file.status != SmallFileStatus::Ok && file.status != SmallFileStatus::TooLarge) {
-      std::cerr << "dp3 sim: " << options.eep << ": " << file.reason << '\n';
+    const FileResult::Kind read = file.result.kind;
+    if (!file.result.ok() && read != FileResult::Kind::TooLarge) {
+      std::cerr << "dp3 sim: " << options.eep << ": " << file.result.reason << '\n';
       return kExitFile;
     }
-    if (file.status == SmallFileStatus::TooLarge ||
+    if (read == FileResult::Kind::TooLarge ||
         (bytes.size() != kImageSize && bytes.size() != kSettingsBlockSize)) {
       std::cerr << "dp3 sim: " << options.eep << ": not a 300- or 288-byte settings file\n";
       return kExitFile;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace dp3 {
 
@@ -44,46 +45,47 @@ void syncFolder(const std::filesystem::path& dir) {
 
 }  // namespace
 
-std::string checkSaveTarget(const std::filesystem::path& path, std::filesystem::path* resolved) {
+FileResult checkSaveTarget(const std::filesystem::path& path, std::filesystem::path* resolved) {
   const std::string name = path.string();
-  if (name.empty()) return "no file name given";
-  if (name.back() == '/') return name + ": names a folder, not a file";
+  const auto refuse = [&path](std::string reason) {
+    return FileResult{FileResult::Kind::Refused, path, std::move(reason)};
+  };
+  if (name.empty()) return refuse("no file name given");
+  if (name.back() == '/') return refuse("names a folder, not a file");
   if (resolved) *resolved = path;
   struct stat link {};
   if (::lstat(name.c_str(), &link) != 0) return {};  // a new file (its folder is checked on create)
   struct stat info {};
   if (::stat(name.c_str(), &info) != 0) {
-    if (errno == ELOOP) return name + ": is a loop of links";
-    if (S_ISLNK(link.st_mode)) return name + ": is a link that points nowhere";
-    return name + ": " + std::strerror(errno);
+    if (errno == ELOOP) return refuse("is a loop of links");
+    if (S_ISLNK(link.st_mode)) return refuse("is a link that points nowhere");
+    return refuse(std::strerror(errno));
   }
-  if (!S_ISREG(info.st_mode))
-    return name + ": is " + kindOf(info.st_mode) + ", not a settings file";
-  if (!userMayWrite(path, info)) return name + ": is read-only";
+  if (!S_ISREG(info.st_mode)) return refuse("is " + kindOf(info.st_mode) + ", not a settings file");
+  if (!userMayWrite(path, info)) return refuse("is read-only");
   if (S_ISLNK(link.st_mode) && resolved) {
     char target[PATH_MAX];
-    if (!::realpath(name.c_str(), target)) return name + ": " + std::strerror(errno);
+    if (!::realpath(name.c_str(), target)) return refuse(std::strerror(errno));
     *resolved = target;
   }
   return {};
 }
 
-std::string writeFileAtomically(const std::filesystem::path& path,
-                                std::span<const std::uint8_t> bytes, AtomicWriteStep* failedStep) {
-  AtomicWriteStep ignored;
-  AtomicWriteStep& step = failedStep ? *failedStep : ignored;
-  step = AtomicWriteStep::Refused;
+FileResult writeFileAtomically(const std::filesystem::path& path,
+                               std::span<const std::uint8_t> bytes) {
   std::filesystem::path target;
-  if (std::string refusal = checkSaveTarget(path, &target); !refusal.empty()) return refusal;
+  if (FileResult refused = checkSaveTarget(path, &target); !refused.ok()) return refused;
+  const auto fail = [&path](FileResult::Kind kind, int error) {
+    return FileResult{kind, path, std::strerror(error)};
+  };
   struct stat old {};
   const bool replacing = ::stat(target.c_str(), &old) == 0;
 
-  step = AtomicWriteStep::Create;
   const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
   std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::strerror(errno);
-  step = AtomicWriteStep::Write;
+  if (fd < 0) return fail(FileResult::Kind::Create, errno);
+  FileResult::Kind failed = FileResult::Kind::Write;
   std::size_t done = 0;
   errno = 0;
   while (done < bytes.size()) {
@@ -109,46 +111,46 @@ std::string writeFileAtomically(const std::filesystem::path& path,
   if (::close(fd) != 0 && !error) error = errno;
   if (!error && std::rename(temp.c_str(), target.c_str()) != 0) {
     error = errno;
-    step = AtomicWriteStep::Create;
+    failed = FileResult::Kind::Create;
   }
   if (error) {
     ::unlink(temp.c_str());
-    return std::strerror(error);
+    return fail(failed, error);
   }
   syncFolder(dir);
-  step = AtomicWriteStep::None;
-  return {};
+  return {FileResult::Kind::Done, path};
 }
 
 SmallFile readSmallFile(const std::filesystem::path& path, std::size_t maxBytes) {
   SmallFile file;
+  const auto fail = [&file, &path](FileResult::Kind kind, std::string reason) {
+    file.result = {kind, path, std::move(reason)};
+    file.bytes.clear();
+    return file;
+  };
+  const auto notRegular = [&fail](mode_t mode) {
+    return fail(FileResult::Kind::NotRegular, "is " + kindOf(mode) + ", not a file");
+  };
+  const auto tooLarge = [&fail, maxBytes] {
+    return fail(FileResult::Kind::TooLarge, "larger than " + std::to_string(maxBytes) + " bytes");
+  };
   const std::string name = path.string();
+  if (name.empty()) return fail(FileResult::Kind::Missing, "no file name given");
   struct stat info {};
-  if (name.empty() || ::stat(name.c_str(), &info) != 0) {
-    file.status = (name.empty() || errno == ENOENT || errno == ENOTDIR)
-                      ? SmallFileStatus::Missing
-                      : SmallFileStatus::ReadError;
-    file.reason = name.empty() ? "no file name given" : std::strerror(errno);
-    return file;
+  if (::stat(name.c_str(), &info) != 0) {
+    const int error = errno;
+    return fail(
+        error == ENOENT || error == ENOTDIR ? FileResult::Kind::Missing : FileResult::Kind::Read,
+        std::strerror(error));
   }
-  const auto notRegular = [&file](mode_t mode) {
-    file.status = SmallFileStatus::NotRegular;
-    file.reason = "is " + kindOf(mode) + ", not a file";
-    return file;
-  };
-  const auto tooLarge = [&file, maxBytes] {
-    file.status = SmallFileStatus::TooLarge;
-    file.reason = "larger than " + std::to_string(maxBytes) + " bytes";
-    return file;
-  };
   if (!S_ISREG(info.st_mode)) return notRegular(info.st_mode);
   if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) return tooLarge();
   // Non-blocking, so a file swapped for a FIFO since the check cannot hang the open.
   const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
-    file.status = errno == ENOENT ? SmallFileStatus::Missing : SmallFileStatus::ReadError;
-    file.reason = std::strerror(errno);
-    return file;
+    const int error = errno;
+    return fail(error == ENOENT ? FileResult::Kind::Missing : FileResult::Kind::Read,
+                std::strerror(error));
   }
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
@@ -165,18 +167,10 @@ SmallFile readSmallFile(const std::filesystem::path& path, std::size_t maxBytes)
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  if (error) {
-    file.status = SmallFileStatus::ReadError;
-    file.reason = std::strerror(error);
-    file.bytes.clear();
-    return file;
-  }
-  if (got > maxBytes) {
-    file.bytes.clear();
-    return tooLarge();
-  }
+  if (error) return fail(FileResult::Kind::Read, std::strerror(error));
+  if (got > maxBytes) return tooLarge();
   file.bytes.resize(got);
-  file.status = SmallFileStatus::Ok;
+  file.result = {FileResult::Kind::Done, path};
   return file;
 }
 

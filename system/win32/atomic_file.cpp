@@ -60,10 +60,13 @@ std::string kindOf(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
 
 }  // namespace
 
-std::string checkSaveTarget(const fs::path& path, fs::path* resolved) {
+FileResult checkSaveTarget(const fs::path& path, fs::path* resolved) {
   const std::string name = path.string();
-  if (name.empty()) return "no file name given";
-  if (name.back() == '/' || name.back() == '\\') return name + ": names a folder, not a file";
+  const auto refuse = [&path](std::string reason) {
+    return FileResult{FileResult::Kind::Refused, path, std::move(reason)};
+  };
+  if (name.empty()) return refuse("no file name given");
+  if (name.back() == '/' || name.back() == '\\') return refuse("names a folder, not a file");
   if (resolved) *resolved = path;
   const DWORD attributes = GetFileAttributesW(path.c_str());  // the name itself, not followed
   if (attributes == INVALID_FILE_ATTRIBUTES && missing(GetLastError())) return {};  // a new file
@@ -72,17 +75,17 @@ std::string checkSaveTarget(const fs::path& path, fs::path* resolved) {
   Handle handle(openToLook(path));
   if (!handle.valid()) {
     const DWORD error = GetLastError();
-    if (error == ERROR_CANT_RESOLVE_FILENAME) return name + ": is a loop of links";
-    if (link && missing(error)) return name + ": is a link that points nowhere";
-    return name + ": " + systemText(error);
+    if (error == ERROR_CANT_RESOLVE_FILENAME) return refuse("is a loop of links");
+    if (link && missing(error)) return refuse("is a link that points nowhere");
+    return refuse(systemText(error));
   }
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = GetFileType(handle.get()) != FILE_TYPE_DISK ||
                      GetFileInformationByHandle(handle.get(), &info);
-  if (!known) return name + ": " + systemText(GetLastError());
+  if (!known) return refuse(systemText(GetLastError()));
   if (const std::string kind = kindOf(handle.get(), info); !kind.empty())
-    return name + ": is " + kind + ", not a settings file";
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return name + ": is read-only";
+    return refuse("is " + kind + ", not a settings file");
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return refuse("is read-only");
   if (link && resolved) {
     std::wstring target(MAX_PATH, L'\0');
     DWORD length = GetFinalPathNameByHandleW(handle.get(), target.data(),
@@ -92,23 +95,21 @@ std::string checkSaveTarget(const fs::path& path, fs::path* resolved) {
       length = GetFinalPathNameByHandleW(handle.get(), target.data(),
                                          static_cast<DWORD>(target.size()), 0);
     }
-    if (length == 0 || length >= target.size()) return name + ": " + systemText(GetLastError());
+    if (length == 0 || length >= target.size()) return refuse(systemText(GetLastError()));
     target.resize(length);
     *resolved = target;
   }
   return {};
 }
 
-std::string writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes,
-                                AtomicWriteStep* failedStep) {
-  AtomicWriteStep ignored;
-  AtomicWriteStep& step = failedStep ? *failedStep : ignored;
-  step = AtomicWriteStep::Refused;
+FileResult writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
   fs::path target;
-  if (std::string refusal = checkSaveTarget(path, &target); !refusal.empty()) return refusal;
+  if (FileResult refused = checkSaveTarget(path, &target); !refused.ok()) return refused;
+  const auto fail = [&path](FileResult::Kind kind, DWORD error) {
+    return FileResult{kind, path, systemText(error)};
+  };
   const bool replacing = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
 
-  step = AtomicWriteStep::Create;
   const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
   fs::path temp;
   HANDLE made = INVALID_HANDLE_VALUE;
@@ -119,10 +120,10 @@ std::string writeFileAtomically(const fs::path& path, std::span<const std::uint8
                        nullptr);
     if (made == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  if (made == INVALID_HANDLE_VALUE) return systemText(GetLastError());
+  if (made == INVALID_HANDLE_VALUE) return fail(FileResult::Kind::Create, GetLastError());
   Handle file(made);
 
-  step = AtomicWriteStep::Write;
+  FileResult::Kind failed = FileResult::Kind::Write;
   DWORD error = 0;
   std::size_t done = 0;
   while (done < bytes.size() && !error) {
@@ -144,55 +145,53 @@ std::string writeFileAtomically(const fs::path& path, std::span<const std::uint8
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!replaced) {
       error = GetLastError();
-      step = AtomicWriteStep::Create;
+      failed = FileResult::Kind::Create;
     }
   }
   if (error) {
     DeleteFileW(temp.c_str());
-    return systemText(error);
+    return fail(failed, error);
   }
-  step = AtomicWriteStep::None;
-  return {};
+  return {FileResult::Kind::Done, path};
 }
 
 SmallFile readSmallFile(const fs::path& path, std::size_t maxBytes) {
   SmallFile file;
-  const auto fail = [&file](SmallFileStatus status, std::string reason) {
-    file.status = status;
-    file.reason = std::move(reason);
+  const auto fail = [&file, &path](FileResult::Kind kind, std::string reason) {
+    file.result = {kind, path, std::move(reason)};
     file.bytes.clear();
     return file;
   };
-  if (path.empty()) return fail(SmallFileStatus::Missing, "no file name given");
+  if (path.empty()) return fail(FileResult::Kind::Missing, "no file name given");
   Handle handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle.valid()) {
     const DWORD error = GetLastError();
-    return fail(missing(error) ? SmallFileStatus::Missing : SmallFileStatus::ReadError,
+    return fail(missing(error) ? FileResult::Kind::Missing : FileResult::Kind::Read,
                 systemText(error));
   }
   BY_HANDLE_FILE_INFORMATION info{};
   const bool disk = GetFileType(handle.get()) == FILE_TYPE_DISK;
   if (disk && !GetFileInformationByHandle(handle.get(), &info))
-    return fail(SmallFileStatus::ReadError, systemText(GetLastError()));
+    return fail(FileResult::Kind::Read, systemText(GetLastError()));
   if (const std::string kind = kindOf(handle.get(), info); !kind.empty())
-    return fail(SmallFileStatus::NotRegular, "is " + kind + ", not a file");
+    return fail(FileResult::Kind::NotRegular, "is " + kind + ", not a file");
   const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   const std::string tooLarge = "larger than " + std::to_string(maxBytes) + " bytes";
-  if (size > maxBytes) return fail(SmallFileStatus::TooLarge, tooLarge);
+  if (size > maxBytes) return fail(FileResult::Kind::TooLarge, tooLarge);
   file.bytes.resize(maxBytes + 1);
   std::size_t got = 0;
   while (got < file.bytes.size()) {
     DWORD n = 0;
     const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(file.bytes.size() - got, 1 << 20));
     if (!ReadFile(handle.get(), file.bytes.data() + got, piece, &n, nullptr))
-      return fail(SmallFileStatus::ReadError, systemText(GetLastError()));
+      return fail(FileResult::Kind::Read, systemText(GetLastError()));
     if (n == 0) break;
     got += n;
   }
-  if (got > maxBytes) return fail(SmallFileStatus::TooLarge, tooLarge);
+  if (got > maxBytes) return fail(FileResult::Kind::TooLarge, tooLarge);
   file.bytes.resize(got);
-  file.status = SmallFileStatus::Ok;
+  file.result = {FileResult::Kind::Done, path};
   return file;
 }
 

@@ -1,17 +1,13 @@
-// Settings file bytes from anywhere: decoded, shown in the form and the message
-// editor, and stored back, without leaving the image or crashing.
+// Settings file bytes from anywhere: decoded, shown by the settings model, and
+// stored back, without leaving the image or crashing.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
-#include "settings/messages.hpp"
-#include "settings/mode_controls.hpp"
-#include "settings/rtty.hpp"
 #include "settings/settings_file.hpp"
-#include "settings/settings_form.hpp"
-#include "surface/map_surface.hpp"
+#include "settings/settings_model.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dp3;
@@ -26,25 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == kImageSize && !std::equal(image.begin(), image.end(), data)) std::abort();
 
   for (int user : {1, 2}) {
-    MapSurface ui;
-    fillModeLists(ui);
-    showUserSettings(ui, image, user);
-    showMessages(ui, image);
-    SettingsImage scratch = image;
-    if (storeUserSettings(ui, scratch, user)) {
+    SettingsModel shown(image, user);
+    if (!shown.storeForm()) {
       // The form takes back what it showed, byte for byte.
-      if (scratch != image) std::abort();
-      SettingsImage packed = scratch;
-      if (storeMessages(ui, packed)) {
+      if (shown.image() != image) std::abort();
+      const SettingsImage stored = shown.image();
+      if (!shown.storeTexts()) {
         for (std::size_t i = 0; i < kImageSize; ++i) {
           const bool inPage = i >= kMessagePageOffset && i < kExtensionOffset;
-          if (!inPage && packed[i] != scratch[i]) std::abort();
+          if (!inPage && shown.image()[i] != stored[i]) std::abort();
         }
       }
     }
-    MapSurface rtty;
-    openRttyWindow(rtty, image, user);
-    acceptRttyWindow(rtty, scratch, user);
+    shown.acceptRtty();
   }
   return 0;
 }

@@ -11,25 +11,23 @@
 #include "settings/messages.hpp"
 #include "settings/morse_code.hpp"
 #include "settings/settings_fields.hpp"
-#include "surface/map_surface.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dp3;
   SettingsImage image{};
   std::copy_n(data, std::min(size, kMessagePageSize), image.begin() + kMessagePageOffset);
 
-  MapSurface ui;
-  showMessages(ui, image);
+  const MessageTexts texts = pageTexts(image);
   for (std::size_t i = 0; i < kTextFields.size(); ++i) {
     const std::vector<std::uint8_t> bytes = pageTextBytes(image, i);
     if (bytes.size() > kTextBoxLimit) std::abort();
-    if (textByteCount(ui.text(kTextFields[i].control)) != bytes.size()) std::abort();
+    if (textByteCount(texts[i]) != bytes.size()) std::abort();
   }
 
   SettingsImage packed = image;
-  if (!storeMessages(ui, packed)) {
+  if (storeTexts(texts, packed)) {
     if (packed != image) std::abort();  // a refusal changes nothing
-    if (countMessageBytes(ui) <= kMessageBudget) std::abort();
+    if (countMessageBytes(texts) <= kMessageBudget) std::abort();
     return 0;
   }
   for (std::size_t i = 0; i < kTextFields.size(); ++i) {

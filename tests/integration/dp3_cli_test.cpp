@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
+#include "../unit/test_env.hpp"
 #include "process.hpp"
 #include "sim/keyer_model.hpp"
 
@@ -17,24 +17,12 @@ namespace fs = std::filesystem;
 using test::runDp3;
 using test::SimProcess;
 
-class Dp3Cli : public ::testing::Test {
+class Dp3Cli : public TempFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("dp3-cli-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    TempFolderTest::SetUp();
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
-  fs::path dir_;
 };
 
 TEST_F(Dp3Cli, ReadSavesTheKeyersMemory) {

@@ -1,15 +1,14 @@
 // dp3 show / set / diff / write end to end: the dp3 program against settings
 // files and the simulated keyer on a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "../unit/test_env.hpp"
 #include "link/host_commands.hpp"
 #include "link/keyer_info.hpp"
 #include "process.hpp"
@@ -26,8 +25,8 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes bytesOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  const std::string bytes = fileBytes(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 void writeBytes(const std::string& path, const Bytes& bytes) {
@@ -36,62 +35,32 @@ void writeBytes(const std::string& path, const Bytes& bytes) {
              static_cast<std::streamsize>(bytes.size()));
 }
 
-class SettingsCli : public ::testing::Test {
+class SettingsCli : public TempFolderTest {
  protected:
-  void SetUp() override { fs::create_directories(dir_); }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_ =
-      fs::temp_directory_path() / ("dp3_settings_cli_" + std::to_string(::getpid()) + "_" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
-// From the defaults (no file yet): the bytes an edit leaves, or its refusal.
+// From the defaults (no file yet): the file an edit of each kind leaves, or
+// the exit code of a refusal, which writes no file. The model's own tests
+// hold each check and text.
 TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
   struct Case {
     std::vector<std::string> args;
     int exitCode;
-    std::string err;
     std::vector<std::pair<std::size_t, std::uint8_t>> bytes;
   };
   const std::vector<Case> cases = {
-      {{"Weight=5"}, 3, "Weight must be between 10 and 90\n", {}},
-      {{"--user", "2", "ST Freq=4001"}, 3, "Freq must be between 500 and 4000.\n", {}},
-      {{"Msg 3=50% OFF"},
-       3,
-       "Msg 3 holds \"%\", which has no Morse code. Remove it before storing.\n",
-       {}},
-      {{"Weight=abc"}, 3, "Weight: \"abc\" is not a number\n", {}},
-      {{"Keyer Mode=Iambic C"},
-       3,
-       "Keyer Mode: \"Iambic C\" is none of \"Iambic A\", \"Iambic B\", \"Ultimatic\", "
-       "\"UltimDit\", \"UltimDah\", \"VibroBug\"\n",
-       {}},
-      {{"Wieght=55"}, 1, "", {}},
-      {{"Weight=55", "ST Freq=700"}, 0, "", {{3, 55}, {2, 89}}},
-      {{"--user", "2", "Weight=11", "S/N=257"}, 0, "", {{19, 11}, {3, 50}, {298, 1}, {299, 0}}},
-      {{"Keyer Mode=UltimDit", "Output Selection=Port2, PTT", "Paddle Hang=2.0 Word"},
+      {{"Weight=5"}, 3, {}},
+      {{"Msg 3=50% OFF"}, 3, {}},
+      {{"Weight=abc"}, 3, {}},
+      {{"Wieght=55"}, 1, {}},
+      {{"Weight=55", "ST Freq=700", "Swap=on", "Keyer Mode=UltimDit", "RTTY Enable=on",
+        "Baud Rate=75", "Msg 1=CQ", "Msg 2=TEST"},
        0,
-       "",
-       {{0, 0x20}, {13, 0xB9}}},
-      {{"Swap=on", "Cut 9=on", "Tune50%=on", "LtrSpace=3"},
+       {{3, 55}, {2, 89}, {0, 0x28}, {13, 0x87}, {289, 0x82}, {290, 0}, {33, 15}, {34, 17}}},
+      {{"--user", "2", "S/N=257", "User Callsign /M=n0call"},
        0,
-       "",
-       {{0, 8}, {288, 0x20}, {14, 0x23}}},
-      {{"RTTY Enable=on", "FSK Map=on", "Baud Rate=75", "Stop Bits=1.5", "Diddle is=Ltrs",
-        "USOS=On"},
-       0,
-       "",
-       {{289, 0xA2}, {290, 0x0D}}},
-      {{"Msg 1=CQ", "Msg 2=TEST"}, 0, "", {{32, 21}, {33, 15}, {34, 17}, {48, 0x9B}, {52, 0x83}}},
-      {{"Msg 1=PRICE $5 TU"},
-       3,
-       "Msg 1 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
-       "last. Remove it before storing.\n",
-       {}},
-      {{"Msg 1=PRICE 5$"}, 0, "", {{32, 23}, {53, 0x20}, {54, 0xC8}}},
-      {{"--user", "2", "User Callsign /M=n0call"}, 0, "", {{46, 15}, {45, 0}, {52, 0x92}}},
+       {{298, 1}, {299, 0}, {46, 15}, {45, 0}, {52, 0x92}}},
   };
   for (const Case& c : cases) {
     const std::string file = path("edit.eep");
@@ -101,9 +70,6 @@ TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
     const test::RunResult run = test::runDp3(args);
     EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back() << ": " << run.err;
     if (c.exitCode != 0) {
-      if (!c.err.empty()) {
-        EXPECT_EQ(run.err, c.err);
-      }
       EXPECT_FALSE(fs::exists(file)) << c.args.back();
       continue;
     }
@@ -111,6 +77,8 @@ TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
     ASSERT_EQ(bytes.size(), 300u);
     for (const auto& [offset, value] : c.bytes) EXPECT_EQ(bytes[offset], value) << offset;
   }
+  EXPECT_EQ(test::runDp3({"set", path("x.eep"), "--user", "2", "ST Freq=4001"}).err,
+            "Freq must be between 500 and 4000.\n");
 
   // "$" ends a text and reads back as "$": a later edit keeps it.
   ASSERT_EQ(test::runDp3({"set", path("price.eep"), "Msg 1=PRICE 5$"}).exitCode, 0);
@@ -120,10 +88,9 @@ TEST_F(SettingsCli, SetEditsByTheWindowsLabels) {
             std::string::npos);
 
   // A refusal leaves an existing file as it was.
-  ASSERT_EQ(test::runDp3({"set", path("old.eep"), "Weight=55"}).exitCode, 0);
-  const Bytes before = bytesOf(path("old.eep"));
-  EXPECT_EQ(test::runDp3({"set", path("old.eep"), "Msg 1=CQ", "Ratio=99"}).exitCode, 3);
-  EXPECT_EQ(bytesOf(path("old.eep")), before);
+  const Bytes before = bytesOf(path("price.eep"));
+  EXPECT_EQ(test::runDp3({"set", path("price.eep"), "Msg 1=CQ", "Ratio=99"}).exitCode, 3);
+  EXPECT_EQ(bytesOf(path("price.eep")), before);
 }
 
 TEST_F(SettingsCli, DiffNamesWhatDiffers) {
@@ -246,18 +213,39 @@ TEST_F(KeyerCli, TextsLeftAloneGoBackAsTheyWereRead) {
   EXPECT_EQ(Bytes(memory.begin() + 32, memory.begin() + 288), page);
 }
 
-TEST_F(KeyerCli, WriteRefusesEitherUsersBadValueBeforeTouchingTheKeyer) {
-  const std::string file = path("bad.eep");
-  ASSERT_EQ(test::runDp3({"set", file, "Weight=60"}).exitCode, 0);
-  Bytes image = bytesOf(file);
-  image[16 + 3] = 5;  // User 2 Weight
-  writeBytes(file, image);
-
-  const test::RunResult run = test::runDp3({"--port", pty_.path(), "write", file});
-  EXPECT_EQ(run.exitCode, 3);
-  EXPECT_EQ(run.err,
-            "Weight must be between 10 and 90\n"
-            "dp3 write: User 2's settings were refused; nothing was sent\n");
+// A file the form or the message editor would refuse is refused before any
+// port is opened: no keyer needed, and the keyer hears nothing.
+TEST_F(KeyerCli, WriteRefusesBeforeTouchingTheKeyer) {
+  const struct {
+    std::string name;
+    void (*spoil)(Bytes&);
+    std::string err;
+  } rows[] = {
+      {"weight", [](Bytes& image) { image[16 + 3] = 5; },  // User 2 Weight
+       "Weight must be between 10 and 90\n"
+       "dp3 write: User 2's settings were refused; nothing was sent\n"},
+      {"texts",
+       [](Bytes& image) {  // Msg 2-12 share Msg 1's 27 bytes: 324 in all
+         std::fill(image.begin() + 34, image.begin() + 45, image[33]);
+       },
+       "Msg 9 goes past the 240 characters the keyer holds for all messages and callsigns. "
+       "Shorten the texts before storing.\n"
+       "dp3 write: User 1's settings were refused; nothing was sent\n"},
+  };
+  for (const auto& row : rows) {
+    const std::string file = path(row.name + ".eep");
+    ASSERT_EQ(test::runDp3({"set", file, "Msg 1=CQ CQ CQ DE N0CALL N0CALL K"}).exitCode, 0);
+    Bytes image = bytesOf(file);
+    row.spoil(image);
+    writeBytes(file, image);
+    for (const std::string& port : {pty_.path(), std::string("/dev/dp3-missing")}) {
+      SCOPED_TRACE(row.name + " " + port);
+      const test::RunResult run = test::runDp3({"--port", port, "write", file});
+      EXPECT_EQ(run.exitCode, 3);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, row.err);
+    }
+  }
   EXPECT_TRUE(received().empty());
 }
 

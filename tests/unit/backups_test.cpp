@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <span>
 
 #include "link/keyer_operations.hpp"
@@ -26,10 +28,31 @@ const fs::path kDataHome = [] {
   return dir;
 }();
 
+// Backup names carry the local time: these tests read them in a fixed zone.
+void setTimeZone(const char* zone) {
+  if (zone) {
+    setEnv("TZ", zone);
+  } else {
+    unsetEnv("TZ");
+  }
+#if defined(_WIN32)
+  ::_tzset();
+#else
+  ::tzset();
+#endif
+}
+
 class Backups : public ::testing::Test {
  protected:
-  void SetUp() override { fs::remove_all(kDataHome); }
-  void TearDown() override { fs::remove_all(kDataHome); }
+  void SetUp() override {
+    fs::remove_all(kDataHome);
+    if (const char* zone = std::getenv("TZ")) savedZone_ = zone;
+    setTimeZone("UTC0");
+  }
+  void TearDown() override {
+    fs::remove_all(kDataHome);
+    setTimeZone(savedZone_ ? savedZone_->c_str() : nullptr);
+  }
   static std::vector<fs::path> files() {
     std::vector<fs::path> out;
     for (const BackupEntry& e : listBackups(backupFolder())) out.push_back(e.file);
@@ -39,6 +62,9 @@ class Backups : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
+
+ private:
+  std::optional<std::string> savedZone_;
 };
 
 TEST_F(Backups, FolderFollowsXdgDataHome) {
@@ -56,18 +82,17 @@ TEST_F(Backups, FolderFollowsXdgDataHome) {
 TEST_F(Backups, NamedListedNewestFirstAndPruned) {
   SettingsImage image = KeyerModel::presetMemory();
   const auto start = std::chrono::system_clock::from_time_t(1'800'000'000);
-  fs::path first;
-  ASSERT_EQ(saveBackup(backupFolder(), image, {"LARK", "31.12"}, &first, start), "");
-  EXPECT_EQ(first.filename().string().substr(23), "_LARK_31.12.eep");
-  EXPECT_EQ(bytes(first), std::vector<std::uint8_t>(image.begin(), image.end()));
+  const FileResult first = saveBackup(backupFolder(), image, {"LARK", "31.12"}, start);
+  ASSERT_TRUE(first.ok()) << first.reason;
+  EXPECT_EQ(first.path.filename().string(), "2027-01-15_08-00-00.000_LARK_31.12.eep");
+  EXPECT_EQ(bytes(first.path), std::vector<std::uint8_t>(image.begin(), image.end()));
   // The same millisecond twice keeps both.
-  ASSERT_EQ(saveBackup(backupFolder(), image, {"LARK", "31.12"}, nullptr, start), "");
+  ASSERT_TRUE(saveBackup(backupFolder(), image, {"LARK", "31.12"}, start).ok());
   EXPECT_EQ(files().size(), 2u);
   for (int i = 1; i <= 205; ++i) {
     image[0] = static_cast<std::uint8_t>(i);
-    ASSERT_EQ(saveBackup(backupFolder(), image, {"PIKA", "31.04"}, nullptr,
-                         start + std::chrono::seconds(i)),
-              "");
+    ASSERT_TRUE(
+        saveBackup(backupFolder(), image, {"PIKA", "31.04"}, start + std::chrono::seconds(i)).ok());
   }
   const auto entries = listBackups(backupFolder());
   ASSERT_EQ(entries.size(), kBackupsKept);
@@ -77,7 +102,7 @@ TEST_F(Backups, NamedListedNewestFirstAndPruned) {
   EXPECT_EQ(bytes(entries.back().file).at(0), 6);
   const SettingsImage preset = KeyerModel::presetMemory();
   EXPECT_EQ(entries.front().callsigns, pageText(preset, 12) + " / " + pageText(preset, 13));
-  EXPECT_EQ(entries.front().date.size(), 19u);
+  EXPECT_EQ(entries.front().date, "2027-01-15 08:03:25");
 }
 
 // Every Read is kept; a Write or an upload first makes sure this run holds a

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/settings_form.hpp"
 #include "sim_fixture.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/settings_form_view.hpp"
 
 namespace dp3 {
 namespace {

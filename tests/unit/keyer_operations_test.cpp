@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <vector>
 
 #include "settings/settings_image.hpp"
@@ -123,13 +125,23 @@ TEST(SettingsOperations, RefuseAKeyerThatCannotHoldSettings) {
 }
 
 // A line that drops its Nth write (0: none): the keyer never takes those bytes.
+// It notes when each write was handed to it and when its last byte had arrived.
 class DroppingLink : public SimLink {
  public:
   DroppingLink(KeyerModel& model, int failingWrite) : SimLink(model), failingWrite_(failingWrite) {}
   bool commWrite(std::span<const std::uint8_t> bytes) override {
-    return ++writes_ != failingWrite_ && SimLink::commWrite(bytes);
+    const auto handed = elapsed();
+    if (++writes_ == failingWrite_ || !SimLink::commWrite(bytes)) return false;
+    sent_.push_back({bytes.size(), handed, lineIdleAt()});
+    return true;
   }
+  struct Sent {
+    std::size_t size;
+    std::chrono::microseconds handed;
+    std::chrono::microseconds arrived;
+  };
   int writes_ = 0;
+  std::vector<Sent> sent_;
 
  private:
   int failingWrite_;
@@ -186,7 +198,11 @@ TEST(writeKeyer, SendsOnlyWhatPrepareTakesAndReportsWhatWasLost) {
       wire.insert(wire.end(), {0x00, 0x0C, 0x00, 0x1A});  // read back
       EXPECT_EQ(model.received(), wire);
       EXPECT_EQ(model.memory()[32], 17) << "what prepare put in the image";
-      EXPECT_GE(link.elapsed(), std::chrono::milliseconds(3000)) << "the keyer gets 3 s to store";
+      // The keyer's 3 s to store start when the settings block has arrived.
+      const auto block = std::find_if(link.sent_.begin(), link.sent_.end(),
+                                      [](const auto& sent) { return sent.size == 288; });
+      ASSERT_TRUE(block != link.sent_.end() && block + 1 != link.sent_.end());
+      EXPECT_EQ((block + 1)->handed - block->arrived, std::chrono::milliseconds(3000));
     }
   }
 }

@@ -16,6 +16,7 @@
 #include "surface/control_ids.hpp"
 #include "test_env.hpp"
 #include "test_face.hpp"
+#include "window_logic/setting_controls.hpp"
 
 #if !defined(_WIN32)
 #include "link/posix/serial_link.hpp"
@@ -503,14 +504,14 @@ TEST(MainWindowTest, ModeControlsActOnTheCurrentUser) {
       w.click(id::kResetDefaults);
       if (user == 2) w.click(id::kUser2);
       const SettingsImage before = w.window.image();
-      w.click(bit.control);
+      w.click(controlOf(bit.label));
       SettingsImage expected = before;
       expected[fieldOffset(bit.area, bit.offset, user)] ^= bit.mask;
       EXPECT_EQ(w.window.image(), expected) << bit.label << " user " << user;
-      EXPECT_TRUE(w.ui.isChecked(bit.control)) << bit.label;
-      w.click(bit.control);
+      EXPECT_TRUE(w.ui.isChecked(controlOf(bit.label))) << bit.label;
+      w.click(controlOf(bit.label));
       EXPECT_EQ(w.window.image(), before) << bit.label;
-      EXPECT_FALSE(w.ui.isChecked(bit.control)) << bit.label;
+      EXPECT_FALSE(w.ui.isChecked(controlOf(bit.label))) << bit.label;
     }
   }
   Window w;

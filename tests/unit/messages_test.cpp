@@ -6,15 +6,25 @@
 #include <vector>
 
 #include "settings/morse_code.hpp"
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
 
-constexpr int kMsg2 = id::kMsg1 + 1;
-constexpr int kMsg3 = id::kMsg1 + 2;
-constexpr int kMsg12 = id::kMsg7 + 5;
+// Texts in page order: messages 1-12, then the two callsigns.
+constexpr std::size_t kMsg1 = 0;
+constexpr std::size_t kMsg2 = 1;
+constexpr std::size_t kMsg3 = 2;
+constexpr std::size_t kMsg5 = 4;
+constexpr std::size_t kMsg7 = 6;
+constexpr std::size_t kMsg12 = 11;
+constexpr std::size_t kCallsign1 = 12;
+constexpr std::size_t kCallsign2 = 13;
+
+MessageTexts texts(std::initializer_list<std::pair<std::size_t, std::string>> held) {
+  MessageTexts all;
+  for (const auto& [index, text] : held) all[index] = text;
+  return all;
+}
 
 std::vector<std::uint8_t> pageBytes(const SettingsImage& image, std::size_t address,
                                     std::size_t count) {
@@ -25,10 +35,7 @@ std::vector<std::uint8_t> pageBytes(const SettingsImage& image, std::size_t addr
 TEST(Messages, PackFromAddressFifteenWithPointersAndFreePointer) {
   SettingsImage image{};
   image.fill(0xEE);
-  MapSurface ui;
-  ui.setText(id::kMsg1, "CQ");
-  ui.setText(kMsg2, "TEST");
-  ASSERT_TRUE(storeMessages(ui, image));
+  ASSERT_FALSE(storeTexts(texts({{kMsg1, "CQ"}, {kMsg2, "TEST"}}), image));
   EXPECT_EQ(image[33], 15);
   EXPECT_EQ(image[34], 17);
   for (std::size_t pointer = 3; pointer <= 14; ++pointer) EXPECT_EQ(image[32 + pointer], 0);
@@ -62,16 +69,13 @@ TEST(Messages, StoredBytesAndWhatShowsBack) {
   };
   for (const Case& c : cases) {
     SettingsImage image{};
-    MapSurface ui;
-    ui.setText(kMsg3, c.typed);
-    EXPECT_EQ(countMessageBytes(ui), c.counted) << c.typed;
-    ASSERT_TRUE(storeMessages(ui, image)) << c.typed;
+    const MessageTexts typed = texts({{kMsg3, c.typed}});
+    EXPECT_EQ(countMessageBytes(typed), c.counted) << c.typed;
+    ASSERT_FALSE(storeTexts(typed, image)) << c.typed;
     EXPECT_EQ(image[35], 15) << c.typed;
     EXPECT_EQ(pageBytes(image, 15, c.bytes.size()), c.bytes) << c.typed;
     EXPECT_EQ(image[32], 15 + c.bytes.size()) << c.typed;
-    MapSurface shown;
-    showMessages(shown, image);
-    EXPECT_EQ(shown.text(kMsg3), c.shown) << c.typed;
+    EXPECT_EQ(pageTexts(image)[kMsg3], c.shown) << c.typed;
   }
 }
 
@@ -95,9 +99,7 @@ TEST(Messages, TextsWithoutEndMarkStopWithinThePageAndTheBox) {
       for (std::size_t p = c.pointer; p <= 14; ++p) image[32 + p] = c.fill;
       image[32 + 1] = c.pointer;
     }
-    MapSurface ui;
-    showMessages(ui, image);
-    EXPECT_EQ(ui.text(id::kMsg1), c.shown) << int(c.pointer);
+    EXPECT_EQ(pageTexts(image)[kMsg1], c.shown) << int(c.pointer);
   }
 }
 
@@ -123,54 +125,51 @@ TEST(Messages, UneditedTextsKeepTheirBytes) {
     for (std::size_t p = 0; p <= 14; ++p) image[32 + p] = 0;
     image[32 + 5] = 60;  // Msg 5, not at address 15: the store moves it
     std::copy(c.bytes.begin(), c.bytes.end(), image.begin() + 32 + 60);
-    MapSurface ui;
-    showMessages(ui, image);
-    EXPECT_EQ(ui.text(id::kMsg1 + 4), c.shown);
-    EXPECT_EQ(countMessageBytes(ui), static_cast<int>(c.bytes.size())) << c.shown;
-    ui.setText(kMsg2, "TU");  // another box edited
-    ASSERT_TRUE(storeMessages(ui, image)) << c.shown;
+    MessageTexts shown = pageTexts(image);
+    EXPECT_EQ(shown[kMsg5], c.shown);
+    EXPECT_EQ(countMessageBytes(shown), static_cast<int>(c.bytes.size())) << c.shown;
+    shown[kMsg2] = "TU";  // another box edited
+    ASSERT_FALSE(storeTexts(shown, image)) << c.shown;
     EXPECT_EQ(image[37], 17) << c.shown;
     EXPECT_EQ(pageBytes(image, 17, c.bytes.size()), c.bytes) << c.shown;
-    MapSurface again;
-    showMessages(again, image);
-    EXPECT_EQ(again.text(id::kMsg1 + 4), c.shown);
+    EXPECT_EQ(pageTexts(image)[kMsg5], c.shown);
   }
 }
 
 TEST(Messages, UnsendableTextIsRefusedNamingItsBoxAndChangesNothing) {
   struct Case {
-    int control;
+    std::size_t index;
     std::string text;
     const char* message;
   };
   const std::vector<Case> cases = {
       {kMsg3, "CQ #1", "Msg 3 holds \"#\", which has no Morse code. Remove it before storing."},
       {kMsg12, "50%", "Msg 12 holds \"%\", which has no Morse code. Remove it before storing."},
-      {id::kCallsignUser2, "N\xC3\xA9",
+      {kCallsign2, "N\xC3\xA9",
        "User 2 Callsign /M holds a character that has no Morse code. Remove it before storing."},
-      {id::kMsg1, std::string(1, '\0'),
+      {kMsg1, std::string(1, '\0'),
        "Msg 1 holds a character that has no Morse code. Remove it before storing."},
       {kMsg3, "PRICE $5 TU",
+       "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
+       "last. Remove it before storing."},
+      {kMsg3, "5$K",
        "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
        "last. Remove it before storing."},
       {kMsg3, "5$\r\n",
        "Msg 3 holds \"$\" before its end; the keyer ends a text at \"$\", so it can only come "
        "last. Remove it before storing."},
-      {id::kMsg1, "CQ{......}",
+      {kMsg1, "CQ{......}",
        "Msg 1 holds {......}, a keyer pattern with no character, in an edited text; such a "
        "pattern is kept only while its text stays as it was read. Remove it before storing."},
-      {id::kMsg1, "{", "Msg 1 holds \"{\", which has no Morse code. Remove it before storing."},
+      {kMsg1, "{", "Msg 1 holds \"{\", which has no Morse code. Remove it before storing."},
   };
   for (const Case& c : cases) {
     SettingsImage image{};
     image.fill(0x33);
-    MapSurface ui;
-    ui.setText(id::kMsg7, "FINE");
-    ui.setText(c.control, c.text);
-    EXPECT_FALSE(storeMessages(ui, image));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, c.message);
-    EXPECT_EQ(ui.messages[0].caption, "Error");
+    const auto refused = storeTexts(texts({{kMsg7, "FINE"}, {c.index, c.text}}), image);
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(std::string_view(c.message).starts_with(refused->label)) << refused->label;
+    EXPECT_EQ(refused->text, c.message);
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x33);
   }
 }
@@ -184,35 +183,32 @@ TEST(Messages, BudgetOfTwoHundredFortyIsKept) {
   for (const Case& c : {Case{240, 0, true}, Case{239, 1, true}, Case{200, 41, false}}) {
     SettingsImage image{};
     image.fill(0x44);
-    MapSurface ui;
-    ui.setText(id::kMsg1, std::string(c.msg1, 'E'));
-    ui.setText(id::kCallsignUser2, std::string(c.callsign2, 'T'));
-    EXPECT_EQ(storeMessages(ui, image), c.stored) << c.msg1 << "+" << c.callsign2;
+    const auto refused = storeTexts(
+        texts({{kMsg1, std::string(c.msg1, 'E')}, {kCallsign2, std::string(c.callsign2, 'T')}}),
+        image);
+    EXPECT_EQ(!refused, c.stored) << c.msg1 << "+" << c.callsign2;
     if (c.stored) {
       EXPECT_EQ(image[32], 255);
       EXPECT_EQ(image[286], c.callsign2 ? 0x83 : 0x82);
       EXPECT_EQ(image[287], 0x44) << "the page's last byte is never written";
     } else {
-      ASSERT_EQ(ui.messages.size(), 1u);
       const std::string expected =
           std::string(c.callsign2 ? "User 2 Callsign /M" : "Msg 1") +
           " goes past the 240 characters the keyer holds for all messages and callsigns. "
           "Shorten the texts before storing.";
-      EXPECT_EQ(ui.messages[0].text, expected);
+      EXPECT_EQ(refused->text, expected);
       for (std::uint8_t b : image) ASSERT_EQ(b, 0x44);
     }
   }
 }
 
 TEST(Messages, KeyFilterSwallowsWhatTheKeyerCannotTake) {
-  MapSurface empty;
-  MapSurface full;
-  full.setText(id::kMsg1, std::string(200, 'E'));
-  full.setText(id::kCallsignUser1, std::string(40, 'T'));
-  MapSurface over;
-  over.setText(id::kMsg7, std::string(250, 'E'));
+  const MessageTexts empty;
+  const MessageTexts full =
+      texts({{kMsg1, std::string(200, 'E')}, {kCallsign1, std::string(40, 'T')}});
+  const MessageTexts over = texts({{kMsg7, std::string(250, 'E')}});
   struct Case {
-    const MapSurface* ui;
+    const MessageTexts* texts;
     unsigned character;
     bool swallowed;
   };
@@ -224,7 +220,7 @@ TEST(Messages, KeyFilterSwallowsWhatTheKeyerCannotTake) {
   };
   for (char c : std::string("#%&^_`{}~")) cases.push_back({&empty, static_cast<unsigned>(c), true});
   for (const Case& c : cases) {
-    EXPECT_EQ(messageKeyFilter(*c.ui, c.character), c.swallowed) << c.character;
+    EXPECT_EQ(messageKeyFilter(*c.texts, c.character), c.swallowed) << c.character;
   }
   EXPECT_EQ(kMessageBudget - countMessageBytes(empty), 240);
   EXPECT_EQ(kMessageBudget - countMessageBytes(full), 0);

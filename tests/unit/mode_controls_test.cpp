@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "settings/rtty.hpp"
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
+#include "settings/settings_fields.hpp"
 
 namespace dp3 {
 namespace {
@@ -28,36 +27,35 @@ std::vector<std::size_t> changed(const SettingsImage& a, const SettingsImage& b)
 
 TEST(ModeControls, EachCheckBoxFlipsOneBitOfTheUsersByte) {
   struct Case {
-    int box;
+    std::string_view box;
     std::size_t user1;
     std::size_t user2;
     std::uint8_t mask;
   };
   const std::vector<Case> cases = {
-      {id::kSwap, 0, 16, 0x08},           {id::kAutoSpace, 0, 16, 0x02},
-      {id::kCtSpace, 0, 16, 0x01},        {id::kPdlWdOff, 0, 16, 0x80},
-      {id::kCut0, 288, 294, 0x10},        {id::kCut9, 288, 294, 0x20},
-      {id::kPdlToneOnly, 288, 294, 0x08}, {id::kPaddleMute, 288, 294, 0x02},
-      {id::kFastCmd, 288, 294, 0x40},     {id::kSo2r, 288, 294, 0x04},
-      {id::kFaveWpmOff, 288, 294, 0x01},  {id::kTune50, 14, 30, 0x20},
+      {"Swap", 0, 16, 0x08},           {"AutoSpace", 0, 16, 0x02},     {"CTspace", 0, 16, 0x01},
+      {"PdlWDoff", 0, 16, 0x80},       {"Cut 0", 288, 294, 0x10},      {"Cut 9", 288, 294, 0x20},
+      {"PdlToneOnly", 288, 294, 0x08}, {"PaddleMute", 288, 294, 0x02}, {"FastCmd", 288, 294, 0x40},
+      {"SO2R", 288, 294, 0x04},        {"FaveWpmOff", 288, 294, 0x01}, {"Tune50%", 14, 30, 0x20},
   };
+  ASSERT_EQ(cases.size(), kModeBits.size());
   for (const Case& c : cases) {
+    const auto row = std::find_if(kModeBits.begin(), kModeBits.end(),
+                                  [&c](const BitField& bit) { return bit.label == c.box; });
+    ASSERT_NE(row, kModeBits.end()) << c.box;
     for (int user : {1, 2}) {
       const std::size_t at = user == 1 ? c.user1 : c.user2;
       SettingsImage image = defaults();
       image[at] = 0x5A;
       const SettingsImage before = image;
       const bool expectOn = (0x5A & c.mask) == 0;
-      EXPECT_EQ(toggleModeBit(image, user, c.box), expectOn) << c.box;
+      EXPECT_EQ(toggleBit(*row, image, user), expectOn) << c.box;
       EXPECT_EQ(image[at], 0x5A ^ c.mask) << c.box << " user " << user;
       EXPECT_EQ(changed(before, image), std::vector<std::size_t>{at}) << c.box;
-      EXPECT_EQ(toggleModeBit(image, user, c.box), !expectOn);
+      EXPECT_EQ(toggleBit(*row, image, user), !expectOn);
       EXPECT_EQ(image, before);
     }
   }
-  SettingsImage image = defaults();
-  EXPECT_FALSE(toggleModeBit(image, 1, id::kWeight));
-  EXPECT_EQ(image, defaults());
 }
 
 TEST(ModeControls, ListSelectionsWriteTheirEncodings) {
@@ -109,47 +107,6 @@ TEST(ModeControls, UserAndBankMarksLiveInUserOnesSpacingReg) {
   markMessageBank(image, 1);
   EXPECT_EQ(image[14], 0x25);
   EXPECT_EQ(image[30], 0x00);
-}
-
-// The RTTY window: what Ok makes of the controls, and what Open shows.
-TEST(Rtty, OkRebuildsBothBytesFromTheControls) {
-  struct Case {
-    std::uint8_t reg;
-    std::uint8_t reg2;
-    std::vector<int> checks;             // boxes to check after opening (on top of what is shown)
-    int baud, diddleIs, stopBits, usos;  // -2: leave as shown
-    std::uint8_t wantReg;
-    std::uint8_t wantReg2;
-  };
-  const std::vector<Case> cases = {
-      {0x00, 0x00, {id::kRttyEnable, id::kRttyFskMap}, 2, 1, 1, 1, 0xA2, 0x0D},
-      {0x08, 0xF2, {}, -2, -2, -2, -2, 0x00, 0x01},
-      {0xFF, 0xFF, {}, -2, -2, -2, -2, 0xF7, 0x0D},
-      {0x00, 0x00, {id::kRttyDiddle, id::kRttyAutoCrLf, id::kRttyReverse}, 3, 0, 0, 0, 0x57, 0x00},
-      {0x00, 0x00, {}, -1, -1, -1, -1, 0x00, 0x0D},
-  };
-  for (const Case& c : cases) {
-    for (int user : {1, 2}) {
-      const std::size_t at = user == 1 ? 289 : 295;
-      SettingsImage image = defaults();
-      image[at] = c.reg;
-      image[at + 1] = c.reg2;
-      const SettingsImage before = image;
-      MapSurface rtty;
-      openRttyWindow(rtty, image, user);
-      for (int box : c.checks) rtty.setChecked(box, true);
-      if (c.baud != -2) rtty.selectEntry(id::kRttyBaudRate, c.baud);
-      if (c.diddleIs != -2) rtty.selectEntry(id::kRttyDiddleIs, c.diddleIs);
-      if (c.stopBits != -2) rtty.selectEntry(id::kRttyStopBits, c.stopBits);
-      if (c.usos != -2) rtty.selectEntry(id::kRttyUsos, c.usos);
-      acceptRttyWindow(rtty, image, user);
-      EXPECT_EQ(image[at], c.wantReg) << int(c.reg) << "/" << int(c.reg2) << " user " << user;
-      EXPECT_EQ(image[at + 1], c.wantReg2) << int(c.reg) << "/" << int(c.reg2) << " user " << user;
-      for (std::size_t offset : changed(before, image)) {
-        EXPECT_TRUE(offset == at || offset == at + 1) << "stray change at " << offset;
-      }
-    }
-  }
 }
 
 }  // namespace

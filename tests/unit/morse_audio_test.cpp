@@ -9,8 +9,6 @@
 #include "settings/messages.hpp"
 #include "sound/morse_timing.hpp"
 #include "sound/pcm.hpp"
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
 
 namespace dp3 {
 namespace {
@@ -162,10 +160,8 @@ TEST(MorseTiming, PatternsAndDitDahText) {
 
 TEST(MorseTiming, StoredPatternsAreWhatTheEditorStores) {
   SettingsImage image{};
-  MapSurface ui;
-  ui.setText(id::kMsg1, "CQ TEST");
-  ui.setText(id::kCallsignUser2, "N0CALL");
-  ASSERT_TRUE(storeMessages(ui, image));
+  ASSERT_FALSE(
+      storeTexts({"CQ TEST", "", "", "", "", "", "", "", "", "", "", "", "", "N0CALL"}, image));
   EXPECT_EQ(storedPatterns(image, 0), textPatterns("CQ TEST"));
   EXPECT_EQ(storedPatterns(image, 13), textPatterns("N0CALL"));
   EXPECT_TRUE(storedPatterns(image, 1).empty());
@@ -263,20 +259,21 @@ TEST(Pcm, FullPageRendersWithoutGapOrOverrun) {
   }
 }
 
-TEST(Pcm, WavHeader) {
+// A golden file: the 44-byte header, then the samples little-endian.
+TEST(Pcm, WavFile) {
   const std::vector<std::int16_t> samples = {0, 1, -1};
-  const std::vector<std::uint8_t> wav = wavFile(samples);
-  ASSERT_EQ(wav.size(), 44u + 6);
-  EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-  EXPECT_EQ(wav[4], 42);  // 36 + 6 data bytes
-  EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-  EXPECT_EQ(wav[22], 1) << "mono";
-  EXPECT_EQ(wav[24] | wav[25] << 8 | wav[26] << 16, 48000);
-  EXPECT_EQ(wav[34], 16) << "bits per sample";
-  EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
-  EXPECT_EQ(wav[40], 6);
-  EXPECT_EQ(std::vector<std::uint8_t>(wav.begin() + 44, wav.end()),
-            (std::vector<std::uint8_t>{0, 0, 1, 0, 0xFF, 0xFF}));
+  // clang-format off
+  const std::vector<std::uint8_t> wav = {
+      'R', 'I', 'F', 'F', 42, 0, 0, 0,  // 36 + 6 data bytes
+      'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+      1, 0, 1, 0,                       // PCM, mono
+      0x80, 0xBB, 0x00, 0,              // 48000 samples a second
+      0x00, 0x77, 0x01, 0,              // 96000 bytes a second
+      2, 0, 16, 0,                      // 2 bytes a frame, 16 bits a sample
+      'd', 'a', 't', 'a', 6, 0, 0, 0,
+      0, 0, 1, 0, 0xFF, 0xFF};
+  // clang-format on
+  EXPECT_EQ(wavFile(samples), wav);
 }
 
 TEST(MorseTiming, DurationText) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 
 #include "link/port_probe.hpp"
@@ -138,14 +139,17 @@ TEST(PortWindowTest, RefreshFindKeyerOkAndExitUnderAFace) {
                           ("dp3_port_face_" + std::to_string(::getpid()) + ".cfg");
   config.portPath = "/dev/ttyUSB9";  // saved, unplugged now
   std::vector<SerialDevice> present = {{"/dev/ttyS0", ""}};
-  KeyerModel keyer;
+  // A keyer on one port, silence on the others. Find Keyer probes every
+  // port at once, so each has a model of its own.
   SimConfig quiet;
   quiet.fault.kind = FaultKind::Silence;
-  KeyerModel silent(quiet);
+  std::map<std::string, KeyerModel> lines;
+  lines.try_emplace("/dev/ttyACM0");
+  for (const char* path : {"/dev/ttyS0", "/dev/ttyUSB9"}) lines.try_emplace(path, quiet);
   ProbeOptions probe;
   probe.findHolders = [](const std::string&) { return std::vector<PortHolder>{}; };
-  probe.makeLink = [&](const std::string& path, std::chrono::milliseconds) {
-    return std::make_unique<SimLink>(path == "/dev/ttyACM0" ? keyer : silent);
+  probe.makeLink = [&lines](const std::string& path, std::chrono::milliseconds) {
+    return std::make_unique<SimLink>(lines.at(path));
   };
   MapSurface ui;
   test::TestFace face;

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "system/platform.hpp"
 #include "test_env.hpp"
@@ -17,27 +16,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProgramConfigTest : public ::testing::Test {
+class ProgramConfigTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("dp3-config-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    removeTree(dir_);
-    fs::create_directories(dir_);
+    TempFolderTest::SetUp();
     config_.configFilePath = dir_ / "dp3tools.cfg";
   }
-  void TearDown() override { removeTree(dir_); }
-
   void writeFile(const std::string& bytes) {
     std::ofstream(config_.configFilePath, std::ios::binary) << bytes;
   }
-  std::string fileBytes() const {
-    std::ifstream in(config_.configFilePath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string fileBytes() const { return dp3::fileBytes(config_.configFilePath); }
 
-  fs::path dir_;
   ProgramConfig config_;
 };
 
@@ -83,8 +72,8 @@ TEST_F(ProgramConfigTest, DevicePathFollowsTheNumberAndSurvivesARoundTrip) {
 TEST_F(ProgramConfigTest, UnreadableFileIsReported) {
   fs::create_directories(config_.configFilePath);  // a folder where the file should be
   config_.comPort = 5;
-  const ConfigResult loaded = loadProgramConfig(config_);
-  EXPECT_EQ(loaded.kind, ConfigResult::Kind::ReadFailed);
+  const FileResult loaded = loadProgramConfig(config_);
+  EXPECT_EQ(loaded.kind, FileResult::Kind::NotRegular);
   EXPECT_EQ(configResultText(loaded, config_), "Read file failed.");
   EXPECT_EQ(config_.comPort, 5);
 }
@@ -174,7 +163,7 @@ TEST_F(ProgramConfigTest, SavesAreAtomicAndChecked) {
     const std::string before = fileBytes();
     config_.comPort = 9;
     config_.portPath = "/dev/ttyUSB9";
-    const ConfigResult saved = saveProgramConfig(config_);
+    const FileResult saved = saveProgramConfig(config_);
     EXPECT_EQ(saved.ok(), c.saved) << c.what;
     if (!c.saved) {
       EXPECT_EQ(fileBytes(), before) << c.what;
@@ -215,10 +204,10 @@ TEST_F(ProgramConfigTest, NoHomeIsAClearErrorNotAFileHere) {
     EXPECT_TRUE(path.empty()) << path;
     ProgramConfig config;
     config.configFilePath = path;
-    const ConfigResult loaded = loadProgramConfig(config);
-    EXPECT_EQ(loaded.kind, ConfigResult::Kind::NoPlace);
+    const FileResult loaded = loadProgramConfig(config);
+    EXPECT_EQ(loaded.kind, FileResult::Kind::NoPlace);
     EXPECT_NE(configResultText(loaded, config).find("HOME"), std::string::npos);
-    EXPECT_EQ(saveProgramConfig(config).kind, ConfigResult::Kind::NoPlace);
+    EXPECT_EQ(saveProgramConfig(config).kind, FileResult::Kind::NoPlace);
   }
   ::setenv("HOME", savedHome.c_str(), 1);
 }

@@ -122,8 +122,9 @@ TEST(ResultTexts, ReadAndWrite) {
   EXPECT_EQ(backupFailureText({.kind = B::Kept, .file = "x.eep"}), "");
   EXPECT_EQ(backupFailureText({.kind = B::ReadFailed}),
             "The keyer's settings could not be read for a backup; nothing was changed.");
-  EXPECT_EQ(backupFailureText({.kind = B::SaveFailed, .reason = "disk full"}),
-            "The keyer's settings could not be kept as a backup:\ndisk full");
+  EXPECT_EQ(backupFailureText(
+                {.kind = B::SaveFailed, .saved = {FileResult::Kind::Write, "x.eep", "disk full"}}),
+            "The keyer's settings could not be kept as a backup:\nx.eep: disk full");
 }
 
 // Every reply byte is the keyer's: none of them, 0x88 and 0x84 included,

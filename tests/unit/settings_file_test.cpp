@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #if !defined(_WIN32)
 #include <sys/sysmacros.h>
 #endif
@@ -10,71 +9,47 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "surface/control_ids.hpp"
-#include "surface/map_surface.hpp"
 #include "test_env.hpp"
+#include "window_logic/result_texts.hpp"
 
 namespace dp3 {
 namespace {
 
 namespace fs = std::filesystem;
 
-class SettingsFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("dp3_settings_file_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { removeTree(dir_); }
+using SettingsFile = TempFolderTest;
 
-  fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const fs::path path = dir_ / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
-  static std::vector<std::uint8_t> read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
-  fs::path dir_;
-};
+std::string bytesOf(const SettingsImage& image) {
+  return {image.begin(), image.end()};
+}
 
 TEST_F(SettingsFile, SaveThenLoadIsByteIdenticalForRandomImages) {
   std::mt19937 random(20261208);
   for (int round = 0; round < 50; ++round) {
     SettingsImage image{};
     for (auto& b : image) b = static_cast<std::uint8_t>(random());
-    MapSurface ui;
-    ASSERT_TRUE(saveSettingsFile(ui, image, dir_ / "keyer.eep"));
-    const std::vector<std::uint8_t> onDisk = read(dir_ / "keyer.eep");
-    ASSERT_EQ(onDisk, std::vector<std::uint8_t>(image.begin(), image.end()));
+    const FileResult saved = writeSettingsFile(dir_ / "keyer", image);
+    ASSERT_TRUE(saved.ok()) << saved.reason;
+    EXPECT_EQ(saved.path, dir_ / "keyer.eep");
+    ASSERT_EQ(fileBytes(dir_ / "keyer.eep"), bytesOf(image));
     SettingsImage loaded{};
-    ASSERT_TRUE(loadSettingsFile(ui, loaded, dir_ / "keyer.eep"));
+    ASSERT_TRUE(readSettingsFile(dir_ / "keyer.eep", loaded).ok());
     ASSERT_EQ(loaded, image) << "round " << round;
-    EXPECT_TRUE(ui.messages.empty());
   }
 }
 
 TEST_F(SettingsFile, LegacyFileIsConverted) {
-  std::vector<std::uint8_t> bytes(288, 0x11);
+  std::string bytes(288, 0x11);
   bytes[8] = 0x15;   // User 1 ModeReg2
   bytes[24] = 0x42;  // User 2 ModeReg2
   SettingsImage image{};
   image.fill(0x99);
-  MapSurface ui;
-  ASSERT_TRUE(loadSettingsFile(ui, image, write("old.eep", bytes)));
+  ASSERT_TRUE(readSettingsFile(write("old.eep", bytes), image).ok());
   EXPECT_EQ(image[288], 0x15);
   EXPECT_EQ(image[294], 0x42);
   EXPECT_EQ(image[8], 0);
@@ -91,7 +66,6 @@ TEST_F(SettingsFile, LegacyFileIsConverted) {
       ASSERT_EQ(image[i], 0x11) << i;
     }
   }
-  EXPECT_EQ(ui.text(id::kFileName), "EEP FileName: old.eep");
 }
 
 TEST_F(SettingsFile, BadLoadsLeaveTheImageAndSayWhy) {
@@ -107,21 +81,14 @@ TEST_F(SettingsFile, BadLoadsLeaveTheImageAndSayWhy) {
   };
   for (const Case& c : cases) {
     const fs::path path =
-        c.size == SIZE_MAX ? dir_ / c.name : write(c.name, std::vector<std::uint8_t>(c.size, 0x77));
+        c.size == SIZE_MAX ? dir_ / c.name : write(c.name, std::string(c.size, 'w'));
     SettingsImage image{};
     image.fill(0x5C);
-    MapSurface ui;
-    EXPECT_FALSE(loadSettingsFile(ui, image, path)) << c.name;
-    ASSERT_EQ(ui.messages.size(), 1u) << c.name;
-    EXPECT_EQ(ui.messages[0].text, c.message) << c.name;
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.text(id::kFileName), std::string("EEP FileName: ") + c.name);
+    EXPECT_EQ(settingsLoadText(readSettingsFile(path, image)), c.message) << c.name;
     for (std::uint8_t b : image) ASSERT_EQ(b, 0x5C) << c.name;
   }
   SettingsImage image{};
-  MapSurface ui;
-  EXPECT_FALSE(loadSettingsFile(ui, image, dir_));
-  EXPECT_EQ(ui.messages.at(0).text, "File Not Found");
+  EXPECT_EQ(settingsLoadText(readSettingsFile(dir_, image)), "File Not Found");
 }
 
 TEST_F(SettingsFile, SaveAppendsEepOnlyWhenTheNameHasNoExtension) {
@@ -130,30 +97,23 @@ TEST_F(SettingsFile, SaveAppendsEepOnlyWhenTheNameHasNoExtension) {
     const char* saved;
   };
   for (const Case& c : {Case{"contest", "contest.eep"}, Case{"contest.bin", "contest.bin"}}) {
-    SettingsImage image{};
-    image[0] = 0xAB;
-    MapSurface ui;
-    ASSERT_TRUE(saveSettingsFile(ui, image, dir_ / c.typed)) << c.typed;
-    EXPECT_TRUE(fs::exists(dir_ / c.saved)) << c.typed;
-    EXPECT_EQ(read(dir_ / c.saved).size(), 300u) << c.typed;
-    EXPECT_EQ(ui.text(id::kFileName), c.saved);
-    fs::remove(dir_ / c.saved);
+    const FileResult saved = writeSettingsFile(dir_ / c.typed, SettingsImage{});
+    ASSERT_TRUE(saved.ok()) << c.typed;
+    EXPECT_EQ(saved.path, dir_ / c.saved);
+    EXPECT_EQ(fileBytes(dir_ / c.saved).size(), 300u) << c.typed;
   }
 }
 
 TEST_F(SettingsFile, FailedSaveKeepsTheOldFile) {
   SettingsImage image{};
   image.fill(0x21);
-  MapSurface ui;
-  EXPECT_FALSE(saveSettingsFile(ui, image, dir_ / "no" / "such" / "dir.eep"));
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Can't open Settings file for write");
+  const FileResult noFolder = writeSettingsFile(dir_ / "no" / "such" / "dir.eep", image);
+  EXPECT_EQ(noFolder.kind, FileResult::Kind::Create);
+  EXPECT_EQ(settingsSaveText(noFolder), "Can't open Settings file for write");
 
   // A directory in the file's place cannot be replaced; the directory stays.
   fs::create_directories(dir_ / "taken.eep" / "inside");
-  MapSurface again;
-  EXPECT_FALSE(saveSettingsFile(again, image, dir_ / "taken.eep"));
-  EXPECT_EQ(again.messages.at(0).text,
+  EXPECT_EQ(settingsSaveText(writeSettingsFile(dir_ / "taken.eep", image)),
             "Can't open Settings file for write: " + (dir_ / "taken.eep").string() +
                 ": is a folder, not a settings file");
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.eep" / "inside"));
@@ -209,7 +169,7 @@ TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
     std::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);
     return std::make_tuple(status.type(), status.permissions(),
-                           fs::is_regular_file(status) ? read(path) : std::vector<std::uint8_t>());
+                           fs::is_regular_file(status) ? fileBytes(path) : std::string());
   };
   for (const Case& c : cases) {
     const fs::path path = std::string(c.name).empty() ? fs::path() : dir_ / c.name;
@@ -224,17 +184,14 @@ TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
     const auto before = snapshot(path);
     SettingsImage image{};
     image.fill(0x42);
-    MapSurface ui;
-    const bool saved = saveSettingsFile(ui, image, path);
+    const FileResult saved = writeSettingsFile(path, image);
     if (!c.refusal) {
-      EXPECT_TRUE(saved) << c.name;
-      EXPECT_EQ(read(path), std::vector<std::uint8_t>(kImageSize, 0x42)) << c.name;
+      EXPECT_TRUE(saved.ok()) << c.name;
+      EXPECT_EQ(fileBytes(path), bytesOf(image)) << c.name;
       continue;
     }
-    EXPECT_FALSE(saved) << c.name;
-    ASSERT_EQ(ui.messages.size(), 1u) << c.name;
-    EXPECT_EQ(ui.messages[0].text.rfind("Can't open Settings file for write: ", 0), 0u) << c.name;
-    EXPECT_NE(ui.messages[0].text.find(c.refusal), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(saved.kind, FileResult::Kind::Refused) << c.name;
+    EXPECT_NE(saved.reason.find(c.refusal), std::string::npos) << saved.reason;
     EXPECT_EQ(snapshot(path), before) << c.name;
   }
   // Nothing but the rows' own entries is left behind.
@@ -248,16 +205,15 @@ TEST_F(SettingsFile, SaveReplacesOnlyARegularFileTheUserMayWrite) {
 // A link is written through to its target and stays a link; the file keeps
 // its mode, owner and group.
 TEST_F(SettingsFile, SaveKeepsTheLinkModeAndOwner) {
-  const fs::path target = write("target.eep", std::vector<std::uint8_t>(kImageSize, 1));
+  const fs::path target = write("target.eep", std::string(kImageSize, 1));
   fs::create_symlink("target.eep", dir_ / "link.eep");
   ::chmod(target.c_str(), 0640);
   const bool mayChown = ::chown(target.c_str(), 4321, 4321) == 0;
   SettingsImage image{};
   image.fill(2);
-  MapSurface ui;
-  ASSERT_TRUE(saveSettingsFile(ui, image, dir_ / "link.eep")) << ui.messages.at(0).text;
+  ASSERT_TRUE(writeSettingsFile(dir_ / "link.eep", image).ok());
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.eep"));
-  EXPECT_EQ(read(target), std::vector<std::uint8_t>(kImageSize, 2));
+  EXPECT_EQ(fileBytes(target), bytesOf(image));
   struct stat info {};
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -278,9 +234,7 @@ TEST_F(SettingsFile, LoadJudgesTypeAndSizeBeforeReading) {
   }
   for (const char* name : {"fifo.eep", "big.eep"}) {
     SettingsImage image{};
-    MapSurface ui;
-    EXPECT_FALSE(loadSettingsFile(ui, image, dir_ / name)) << name;
-    EXPECT_EQ(ui.messages.at(0).text, "Invalid file.") << name;
+    EXPECT_EQ(settingsLoadText(readSettingsFile(dir_ / name, image)), "Invalid file.") << name;
   }
 }
 #endif

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace dp3 {
@@ -42,5 +48,35 @@ inline bool makeSymlink(const std::filesystem::path& target, const std::filesyst
   std::filesystem::create_symlink(target, link, error);
   return !error;
 }
+
+// A file's bytes (empty when it cannot be read).
+inline std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A test with an empty folder of its own under the system's temporary folder,
+// named after the program and the test, removed afterwards.
+class TempFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+    for (char& c : name) c = c == '/' ? '-' : c;
+    dir_ =
+        std::filesystem::temp_directory_path() / ("dp3-" + std::to_string(::getpid()) + "-" + name);
+    removeTree(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { removeTree(dir_); }
+
+  // Writes bytes as the file name in the folder; returns its path.
+  std::filesystem::path write(const std::string& name, std::string_view bytes) const {
+    const std::filesystem::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    return path;
+  }
+  std::filesystem::path dir_;
+};
 
 }  // namespace dp3

@@ -98,15 +98,22 @@ TEST_F(TraceTest, ATraceOfReadReplaysAsTheSameRead) {
 TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
   const struct {
     std::string text;
-    std::string error;  // "" when the text parses
+    std::string error;        // "" when the text parses
+    std::vector<int> values;  // then the events' values
   } rows[] = {
-      {"# dp3 trace 1\n\n0.000 1200 open 0\n1.5 1200 > 0A\n9.25 9600 < ff\n10 9600 close\n", ""},
-      {"0 1200 pause 3000\n1 1200 read-failed 288\n2 1200 write-failed 3\n3 1200 baud 9600\n", ""},
-      {"x 1200 > 00\n", "line 1: not a time: x"},
-      {"0 1200 jump 1\n", "line 1: unknown event jump"},
-      {"0 1200 > 100\n", "line 1: bad value 100"},
-      {"# c\n0 1200 <\n", "line 2: < needs a value"},
-      {"0\n", "line 1: expected baud rate and event"},
+      {"# dp3 trace 1\n\n0.000 1200 open 0\n1.5 1200 > 0A\n9.25 9600 < ff\n10 9600 close\n",
+       "",
+       {0, 0x0A, 0xFF, 0}},
+      {"0 1200 pause 3000\n1 1200 read-failed 288\n2 1200 write-failed 3\n3 1200 baud 9600\n"
+       "4 1200 open -4\n",
+       "",
+       {3000, 288, 3, 9600, -4}},
+      {"x 1200 > 00\n", "line 1: not a time: x", {}},
+      {"0 1200 jump 1\n", "line 1: unknown event jump", {}},
+      {"0 1200 > 100\n", "line 1: bad value 100", {}},
+      {"0 1200 pause 1f\n", "line 1: bad value 1f", {}},
+      {"# c\n0 1200 <\n", "line 2: < needs a value", {}},
+      {"0\n", "line 1: expected baud rate and event", {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -115,13 +122,17 @@ TEST(TraceParse, TakesWhatItWritesAndRefusesTheRest) {
     const auto events = parseTrace(in, error);
     EXPECT_EQ(events.has_value(), row.error.empty());
     EXPECT_EQ(error, row.error);
+    std::vector<int> values;
+    for (const TraceEvent& event : events.value_or(std::vector<TraceEvent>{})) {
+      values.push_back(event.value);
+    }
+    EXPECT_EQ(values, row.values);
   }
   std::istringstream in("1.5 1200 > 0A\n9.25 9600 < ff\n");
   std::string error;
   const auto events = parseTrace(in, error);
   ASSERT_TRUE(events && events->size() == 2);
   EXPECT_EQ((*events)[1].kind, Kind::Received);
-  EXPECT_EQ((*events)[1].value, 0xFF);
   EXPECT_EQ((*events)[1].baud, 9600);
   EXPECT_DOUBLE_EQ((*events)[1].timeMs, 9.25);
 }

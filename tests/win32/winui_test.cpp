@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_fields.hpp"
-#include "settings/settings_file.hpp"
+#include "settings/settings_model.hpp"
 #include "surface/control_ids.hpp"
 #include "winui/dialog.hpp"
+#include "window_logic/setting_controls.hpp"
+#include "window_logic/settings_file_view.hpp"
 #include "winui/dialog_surface.hpp"
 #include "winui/file_dialogs.hpp"
 
@@ -56,13 +57,11 @@ TEST_F(DialogTest, EveryControlTheLogicAddressesIsInItsTemplate) {
     main.insert(main.end(),
                 {id::kMsgLabel1 + i, id::kMsgLabel7 + i, id::kPlayMsg1 + i, id::kMsgDuration1 + i});
   }
-  for (const NumberField& f : kNumberFields) main.push_back(f.control);
-  for (const BitField& f : kModeBits) main.push_back(f.control);
-  for (const ListField& f : kModeLists) main.push_back(f.control);
-  for (const TextField& f : kTextFields) main.push_back(f.control);
   std::vector<int> rtty = {id::kRttyOk, id::kRttyCancel};
-  for (const BitField& f : kRttyBits) rtty.push_back(f.control);
-  for (const ListField& f : kRttyLists) rtty.push_back(f.control);
+  for (const SettingControl& row : kSettingControls) {
+    const bool inRtty = findSetting(row.label, 1)->window == SettingWindow::Rtty;
+    (inRtty ? rtty : main).push_back(row.control);
+  }
   const struct {
     int dialog;
     std::vector<int> ids;
