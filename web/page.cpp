@@ -2,6 +2,7 @@
 // events page.js hands it. dp3Start is called with ccall(..., {async: true})
 // and runs until the window closes; the others return at once.
 #include <emscripten.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <memory>
@@ -63,6 +64,8 @@ extern "C" {
 // else the simulated keyer in the page, which shows fault (as dp3 sim's
 // --fault; "" for none).
 EMSCRIPTEN_KEEPALIVE void dp3Start(const char* fault) {
+  // Emscripten starts with a umask that leaves new files unreadable.
+  ::umask(022);
   Page& state = page();
   dp3::SimConfig simulated;
   if (*fault) {

@@ -75,15 +75,26 @@
     },
     12: (e, n, text) => { e.title = text; },
     13: (e) => {
+      // Behind a message box the focus waits until it closes.
+      if ($('message-box').open) {
+        focusAfterMessages = e;
+        return;
+      }
       e.focus();
       if (e.select) e.select();
     },
   };
 
   const messages = [];
+  let focusAfterMessages = null;
   function showNextMessage() {
     const box = $('message-box');
-    if (box.open || !messages.length) return;
+    if (box.open) return;
+    if (!messages.length) {
+      if (focusAfterMessages) kControl[13](focusAfterMessages);
+      focusAfterMessages = null;
+      return;
+    }
     const [text, caption] = messages.shift();
     $('message-caption').textContent = caption;
     $('message-text').textContent = text;
@@ -364,7 +375,7 @@
       $('ended').hidden = false;
     }, (error) => {
       page.ended = true;
-      face.message(String(error), 'The program stopped');
+      face.message(String(error) + (error.errno ? ' (' + error.errno + ')' : ''), 'The program stopped');
     });
     $('loading').hidden = true;
     document.body.dataset.state = 'idle';
