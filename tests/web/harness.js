@@ -168,18 +168,20 @@ async function chooseFile(page, dialog, id, file) {
   });
 }
 
-// Set Com Port: the relay's port granted in the browser's picker (the
-// test's stand-in), chosen in the port window, OK.
-async function chooseRelayPort(page) {
+// Set Com Port, the port named name chosen in the port window, OK; grant:
+// the browser's picker first (the test's stand-in grants the relay's port).
+async function choosePort(page, name, {grant = false} = {}) {
   await press(page, 1001, 4009);
-  await page.click('#choose-port');
-  await page.waitForFunction(() =>
-    [...document.getElementById('d1002-4026').options].some((o) => o.text.includes('serial:1')));
-  const index = await page.evaluate(() =>
-    [...document.getElementById('d1002-4026').options].findIndex((o) => o.text.includes('serial:1')));
+  if (grant) await page.click('#choose-port');
+  const entry = (n) =>
+    [...document.getElementById('d1002-4026').options].findIndex((o) => o.text.includes(n));
+  await page.waitForFunction((n) => eval(n[0])(n[1]) >= 0, [entry.toString(), name]);
+  const index = await page.evaluate((n) => eval(n[0])(n[1]), [entry.toString(), name]);
   await settle(page, () => page.selectOption(control(1002, 4026), {index}));
   await press(page, 1002, 1);
 }
+
+const chooseRelayPort = (page) => choosePort(page, 'serial:1', {grant: true});
 
 // The status fields in the order dp3 prints them: interface, IC line,
 // operation, then the readings (pot, buttons, supply).
@@ -203,6 +205,6 @@ function traceBytes(text) {
 
 module.exports = {
   sourceDir, siteDir, dp3, serveSite, launchBrowser, startSim, startRelay, runDp3, openPage,
-  control, settle, press, takeMessages, chooseFile, chooseRelayPort, kKeyerStatus, statusLines,
+  control, settle, press, takeMessages, chooseFile, choosePort, chooseRelayPort, kKeyerStatus, statusLines,
   traceBytes,
 };
