@@ -63,8 +63,9 @@ TEST_P(UploaderEventsTest, EscExitAndTheCloseBoxWaitForTheChecksAndTheUpload) {
   events.onClose();
   events.onTimer();
   EXPECT_FALSE(face.closed);
-  face.finishWork();
+  // The upload, then the settings written back: work of the face's too.
   while (events.uploader().timerActive()) {
+    face.finishWork();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     events.onTimer();
   }
