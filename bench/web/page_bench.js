@@ -61,6 +61,8 @@ async function pageRun(browser, site, command) {
     await h.press(page, 1001, 4094);  // About: Trace
     await page.check(h.control(1004, 4133));
     await h.press(page, 1004, 1);
+    await h.press(page, 1001, 4011);  // Test DP: Read and FW Update wait for a keyer that answered
+    const traced = (await page.evaluate(() => window.dp3Page.traceText())).length;
     let start;
     if (command === 'read') {
       start = performance.now();
@@ -69,10 +71,13 @@ async function pageRun(browser, site, command) {
       await h.press(page, 1001, 4010);
       await h.chooseFile(page, 1003, 2, kFirmware);
       start = performance.now();
-      await h.press(page, 1003, 4028);
+      // Go on with the older image; the settings stay as the new firmware
+      // left them, as dp3 upload leaves them.
+      await h.press(page, 1003, 4028, {enabled: h.control(1003, 4040), answers: ['yes', 'no']});
     }
     const total = performance.now() - start;
-    return {total, wire: wireTime(await page.evaluate(() => window.dp3Page.traceText()))};
+    const trace = await page.evaluate(() => window.dp3Page.traceText());
+    return {total, wire: wireTime(trace.slice(traced))};
   } finally {
     await page.closeAll();
     await relay.close();

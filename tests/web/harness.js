@@ -122,11 +122,12 @@ async function openPage(browser, siteUrl, {relay = null, noSerial = false, query
 // A control of a window: "#d1001-4011" (Test DP of the main window).
 const control = (dialog, id) => `#d${dialog}-${id}`;
 
-// The questions the page asked meanwhile, each answered Yes. Resolves once
+// The questions the page asked meanwhile, answered Yes (or as answers has
+// them in turn: 'yes', 'no', 'cancel'). Resolves once
 // the window logic has taken the events act made and everything they started
 // has ended; with enabled, also once that control takes input again (a
 // window whose timer carries its work on, as the uploader's).
-async function settle(page, act, {timeout = 120000, enabled = null} = {}) {
+async function settle(page, act, {timeout = 120000, enabled = null, answers = []} = {}) {
   const before = await page.evaluate(() => window.dp3Page.inputs);
   await act();
   const asked = [];
@@ -140,8 +141,8 @@ async function settle(page, act, {timeout = 120000, enabled = null} = {}) {
     }), [before, enabled]);
     if (state.done) return asked;
     if (state.question !== null) {
+      await page.click('#question-' + (answers[asked.length] || 'yes'));
       asked.push(state.question);
-      await page.click('#question-yes');
     }
     if (Date.now() > end) throw new Error('the page did not settle');
     await new Promise((resolve) => setTimeout(resolve, 20));
