@@ -47,8 +47,12 @@ std::optional<OlderImage> olderImage(ImageVersion image, const KeyerInfo& keyer)
                     imageHasRevision ? std::optional<int>(imageRevision) : std::nullopt};
 }
 
-UploadSession::UploadSession(Link& link, KeyerInfo& keyer, bool verbose)
-    : link_(link), keyer_(keyer), verbose_(verbose), image_(std::make_unique<FirmwareImage>()) {
+UploadSession::UploadSession(Link& link, KeyerInfo& keyer, bool verbose, StartWorker startWorker)
+    : link_(link),
+      keyer_(keyer),
+      verbose_(verbose),
+      image_(std::make_unique<FirmwareImage>()),
+      startWorker_(std::move(startWorker)) {
   blankFirmwareImage(*image_);
 }
 
@@ -118,18 +122,37 @@ bool UploadSession::start() {
   result_.settings = {.backupFile = keyer_.backupFile};
   keyerAfter_ = keyer_;
   settingsRead_.reset();
-  workerDone_ = false;
   const UploadJob job{link_, *image_, result_.recovery, verbose_, shared_};
+  return startWorker([this, job] {
+    runUploadJob(job);
+    if (checkSettings_ && shared_.uploadOutcome.completed()) readSettingsAfter();
+  });
+}
+
+bool UploadSession::startWorker(std::function<void()> work) {
+  workerDone_ = false;
+  auto body = [this, work = std::move(work)] {
+    work();
+    workerDone_ = true;
+  };
+  if (startWorker_) {
+    workerRunning_ = true;
+    startWorker_(std::move(body));
+    return true;
+  }
   try {
-    worker_ = std::thread([this, job] {
-      runUploadJob(job);
-      if (checkSettings_ && shared_.uploadOutcome.completed()) readSettingsAfter();
-      workerDone_ = true;
-    });
+    worker_ = std::thread(std::move(body));
   } catch (const std::system_error&) {
+    workerDone_ = true;  // nothing runs, nothing was sent
     return false;
   }
+  workerRunning_ = true;
   return true;
+}
+
+void UploadSession::joinWorker() {
+  if (worker_.joinable()) worker_.join();
+  workerRunning_ = false;
 }
 
 bool UploadSession::readingSettings() const {
@@ -145,8 +168,8 @@ void UploadSession::readSettingsAfter() {
 }
 
 const UploadResult& UploadSession::finish() {
-  if (!worker_.joinable()) return result_;
-  worker_.join();
+  if (!running()) return result_;
+  joinWorker();
   result_.upload = shared_.uploadOutcome;
   shared_.uploadDone = false;
   if (!result_.upload->completed()) {
@@ -191,22 +214,12 @@ bool UploadSession::startRestore() {
     return true;
   }
   if (result_.settings.kind != SettingsAfterUpload::Kind::Changed) return false;
-  workerDone_ = false;
-  try {
-    worker_ = std::thread([this] {
-      result_.restore = sendSettings(link_, keyer_, backup_, true);
-      workerDone_ = true;
-    });
-  } catch (const std::system_error&) {
-    workerDone_ = true;
-    return false;
-  }
-  return true;
+  return startWorker([this] { result_.restore = sendSettings(link_, keyer_, backup_, true); });
 }
 
 const UploadResult& UploadSession::finishRestore() {
-  if (!worker_.joinable()) return result_;
-  worker_.join();
+  if (!running()) return result_;
+  joinWorker();
   result_.settings.kind = result_.restore.outcome == WriteOutcome::Done
                               ? SettingsAfterUpload::Kind::Restored
                               : SettingsAfterUpload::Kind::RestoreFailed;

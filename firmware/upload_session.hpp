@@ -100,9 +100,14 @@ struct UploadResult {
   KeyerState keyer = KeyerState::Untouched;
 };
 
+// Starts a session's worker; the work sets workerDone() as it ends.
+using StartWorker = std::function<void(std::function<void()> work)>;
+
 class UploadSession {
  public:
-  UploadSession(Link& link, KeyerInfo& keyer, bool verbose);
+  // The worker is a thread of the session's own unless startWorker is given
+  // (a page has no threads and runs it between its waits).
+  UploadSession(Link& link, KeyerInfo& keyer, bool verbose, StartWorker startWorker = {});
   ~UploadSession();
   UploadSession(const UploadSession&) = delete;
   UploadSession& operator=(const UploadSession&) = delete;
@@ -125,7 +130,8 @@ class UploadSession {
   // firmware, its settings read again once the new firmware runs. False when
   // the system would start no worker: nothing was sent.
   bool start();
-  bool running() const { return worker_.joinable(); }
+  // The worker was started and not yet finished.
+  bool running() const { return workerRunning_; }
   // The worker has ended; finish() or finishRestore() will not wait.
   bool workerDone() const { return workerDone_; }
   int progress() const { return shared_.uploadProgress; }
@@ -133,8 +139,9 @@ class UploadSession {
   // The upload completed and the worker is reading the keyer's settings.
   bool readingSettings() const;
 
-  // Joins the worker: the upload's outcome and what became of the settings
-  // (compared with the backup from before).
+  // Joins the worker (one started through startWorker must be done): the
+  // upload's outcome and what became of the settings (compared with the
+  // backup from before).
   const UploadResult& finish();
   // After finish() found the settings Changed: writes the backup back and
   // verifies it on a worker; finishRestore() joins it. A backup that Write's
@@ -148,6 +155,8 @@ class UploadSession {
  private:
   void readSettingsAfter();  // on the worker
   void compareSettingsAfter();
+  bool startWorker(std::function<void()> work);
+  void joinWorker();
 
   Link& link_;
   KeyerInfo& keyer_;
@@ -156,7 +165,9 @@ class UploadSession {
   LoadedImage loaded_;
   UploadResult result_;
   UploadShared shared_;
+  StartWorker startWorker_;
   std::thread worker_;
+  std::atomic<bool> workerRunning_{false};
   std::atomic<bool> workerDone_{false};
   // The worker writes these; they are read after the join.
   bool checkSettings_ = false;

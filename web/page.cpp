@@ -1,56 +1,54 @@
-// The page's entry points: Test and Read on a port the browser granted or on
-// the simulated keyer inside the page, their texts handed to the page as the
-// window logic sets them. The page calls each with ccall(..., {async: true}):
-// a command on a real port suspends while the browser waits for the line.
+// The page's entry points: the main window under the page's face, and the
+// events page.js hands it. dp3Start is called with ccall(..., {async: true})
+// and runs until the window closes; the others return at once.
 #include <emscripten.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
-#include <string_view>
 
-#include "link/keyer_info.hpp"
 #include "link/serial_link.hpp"
-#include "link/trace_link.hpp"
-#include "settings/settings_image.hpp"
 #include "sim/keyer_model.hpp"
+#include "sim/sim_config.hpp"
 #include "sim/sim_link.hpp"
-#include "surface/map_surface.hpp"
-#include "window_logic/keyer_commands.hpp"
+#include "surface/control_ids.hpp"
+#include "system/program_config.hpp"
+#include "web/page_face.hpp"
+#include "window_logic/main_window.hpp"
+#include "window_logic/result_texts.hpp"
 
-// The blocks below are JavaScript, left as written.
 // clang-format off
-EM_JS(void, dp3PageText, (int id, const char* text), {
-  if (Module.onText) Module.onText(id, UTF8ToString(text));
-});
-EM_JS(void, dp3PageMessage, (const char* text, const char* caption), {
-  if (Module.onMessage) Module.onMessage(UTF8ToString(text), UTF8ToString(caption));
-});
+EM_ASYNC_JS(void, dp3LetPagePaint, (), { await new Promise((resolve) => setTimeout(resolve, 0)); });
 // clang-format on
 
 namespace {
 
 // The port name of the simulated keyer in the page, as the Win32 window names its own.
-constexpr std::string_view kSimulatedPort = "SIM";
+constexpr const char* kSimulatedPort = "SIM";
 
-// Keeps the window logic's state and tells the page each text as it is set.
-class PageSurface : public dp3::MapSurface {
+// The simulated keyer answers at once; over a long exchange (an upload) the
+// page still paints and runs its timers now and then.
+class PageSimLink : public dp3::SimLink {
  public:
-  void setText(int id, std::string_view text) override {
-    MapSurface::setText(id, text);
-    dp3PageText(id, std::string(text).c_str());
+  using SimLink::SimLink;
+  bool commRead(std::span<std::uint8_t> bytes) override {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPaint_ > std::chrono::milliseconds(20)) {
+      dp3LetPagePaint();
+      lastPaint_ = std::chrono::steady_clock::now();
+    }
+    return SimLink::commRead(bytes);
   }
-  void showMessage(std::string_view text, std::string_view caption) override {
-    MapSurface::showMessage(text, caption);
-    dp3PageMessage(std::string(text).c_str(), std::string(caption).c_str());
-  }
+
+ private:
+  std::chrono::steady_clock::time_point lastPaint_ = std::chrono::steady_clock::now();
 };
 
 struct Page {
-  dp3::KeyerModel simulated;
-  dp3::KeyerInfo keyer;
-  dp3::SettingsImage image{};
-  PageSurface ui;
-  std::shared_ptr<dp3::TraceSink> trace;
+  std::unique_ptr<dp3::KeyerModel> simulated;
+  dp3::ProgramConfig config;
+  dp3::MainWindow* window = nullptr;
 };
 
 Page& page() {
@@ -58,44 +56,63 @@ Page& page() {
   return state;
 }
 
-std::unique_ptr<dp3::Link> linkFor(const std::string& port) {
-  std::unique_ptr<dp3::Link> link;
-  if (port == kSimulatedPort) {
-    link = std::make_unique<dp3::SimLink>(page().simulated);
-  } else {
-    link = std::make_unique<dp3::SerialLink>(port);
-  }
-  if (!page().trace) return link;
-  page().trace->comment("port " + port);
-  return std::make_unique<dp3::TraceLink>(std::move(link), page().trace);
-}
-
 }  // namespace
 
 extern "C" {
 
-// Test (0) or Read (1) on port ("SIM", or a name the page registered for a
-// granted port); 1 when the keyer and the page then hold the same settings.
-EMSCRIPTEN_KEEPALIVE int dp3RunCommand(int command, const char* port) {
-  const dp3::KeyerCommand which = command == 1 ? dp3::KeyerCommand::Read : dp3::KeyerCommand::Test;
-  auto link = linkFor(port);
+// The main window until it closes. The keyer port is the last one chosen,
+// else the simulated keyer in the page, which shows fault (as dp3 sim's
+// --fault; "" for none).
+EMSCRIPTEN_KEEPALIVE void dp3Start(const char* fault) {
+  // Emscripten starts with a umask that leaves new files unreadable.
+  ::umask(022);
   Page& state = page();
-  const bool same =
-      dp3::runKeyerCommand(which, state.ui, *link, state.keyer, state.image, 1).keptForm;
-  link->commClose();
-  return same ? 1 : 0;
+  dp3::SimConfig simulated;
+  if (*fault) {
+    if (const auto named = dp3::parseFault(fault)) {
+      simulated.fault = *named;
+    } else {
+      dp3::web::DomSurface(dp3::id::kMainDialog)
+          .showMessage(std::string("Unknown fault ") + fault + ": " + dp3::faultNames(), "Error");
+    }
+  }
+  state.simulated = std::make_unique<dp3::KeyerModel>(simulated);
+  state.config.configFilePath = dp3::defaultConfigFilePath({});
+  if (const dp3::ConfigResult loaded = dp3::loadProgramConfig(state.config); !loaded.ok()) {
+    dp3::web::DomSurface(dp3::id::kMainDialog)
+        .showMessage(dp3::configResultText(loaded, state.config), "Error");
+  }
+  if (state.config.portPath.empty()) state.config.portPath = kSimulatedPort;
+  auto makeLink = [](const std::string& port) -> std::unique_ptr<dp3::Link> {
+    if (port == kSimulatedPort) return std::make_unique<PageSimLink>(*page().simulated);
+    return std::make_unique<dp3::SerialLink>(port);
+  };
+  dp3::web::PageDialog main(
+      dp3::id::kMainDialog, [&](dp3::ControlSurface& ui, dp3::WindowFace& face) {
+        auto window = std::make_unique<dp3::MainWindow>(ui, face, state.config, makeLink);
+        window->setExtraPorts({{kSimulatedPort, "Simulated keyer (in this page)"}});
+        state.window = window.get();
+        return window;
+      });
+  main.run();
+  state.window = nullptr;
 }
 
-// From now on every byte on the line goes to a trace file in the page's own
-// file system; 1 when it could be written.
-EMSCRIPTEN_KEEPALIVE int dp3TraceTo(const char* path) {
-  page().trace = std::make_shared<dp3::TraceSink>(path);
-  return page().trace->ok() ? 1 : 0;
+// An event page.js hands over while the page's work waits on the line.
+EMSCRIPTEN_KEEPALIVE void dp3Dispatch(int dialog, int event, int id) {
+  dp3::web::PageDialog::dispatchNow(dialog, dp3::web::PageEvent(event), id);
 }
 
-// The 300 bytes of the settings the page holds.
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* dp3Image() {
-  return page().image.data();
+// A character typed into a box; 1 when the window swallows it.
+EMSCRIPTEN_KEEPALIVE int dp3Typed(int dialog, int id, unsigned character) {
+  return dp3::web::PageDialog::typed(dialog, id, character) ? 1 : 0;
+}
+
+// The trace file of the trace running or last run ("" when none).
+EMSCRIPTEN_KEEPALIVE const char* dp3TraceFile() {
+  static std::string file;
+  file = page().window ? page().window->about().traceFile : "";
+  return file.c_str();
 }
 
 }  // extern "C"

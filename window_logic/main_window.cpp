@@ -312,6 +312,7 @@ std::vector<SerialDevice> MainWindow::portDevices() const {
 
 ProbeOptions MainWindow::probeOptions() const {
   ProbeOptions probe;
+  probe.oneAtATime = !face_.threadsAvailable();
   probe.makeLink = [this](const std::string& path,
                           std::chrono::milliseconds deadline) -> std::unique_ptr<Link> {
     if (std::any_of(extraPorts_.begin(), extraPorts_.end(),

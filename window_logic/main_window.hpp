@@ -60,7 +60,7 @@ class MainWindow : public WindowLogic {
   void setExtraPorts(std::vector<SerialDevice> ports) { extraPorts_ = std::move(ports); }
   // The devices the port window lists: those present, then the extra ones.
   std::vector<SerialDevice> portDevices() const;
-  // How Find Keyer reaches each port.
+  // How Find Keyer reaches each port: one after another where the face has no threads.
   ProbeOptions probeOptions() const;
   // Where a port that did not open is looked into (tests stand in for the system).
   void setPortFactsSource(std::function<PortFacts(const std::string&)> gather) {

@@ -1,15 +1,28 @@
 #include "window_logic/uploader_events.hpp"
 
+#include <utility>
+
 #include "surface/control_ids.hpp"
 
 namespace dp3 {
+
+namespace {
+
+// A face without threads runs the upload as its own work, between the waits
+// of the line; the timer still watches it.
+StartWorker uploadStarter(WindowFace& face) {
+  if (face.threadsAvailable()) return {};
+  return [&face](std::function<void()> work) { face.runOffWindowThread(std::move(work), [] {}); };
+}
+
+}  // namespace
 
 UploaderEvents::UploaderEvents(ControlSurface& ui, WindowFace& face, Link& link, KeyerInfo& keyer,
                                bool verbose, std::map<std::string, std::string>& folders)
     : ui_(ui),
       face_(face),
       workerUi_(ui, [&face](const std::function<void()>& call) { face.runOnWindowThread(call); }),
-      uploader_(workerUi_, link, keyer, verbose),
+      uploader_(workerUi_, link, keyer, verbose, uploadStarter(face)),
       verbose_(verbose),
       folders_(folders) {}
 

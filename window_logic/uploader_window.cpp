@@ -1,11 +1,14 @@
 #include "window_logic/uploader_window.hpp"
 
+#include <utility>
+
 #include "surface/control_ids.hpp"
 
 namespace dp3 {
 
-UploaderWindow::UploaderWindow(ControlSurface& ui, Link& link, KeyerInfo& keyer, bool verbose)
-    : ui_(ui), session_(link, keyer, verbose) {}
+UploaderWindow::UploaderWindow(ControlSurface& ui, Link& link, KeyerInfo& keyer, bool verbose,
+                               StartWorker startWorker)
+    : ui_(ui), session_(link, keyer, verbose, std::move(startWorker)) {}
 
 void UploaderWindow::idleButtons() {
   ui_.setEnabled(id::kLoadBin, true);

@@ -36,7 +36,9 @@ inline constexpr int kUploadTimerMs = 100;
 // the window asks (kSettingsChangedCaption) whether to write the backup back.
 class UploaderWindow {
  public:
-  UploaderWindow(ControlSurface& ui, Link& link, KeyerInfo& keyer, bool verbose);
+  // startWorker: how the upload's worker starts (a thread of its own when empty).
+  UploaderWindow(ControlSurface& ui, Link& link, KeyerInfo& keyer, bool verbose,
+                 StartWorker startWorker = {});
   UploaderWindow(const UploaderWindow&) = delete;
   UploaderWindow& operator=(const UploaderWindow&) = delete;
 

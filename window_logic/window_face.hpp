@@ -56,6 +56,11 @@ class WindowFace {
   // Runs call on the window thread and returns once it has run (the hook of
   // a ForwardingSurface).
   virtual void runOnWindowThread(const std::function<void()>& call) = 0;
+  // False for a face with no threads to give (the page): its work runs on the
+  // window's own thread between the waits of what runs there, one piece after
+  // another. Work that would run beside other work then runs after it: probes
+  // go one port at a time, and the upload starts as the face's work too.
+  virtual bool threadsAvailable() const { return true; }
   // While held the window takes no clicks or keys but keeps painting; the
   // main window also greys its form and editor and shows a busy cursor.
   virtual void holdInput(bool hold) = 0;

@@ -1,8 +1,8 @@
 // The page's figures: the module's size, first paint and WebAssembly start
-// in headless Chromium, and Read through the page's Web Serial link (over the
-// test relay) against `dp3 sim --realtime`, beside `dp3 read` on the same
-// kind of keyer. Medians of several runs; the goal for Read is within 5% of
-// the command line.
+// in headless Chromium, and Read DP and a firmware upload through the page's
+// Web Serial link (over the test relay) against `dp3 sim --realtime`, beside
+// `dp3 read` and `dp3 upload` on the same kind of keyer. Medians of several
+// runs; the goal for both is within 5% of the command line.
 //   node bench/web/page_bench.js [RUNS]     (scripts/web-test.sh --bench)
 'use strict';
 
@@ -47,17 +47,37 @@ async function pageLoads(browser, site) {
   return {paint: median(paints), wasmStart: median(starts)};
 }
 
-// Read DP in the page against a fresh `dp3 sim --realtime`, through the relay.
-async function pageRead(browser, site) {
+const kFirmware = path.join(h.sourceDir, 'tests/data/lark_full.hex');
+
+// Read DP, or the upload of kFirmware, in the page against a fresh
+// `dp3 sim --realtime` through the relay: the time from the click to the
+// end of all it started.
+async function pageRun(browser, site, command) {
   const sim = await h.startSim(['--realtime']);
   const relay = await h.startRelay(sim.path);
   const page = await h.openPage(browser, site.url, {relay});
   try {
     await h.chooseRelayPort(page);
-    await page.check('#trace');
-    const read = await h.runCommand(page, '#read');
-    if (!read.same) throw new Error('the page did not read the keyer');
-    return {total: read.ms, wire: wireTime(await page.evaluate(() => window.dp3Page.traceText()))};
+    await h.press(page, 1001, 4094);  // About: Trace
+    await page.check(h.control(1004, 4133));
+    await h.press(page, 1004, 1);
+    await h.press(page, 1001, 4011);  // Test DP: Read and FW Update wait for a keyer that answered
+    const traced = (await page.evaluate(() => window.dp3Page.traceText())).length;
+    let start;
+    if (command === 'read') {
+      start = performance.now();
+      await h.press(page, 1001, 4013);
+    } else {
+      await h.press(page, 1001, 4010);
+      await h.chooseFile(page, 1003, 2, kFirmware);
+      start = performance.now();
+      // Go on with the older image; the settings stay as the new firmware
+      // left them, as dp3 upload leaves them.
+      await h.press(page, 1003, 4028, {enabled: h.control(1003, 4040), answers: ['yes', 'no']});
+    }
+    const total = performance.now() - start;
+    const trace = await page.evaluate(() => window.dp3Page.traceText());
+    return {total, wire: wireTime(trace.slice(traced))};
   } finally {
     await page.closeAll();
     await relay.close();
@@ -65,17 +85,18 @@ async function pageRead(browser, site) {
   }
 }
 
-// `dp3 read` against a fresh `dp3 sim --realtime`: the process's whole run.
-async function commandLineRead(home) {
+// `dp3 read` or `dp3 upload` against a fresh `dp3 sim --realtime`: the process's whole run.
+async function commandLineRun(home, command) {
   const env = {XDG_DATA_HOME: home, XDG_CONFIG_HOME: home, HOME: home};
   const sim = await h.startSim(['--realtime']);
   try {
     const trace = path.join(home, 'bench.trace');
+    fs.rmSync(trace, {force: true});
+    const args = command === 'read' ? ['read', path.join(home, 'bench.eep')] : ['upload', kFirmware];
     const start = process.hrtime.bigint();
-    const read = await h.runDp3(['--port', sim.path, '--trace', trace, 'read',
-                                 path.join(home, 'bench.eep')], env);
+    const done = await h.runDp3(['--port', sim.path, '--trace', trace, ...args], env);
     const total = Number(process.hrtime.bigint() - start) / 1e6;
-    if (read.code !== 0) throw new Error('dp3 read: ' + read.stderr);
+    if (done.code !== 0) throw new Error('dp3 ' + command + ': ' + done.stderr);
     return {total, wire: wireTime(fs.readFileSync(trace, 'utf8'))};
   } finally {
     await sim.stop();
@@ -83,13 +104,13 @@ async function commandLineRead(home) {
 }
 
 // Taken in turns, so both meet the same load on a shared machine.
-async function reads(browser, site) {
+async function compare(browser, site, command, times) {
   const home = fs.mkdtempSync(path.join(os.tmpdir(), 'dp3-bench-'));
   const page = [];
   const cli = [];
-  for (let i = 0; i < runs; ++i) {
-    page.push(await pageRead(browser, site));
-    cli.push(await commandLineRead(home));
+  for (let i = 0; i < times; ++i) {
+    page.push(await pageRun(browser, site, command));
+    cli.push(await commandLineRun(home, command));
   }
   fs.rmSync(home, {recursive: true, force: true});
   const medians = (list) => ({total: median(list.map((r) => r.total)),
@@ -109,15 +130,17 @@ async function reads(browser, site) {
     const loads = await pageLoads(browser, site);
     console.log(`first contentful paint: ${ms(loads.paint)}  (median of ${runs})`);
     console.log(`WebAssembly start:      ${ms(loads.wasmStart)}  (fetch, compile, instantiate)`);
-    const read = await reads(browser, site);
-    // The page's whole Read includes the relay's open of the terminal; dp3's
+    // The page's whole run includes the relay's open of the terminal; dp3's
     // whole run includes starting the program. The wire part is the line's alone.
-    console.log(`Read, page via Web Serial and the relay: ${ms(read.page.total)}, ` +
-                `on the wire ${ms(read.page.wire)}`);
-    console.log(`Read, dp3 read:                          ${ms(read.cli.total)}, ` +
-                `on the wire ${ms(read.cli.wire)}`);
-    console.log(`page / command line: ${(read.page.total / read.cli.total).toFixed(3)} in all, ` +
-                `${(read.page.wire / read.cli.wire).toFixed(3)} on the wire (goal: at most 1.05)`);
+    for (const [command, times] of [['read', runs], ['upload', Math.max(1, Math.ceil(runs / 2))]]) {
+      const r = await compare(browser, site, command, times);
+      console.log(`${command}, page via Web Serial and the relay: ${ms(r.page.total)}, ` +
+                  `on the wire ${ms(r.page.wire)}`);
+      console.log(`${command}, dp3 ${command}:${' '.repeat(27 - command.length * 2)}${ms(r.cli.total)}, ` +
+                  `on the wire ${ms(r.cli.wire)}`);
+      console.log(`${command}: page / command line ${(r.page.total / r.cli.total).toFixed(3)} in all, ` +
+                  `${(r.page.wire / r.cli.wire).toFixed(3)} on the wire (goal: at most 1.05)`);
+    }
   } finally {
     await browser.close();
     site.close();

@@ -745,6 +745,16 @@ TEST(MainWindowTest, PortWindowListsTheExtraPortsAndOkChoosesOne) {
   EXPECT_EQ(w.config.portPath, "/dev/ttyTEST7");
 }
 
+// Find Keyer probes every port at once, or one after another where the face
+// has no threads to give (the page).
+TEST(MainWindowTest, FindKeyerProbesOneAtATimeWithoutThreads) {
+  for (bool threads : {true, false}) {
+    Window w;
+    w.face.threads = threads;
+    EXPECT_EQ(w.window.probeOptions().oneAtATime, !threads);
+  }
+}
+
 // FW Update: the uploader over the window, then a Test of the keyer.
 TEST(MainWindowTest, FirmwareUpdateEndsWithATest) {
   Window w;

@@ -26,14 +26,17 @@ struct TestFace : WindowFace {
   }
   // Runs the work held back, then its ending, oldest first.
   void finishWork() {
-    while (!pending.empty()) {
-      auto [work, done] = std::move(pending.front());
-      pending.pop_front();
-      work();
-      done();
-    }
+    while (!pending.empty()) runNextWork();
+  }
+  // Runs the oldest work held back, then its ending.
+  void runNextWork() {
+    auto [work, done] = std::move(pending.front());
+    pending.pop_front();
+    work();
+    done();
   }
   void runOnWindowThread(const std::function<void()>& call) override { call(); }
+  bool threadsAvailable() const override { return threads; }
   void holdInput(bool hold) override { held = hold; }
   void closeWindow() override { closed = true; }
   void runWindow(int dialogId, const MakeLogic& make) override {
@@ -63,6 +66,8 @@ struct TestFace : WindowFace {
   void placeWindow(const WindowRect& place) override { rect = place; }
 
   bool holdWork = false;
+  bool threads =
+      true;  // false: a face like the page's, whose work is all it runs beside the window
   std::deque<std::pair<std::function<void()>, std::function<void()>>> pending;
   bool held = false;
   bool closed = false;

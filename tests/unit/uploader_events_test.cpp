@@ -16,7 +16,13 @@
 namespace dp3 {
 namespace {
 
-TEST(UploaderEvents, EscExitAndTheCloseBoxWaitForTheChecksAndTheUpload) {
+// With threads the upload is a thread of the session's; without (the page)
+// it is the face's work, held back like the checks until the test runs it.
+class UploaderEventsTest : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Threads, UploaderEventsTest, ::testing::Bool());
+
+TEST_P(UploaderEventsTest, EscExitAndTheCloseBoxWaitForTheChecksAndTheUpload) {
+  const bool threads = GetParam();
   KeyerModel model;
   SimLink link(model);
   KeyerInfo keyer;
@@ -24,6 +30,7 @@ TEST(UploaderEvents, EscExitAndTheCloseBoxWaitForTheChecksAndTheUpload) {
   ui.answerYes = true;  // an older image, settings changed: go on, write them back
   test::TestFace face;
   face.holdWork = true;
+  face.threads = threads;
   face.files[FileChoice::OpenFirmware] = DP3_TEST_DATA "/lark_full.hex";
   std::map<std::string, std::string> folders = {{"firmware", "/home/ann/hex"}};
   UploaderEvents events(ui, face, link, keyer, false, folders);
@@ -45,14 +52,20 @@ TEST(UploaderEvents, EscExitAndTheCloseBoxWaitForTheChecksAndTheUpload) {
   EXPECT_EQ(face.pending.size(), 1u);
   EXPECT_EQ(face.asked.size(), 1u);
 
-  face.finishWork();  // the checks pass and the upload starts
+  // The checks pass and the upload starts: on a thread, or as the face's
+  // work, which runs once the checks have ended.
+  face.runNextWork();
   EXPECT_FALSE(face.held);
   EXPECT_TRUE(events.uploader().uploadRunning());
+  EXPECT_EQ(face.pending.size(), threads ? 0u : 1u);
   events.onEscape();
   events.onButton(id::kUploaderExit);
   events.onClose();
+  events.onTimer();
   EXPECT_FALSE(face.closed);
+  // The upload, then the settings written back: work of the face's too.
   while (events.uploader().timerActive()) {
+    face.finishWork();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     events.onTimer();
   }

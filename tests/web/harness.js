@@ -90,11 +90,13 @@ function runDp3(args, env = {}) {
 
 // A fresh page. With a relay, navigator.serial is the test's stand-in over it;
 // with noSerial, the page meets a browser without Web Serial.
-async function openPage(browser, siteUrl, {relay = null, noSerial = false} = {}) {
+async function openPage(browser, siteUrl, {relay = null, noSerial = false, query = ''} = {}) {
   const context = await browser.newContext();
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
+  // The name a settings file is saved as (the page asks with the browser's prompt).
+  page.on('dialog', (dialog) => dialog.accept(page.saveAs || 'page.eep'));
   if (relay) {
     await page.addInitScript((url) => {
       window.dp3RelayUrl = url;
@@ -107,28 +109,80 @@ async function openPage(browser, siteUrl, {relay = null, noSerial = false} = {})
       delete Navigator.prototype.serial;
     });
   }
-  await page.goto(siteUrl);
+  await page.goto(siteUrl + query);
   await page.evaluate(async () => {
     await window.dp3Page.ready;  // not the module itself: it would be copied out whole
   });
+  await page.waitForFunction(() => window.dp3Page.waiting);
   page.errors = errors;
   page.closeAll = () => context.close();
   return page;
 }
 
-// Clicks a command's button and waits for the command to end; its run record.
-async function runCommand(page, button) {
-  const before = await page.evaluate(() => window.dp3Page.runs.length);
-  await page.click(button);
-  await page.waitForFunction((n) => window.dp3Page.runs.length > n, before, {timeout: 60000});
-  return page.evaluate(() => window.dp3Page.runs[window.dp3Page.runs.length - 1]);
+// A control of a window: "#d1001-4011" (Test DP of the main window).
+const control = (dialog, id) => `#d${dialog}-${id}`;
+
+// The questions the page asked meanwhile, answered Yes (or as answers has
+// them in turn: 'yes', 'no', 'cancel'). Resolves once
+// the window logic has taken the events act made and everything they started
+// has ended; with enabled, also once that control takes input again (a
+// window whose timer carries its work on, as the uploader's).
+async function settle(page, act, {timeout = 120000, enabled = null, answers = []} = {}) {
+  const before = await page.evaluate(() => window.dp3Page.inputs);
+  await act();
+  const asked = [];
+  const end = Date.now() + timeout;
+  for (;;) {
+    const state = await page.evaluate(([n, control]) => ({
+      done: window.dp3Page.inputs > n && window.dp3Page.waiting &&
+          (!control || !document.querySelector(control).disabled),
+      question: document.getElementById('question-box').open ?
+          document.getElementById('question-text').textContent : null,
+    }), [before, enabled]);
+    if (state.done) return asked;
+    if (state.question !== null) {
+      await page.click('#question-' + (answers[asked.length] || 'yes'));
+      asked.push(state.question);
+    }
+    if (Date.now() > end) throw new Error('the page did not settle');
+    await new Promise((resolve) => setTimeout(resolve, 20));
+  }
 }
 
-// Chooses the relay's port in the page (the browser's picker stands in).
-async function chooseRelayPort(page) {
-  await page.click('#choose-port');
-  await page.waitForFunction(() => document.getElementById('port').value.startsWith('serial:'));
+// Clicks a control and waits until what it started has ended.
+const press = (page, dialog, id, options) =>
+  settle(page, () => page.click(control(dialog, id)), options);
+
+// The message boxes shown since the last call, each closed.
+async function takeMessages(page) {
+  const shown = await page.evaluate(() => window.dp3Page.messages.splice(0));
+  while (await page.isVisible('#message-ok')) await page.click('#message-ok');
+  return shown;
 }
+
+// Chooses a file in the browser's picker that clicking control opens.
+async function chooseFile(page, dialog, id, file) {
+  return settle(page, async () => {
+    const [chooser] = await Promise.all([page.waitForEvent('filechooser'),
+                                         page.click(control(dialog, id))]);
+    await chooser.setFiles(file);
+  });
+}
+
+// Set Com Port, the port named name chosen in the port window, OK; grant:
+// the browser's picker first (the test's stand-in grants the relay's port).
+async function choosePort(page, name, {grant = false} = {}) {
+  await press(page, 1001, 4009);
+  if (grant) await page.click('#choose-port');
+  const entry = (n) =>
+    [...document.getElementById('d1002-4026').options].findIndex((o) => o.text.includes(n));
+  await page.waitForFunction((n) => eval(n[0])(n[1]) >= 0, [entry.toString(), name]);
+  const index = await page.evaluate((n) => eval(n[0])(n[1]), [entry.toString(), name]);
+  await settle(page, () => page.selectOption(control(1002, 4026), {index}));
+  await press(page, 1002, 1);
+}
+
+const chooseRelayPort = (page) => choosePort(page, 'serial:1', {grant: true});
 
 // The status fields in the order dp3 prints them: interface, IC line,
 // operation, then the readings (pot, buttons, supply).
@@ -138,7 +192,7 @@ const kAllStatus = [...kKeyerStatus, 4060, 4075, 4070];
 // The texts of those fields after a command, the empty ones left out.
 function statusLines(page, ids = kAllStatus) {
   return page.evaluate((fields) =>
-    fields.map((id) => document.getElementById('status-' + id).textContent)
+    fields.map((id) => document.getElementById('d1001-' + id).textContent)
         .filter((text) => text !== ''), ids);
 }
 
@@ -152,5 +206,6 @@ function traceBytes(text) {
 
 module.exports = {
   sourceDir, siteDir, dp3, serveSite, launchBrowser, startSim, startRelay, runDp3, openPage,
-  runCommand, chooseRelayPort, kKeyerStatus, statusLines, traceBytes,
+  control, settle, press, takeMessages, chooseFile, choosePort, chooseRelayPort, kKeyerStatus, statusLines,
+  traceBytes,
 };
