@@ -17,7 +17,6 @@
 
 #include "settings/settings_fields.hpp"
 #include "surface/control_ids.hpp"
-#include "window_logic/setting_controls.hpp"
 #include "ui/file_dialogs.hpp"
 #include "ui/resources.hpp"
 #include "ui_about_form.h"
@@ -26,7 +25,9 @@
 #include "ui_rtty_form.h"
 #include "ui_uploader_form.h"
 #include "window_logic/about_window.hpp"
+#include "window_logic/control_names.hpp"
 #include "window_logic/main_window.hpp"
+#include "window_logic/setting_controls.hpp"
 #include "window_logic/uploader_window.hpp"
 
 namespace dp3::ui {
@@ -71,6 +72,7 @@ Dialog::Dialog(int dialogId, const MakeLogic& make, QWidget* parent)
     setUpTextBoxes();
     sound_ = makeDeviceSoundOut();
   }
+  applyNames();
   logic_ = make(*surface_, *this);
   if (sound_) connect(sound_.get(), &SoundOut::stopped, this, [this] { logic_->onSoundEnded(); });
   logic_->onOpen();
@@ -103,11 +105,14 @@ void Dialog::buildForm() {
       setWindowIcon(QIcon(":/icons/dp3tools.png"));
       setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
       // The controls at their natural width, the message boxes a line taller
-      // than their least (measured with the style's fonts and margins).
+      // than their least (measured with the style's fonts and margins), the
+      // status lines and commands below them.
       form.content->ensurePolished();
       form.content->layout()->activate();
-      resize(form.content->sizeHint().width(), form.content->minimumSizeHint().height() +
-                                                   kMessagePlaces * fontMetrics().lineSpacing());
+      const QSize footer = form.footerLayout->sizeHint();
+      resize(std::max(form.content->sizeHint().width(), footer.width()),
+             form.content->minimumSizeHint().height() +
+                 kMessagePlaces * fontMetrics().lineSpacing() + footer.height());
       return;
     }
     case id::kPortDialog: {
@@ -152,6 +157,23 @@ void Dialog::setUpTextBoxes() {
       w->installEventFilter(this);
       keepUpperCase(w);
     }
+  }
+}
+
+// Each control's access key and screen-reader name, from the one table: a
+// label carries the key of the box it names (its buddy), a button its own.
+void Dialog::applyNames() {
+  for (const ShownName& shown : shownNames(dialogId_)) {
+    QWidget* control = surface_->widget(shown.control);
+    if (!control) continue;
+    const QString text = QString::fromStdString(shown.text);
+    if (auto* label = qobject_cast<QLabel*>(surface_->widget(shown.label))) {
+      label->setText(text);
+      if (!label->buddy()) label->setBuddy(control);  // boxes sharing a label: the first
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      button->setText(text);
+    }
+    control->setAccessibleName(QString::fromStdString(shown.name));
   }
 }
 
@@ -254,6 +276,11 @@ WindowRect Dialog::screenArea() const {
 
 void Dialog::placeWindow(const WindowRect& place) {
   setGeometry(place.x, place.y, place.width, place.height);
+}
+
+int Dialog::scalePercent() const {
+  const QScreen* on = screen();
+  return on ? qRound(on->devicePixelRatio() * on->logicalDotsPerInch() / 96.0 * 100) : 100;
 }
 
 void Dialog::closeEvent(QCloseEvent* event) {

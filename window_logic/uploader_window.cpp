@@ -27,6 +27,7 @@ void UploaderWindow::onOpen() {
   session_.clear();
   ui_.setText(id::kUploadLog, "");
   idleButtons();
+  ui_.focusControl(id::kLoadBin);
 }
 
 void UploaderWindow::onLoad(const std::string& path) {
@@ -45,6 +46,7 @@ void UploaderWindow::onLoad(const std::string& path) {
     return;
   }
   ui_.setEnabled(id::kProgram, true);
+  ui_.focusControl(id::kProgram);
 }
 
 void UploaderWindow::onProgram() {
@@ -86,6 +88,7 @@ void UploaderWindow::endRestore(const UploadResult& result) {
   restoring_ = false;
   timerActive_ = false;
   idleButtons();
+  ui_.focusControl(id::kUploaderExit);
   if (result.restore.readBack.failed()) {
     ui_.showMessage(backupFailureText(result.restore.readBack), kBackupCaption);
   }
@@ -124,8 +127,10 @@ void UploaderWindow::timerStep() {
   lastOutcome_ = result.upload;
   ui_.setText(id::kUploadStatus, uploadOutcomeText(*result.upload));
   if (result.upload->completed() && showSettingsAfter(result)) return;  // restoring
-  // A new load is needed before programming again.
+  // A new load is needed before programming again; the focus leaves the
+  // greyed Program button for Exit, the usual next step.
   idleButtons();
+  ui_.focusControl(id::kUploaderExit);
   timerActive_ = false;
   if (result.keyer == KeyerState::BootloaderOnly) {
     ui_.showMessage(kBootloaderOnlyHint, kUploadFailedCaption);

@@ -61,6 +61,7 @@ struct TestFace : WindowFace {
   WindowRect windowRect() const override { return rect; }
   WindowRect screenArea() const override { return screen; }
   void placeWindow(const WindowRect& place) override { rect = place; }
+  int scalePercent() const override { return scale; }
 
   bool holdWork = false;
   std::deque<std::pair<std::function<void()>, std::function<void()>>> pending;
@@ -74,6 +75,7 @@ struct TestFace : WindowFace {
   std::unique_ptr<PcmRenderer> played;
   WindowRect rect{0, 0, 800, 600};
   WindowRect screen{0, 0, 1280, 984};
+  int scale = 100;
 };
 
 }  // namespace dp3::test

@@ -75,6 +75,7 @@ TEST(UploaderWindow, LoadShowsTheImageOrWhereTheFileIsBroken) {
   EXPECT_EQ(b.ui.text(id::kUploadPath), kLark);
   EXPECT_FALSE(b.ui.isVisible(id::kUploadFileError));
   EXPECT_TRUE(b.ui.isEnabled(id::kProgram));
+  EXPECT_EQ(b.ui.focused, id::kProgram);  // the next step, by keyboard
 }
 
 // Refusals go to the status line or a box; an upload runs on the worker with
@@ -126,6 +127,8 @@ TEST(UploaderWindow, ProgramShowsEachStep) {
     EXPECT_TRUE(b.ui.isEnabled(id::kLoadBin));
     EXPECT_EQ(b.ui.isEnabled(id::kProgram), c.programOn);
     EXPECT_TRUE(b.ui.isEnabled(id::kUploaderExit));
+    // The keys keep working: the focus is never left on a greyed button.
+    EXPECT_TRUE(b.ui.isEnabled(b.ui.focused)) << c.status << ": " << b.ui.focused;
   }
 }
 
