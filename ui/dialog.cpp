@@ -73,6 +73,7 @@ Dialog::Dialog(int dialogId, const MakeLogic& make, QWidget* parent)
     sound_ = makeDeviceSoundOut();
   }
   applyNames();
+  if (dialogId_ == id::kMainDialog) sizeMainWindow();
   logic_ = make(*surface_, *this);
   if (sound_) connect(sound_.get(), &SoundOut::stopped, this, [this] { logic_->onSoundEnded(); });
   logic_->onOpen();
@@ -104,15 +105,6 @@ void Dialog::buildForm() {
       setWindowTitle(kMainCaption);
       setWindowIcon(QIcon(":/icons/dp3tools.png"));
       setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
-      // The controls at their natural width, the message boxes a line taller
-      // than their least (measured with the style's fonts and margins), the
-      // status lines and commands below them.
-      form.content->ensurePolished();
-      form.content->layout()->activate();
-      const QSize footer = form.footerLayout->sizeHint();
-      resize(std::max(form.content->sizeHint().width(), footer.width()),
-             form.content->minimumSizeHint().height() +
-                 kMessagePlaces * fontMetrics().lineSpacing() + footer.height());
       return;
     }
     case id::kPortDialog: {
@@ -158,6 +150,21 @@ void Dialog::setUpTextBoxes() {
       keepUpperCase(w);
     }
   }
+}
+
+// The controls at their natural width (their texts as shown, keys marked),
+// the message boxes a line taller than their least (measured with the
+// style's fonts and margins), the status lines and commands below them.
+void Dialog::sizeMainWindow() {
+  auto* content = findChild<QWidget*>("content");
+  auto* footer = findChild<QLayout*>("footerLayout");
+  if (!content || !footer) return;
+  content->ensurePolished();
+  content->layout()->activate();
+  const QSize below = footer->sizeHint();
+  resize(std::max(content->sizeHint().width(), below.width()),
+         content->minimumSizeHint().height() + kMessagePlaces * fontMetrics().lineSpacing() +
+             below.height());
 }
 
 // Each control's access key and screen-reader name, from the one table: a

@@ -63,6 +63,7 @@ class Dialog : public QDialog, public WindowFace {
   void buildForm();
   void setUpTextBoxes();
   void applyNames();
+  void sizeMainWindow();
   void wireControls();
 
   int dialogId_;

@@ -19,8 +19,10 @@ if [ "${2:-}" != --inside ]; then
     dbus-run-session -- "$0" "$program" --inside
 fi
 config=$(mktemp -d)
-trap 'kill "$app" 2>/dev/null || true; rm -rf "$config"' EXIT
+app=
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
+bus=$!
+trap 'kill $app $bus 2>/dev/null || true; rm -rf "$config"' EXIT
 sleep 1
 XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
   QT_ACCESSIBILITY=1 "$program" --simulate &
