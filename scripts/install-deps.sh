@@ -21,6 +21,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-multimedia-dev libgl-dev
   fonts-dejavu-core xvfb xauth
+  dbus at-spi2-core python3-pyatspi
   gputils python3
   dpkg-dev file zip unzip man-db
 )

@@ -6,8 +6,9 @@
 #   scripts/screenshots.sh [OUTPUT_DIR]     (default docs/screenshots)
 # Starts dp3tools on its simulated keyer, reads it, and writes
 # main_window.png, port_window.png (after Find Keyer), uploader_window.png,
-# about_window.png and rtty_window.png; then main_window_150.png, the main
-# window at 150% scale on a 1280x800 screen, where it fits by scrolling.
+# about_window.png and rtty_window.png; then main_window_150.png and
+# main_window_200.png, the main window at 150% and 200% scale on a 1280x800
+# screen, its status lines and commands in view below the scrolled form.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,7 +31,10 @@ XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb \
   "$program" --simulate --screenshots "$out"
 scaled=$(mktemp -d)
 trap 'rm -rf "$config" "$scaled"' EXIT
-XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1.5 \
-  xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
-  "$program" --simulate --screenshots "$scaled"
-cp "$scaled/main_window.png" "$out/main_window_150.png"
+for scale in 150 200; do
+  rm -rf "${config:?}"/* "${scaled:?}"/*
+  XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$(printf '%d.%02d' $((scale / 100)) $((scale % 100))) \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
+    "$program" --simulate --screenshots "$scaled"
+  cp "$scaled/main_window.png" "$out/main_window_$scale.png"
+done

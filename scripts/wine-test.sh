@@ -11,7 +11,8 @@
 #     value, Write and an upload on its in-process simulated keyer, on a
 #     virtual X display.
 # Modes: --winui runs only the window's self-test; --screenshots DIR writes
-# pictures of the five Win32 dialogs into DIR (scripts/screenshots-win32.sh);
+# pictures of the five Win32 dialogs into DIR (scripts/screenshots-win32.sh;
+# DP3_DPI and DP3_SCREEN set the scale and the screen);
 # --installer SETUP.exe installs the Windows installer silently, runs the
 # installed dp3.exe, uninstalls silently and checks that nothing stays behind
 # but the user's settings.
@@ -111,7 +112,7 @@ run_wine wineboot --init >/dev/null 2>&1 || true
 with_display() {
   local display xvfb watchdog status=0
   display=:$((200 + $$ % 300))
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 "${DP3_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
   "$wineserver" -k 2>/dev/null || true
@@ -185,10 +186,14 @@ case "${1:-}" in
     mkdir -p "$out"
     # Without a window manager, wine draws the captions and frames itself.
     run_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+    # DP3_DPI=144 DP3_SCREEN=1280x800x24: the windows at a large scale.
+    run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+      /d "${DP3_DPI:-96}" /f >/dev/null
     # The uploader shows a firmware file on drive C:, as on Windows.
     cp tests/data/lark_full.hex "$WINEPREFIX/drive_c/lark_full.hex"
     with_display run_wine build-windows/winui/dp3tools.exe --simulate \
       --screenshots "$out" 'C:\lark_full.hex'
+    run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
     exit
     ;;
   --installer)

@@ -81,6 +81,27 @@ inline constexpr int kVolts = 4070;
 inline constexpr int kPushButtons = 4075;
 inline constexpr int kInterfaceStatus = 4061;
 inline constexpr int kFileName = 4057;
+inline constexpr int kCallsignLabel = 4077;
+// 4107-4122, 4099, 4104, 4125: the labels of the number boxes and lists.
+inline constexpr int kMaxWpmLabel = 4107;
+inline constexpr int kMinWpmLabel = 4108;
+inline constexpr int kCmdWpmLabel = 4109;
+inline constexpr int kCurWpmLabel = 4110;
+inline constexpr int kRatioLabel = 4111;
+inline constexpr int kWeightLabel = 4112;
+inline constexpr int kKeyCompLabel = 4113;
+inline constexpr int kFirstExtensionLabel = 4114;
+inline constexpr int kPdlSampleLabel = 4115;
+inline constexpr int kFarnsWpmLabel = 4116;
+inline constexpr int kLeadInLabel = 4117;
+inline constexpr int kTailLabel = 4118;
+inline constexpr int kLtrSpaceLabel = 4119;
+inline constexpr int kStVolumeLabel = 4120;
+inline constexpr int kStFreqLabel = 4121;
+inline constexpr int kSerialNumberLabel = 4122;
+inline constexpr int kKeyerModeLabel = 4099;
+inline constexpr int kOutputSelectionLabel = 4104;
+inline constexpr int kPaddleHangLabel = 4125;
 inline constexpr int kComPortLabel = 4074;
 inline constexpr int kIcLine = 4079;
 inline constexpr int kConfigGroup = 4055;
@@ -93,6 +114,8 @@ inline constexpr int kPortExit = 403;
 inline constexpr int kPortPath = 4130;    // the device path, as chosen or typed
 inline constexpr int kFindKeyer = 4131;   // probe every port for the keyer
 inline constexpr int kPortStatus = 4132;  // what the window found, or why not
+inline constexpr int kPortListLabel = 4150;
+inline constexpr int kPortPathLabel = 4151;
 
 // Firmware uploader window (1003).
 inline constexpr int kLoadBin = 2;
@@ -125,6 +148,10 @@ inline constexpr int kRttyStopBits = 4098;
 inline constexpr int kRttyUsos = 4102;
 inline constexpr int kRttyOk = 4106;
 inline constexpr int kRttyCancel = 4105;
+inline constexpr int kRttyBaudRateLabel = 4152;
+inline constexpr int kRttyDiddleIsLabel = 4153;
+inline constexpr int kRttyStopBitsLabel = 4154;
+inline constexpr int kRttyUsosLabel = 4155;
 
 // Main window: the sound of the message editor's texts. One Play button and one
 // duration beside each place of the editor; the place plays the box shown there.

@@ -53,6 +53,11 @@ void MapSurface::setToolTip(int id, std::string_view text) {
   controls_[id].toolTip = text;
 }
 
+void MapSurface::describe(int id, std::string_view name, std::string_view description) {
+  controls_[id].name = name;
+  controls_[id].description = description;
+}
+
 void MapSurface::showMessage(std::string_view text, std::string_view caption) {
   messages.push_back({std::string(text), std::string(caption)});
 }

@@ -37,6 +37,11 @@ class ControlSurface {
   // The hint shown when the pointer rests on the control.
   virtual void setToolTip(int /*id*/, std::string_view /*text*/) {}
 
+  // What a screen reader says of the control when its visible text is not
+  // enough: its name, and a description (the Play buttons: which box they
+  // play, and for how long).
+  virtual void describe(int /*id*/, std::string_view /*name*/, std::string_view /*description*/) {}
+
   // A modal message box with an OK button.
   virtual void showMessage(std::string_view text, std::string_view caption) = 0;
 

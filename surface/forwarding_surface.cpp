@@ -72,6 +72,10 @@ void ForwardingSurface::setToolTip(int id, std::string_view text) {
   onWindowThread([&] { target_.setToolTip(id, text); });
 }
 
+void ForwardingSurface::describe(int id, std::string_view name, std::string_view description) {
+  onWindowThread([&] { target_.describe(id, name, description); });
+}
+
 void ForwardingSurface::showMessage(std::string_view text, std::string_view caption) {
   onWindowThread([&] { target_.showMessage(text, caption); });
 }

@@ -35,6 +35,7 @@ class ForwardingSurface : public ControlSurface {
   void setVisible(int id, bool visible) override;
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
+  void describe(int id, std::string_view name, std::string_view description) override;
   void showMessage(std::string_view text, std::string_view caption) override;
   void focusControl(int id) override;
   Answer ask(std::string_view text, std::string_view caption) override;

@@ -22,6 +22,8 @@ class MapSurface : public ControlSurface {
     bool visible = true;
     int progress = 0;
     std::string toolTip;
+    std::string name;  // as described to a screen reader
+    std::string description;
   };
   struct Message {
     std::string text;
@@ -41,6 +43,7 @@ class MapSurface : public ControlSurface {
   void setVisible(int id, bool visible) override;
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
+  void describe(int id, std::string_view name, std::string_view description) override;
   void showMessage(std::string_view text, std::string_view caption) override;
   void focusControl(int id) override { focused = id; }
   // Records the question and gives the answer set beforehand.

@@ -25,6 +25,7 @@
 #include "ui_rtty_form.h"
 #include "ui_uploader_form.h"
 #include "window_logic/about_window.hpp"
+#include "window_logic/control_names.hpp"
 #include "window_logic/main_window.hpp"
 #include "window_logic/setting_controls.hpp"
 #include "window_logic/uploader_window.hpp"
@@ -71,6 +72,8 @@ Dialog::Dialog(int dialogId, const MakeLogic& make, QWidget* parent)
     setUpTextBoxes();
     sound_ = makeDeviceSoundOut();
   }
+  applyNames();
+  if (dialogId_ == id::kMainDialog) sizeMainWindow();
   logic_ = make(*surface_, *this);
   if (sound_) connect(sound_.get(), &SoundOut::stopped, this, [this] { logic_->onSoundEnded(); });
   logic_->onOpen();
@@ -102,12 +105,6 @@ void Dialog::buildForm() {
       setWindowTitle(kMainCaption);
       setWindowIcon(QIcon(":/icons/dp3tools.png"));
       setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
-      // The controls at their natural width, the message boxes a line taller
-      // than their least (measured with the style's fonts and margins).
-      form.content->ensurePolished();
-      form.content->layout()->activate();
-      resize(form.content->sizeHint().width(), form.content->minimumSizeHint().height() +
-                                                   kMessagePlaces * fontMetrics().lineSpacing());
       return;
     }
     case id::kPortDialog: {
@@ -152,6 +149,38 @@ void Dialog::setUpTextBoxes() {
       w->installEventFilter(this);
       keepUpperCase(w);
     }
+  }
+}
+
+// The controls at their natural width (their texts as shown, keys marked),
+// the message boxes a line taller than their least (measured with the
+// style's fonts and margins), the status lines and commands below them.
+void Dialog::sizeMainWindow() {
+  auto* content = findChild<QWidget*>("content");
+  auto* footer = findChild<QLayout*>("footerLayout");
+  if (!content || !footer) return;
+  content->ensurePolished();
+  content->layout()->activate();
+  const QSize below = footer->sizeHint();
+  resize(std::max(content->sizeHint().width(), below.width()),
+         content->minimumSizeHint().height() + kMessagePlaces * fontMetrics().lineSpacing() +
+             below.height());
+}
+
+// Each control's access key and screen-reader name, from the one table: a
+// label carries the key of the box it names (its buddy), a button its own.
+void Dialog::applyNames() {
+  for (const ShownName& shown : shownNames(dialogId_)) {
+    QWidget* control = surface_->widget(shown.control);
+    if (!control) continue;
+    const QString text = QString::fromStdString(shown.text);
+    if (auto* label = qobject_cast<QLabel*>(surface_->widget(shown.label))) {
+      label->setText(text);
+      if (!label->buddy()) label->setBuddy(control);  // boxes sharing a label: the first
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      button->setText(text);
+    }
+    control->setAccessibleName(QString::fromStdString(shown.name));
   }
 }
 
@@ -254,6 +283,11 @@ WindowRect Dialog::screenArea() const {
 
 void Dialog::placeWindow(const WindowRect& place) {
   setGeometry(place.x, place.y, place.width, place.height);
+}
+
+int Dialog::scalePercent() const {
+  const QScreen* on = screen();
+  return on ? qRound(on->devicePixelRatio() * on->logicalDotsPerInch() / 96.0 * 100) : 100;
 }
 
 void Dialog::closeEvent(QCloseEvent* event) {

@@ -47,6 +47,7 @@ class Dialog : public QDialog, public WindowFace {
   WindowRect windowRect() const override;
   WindowRect screenArea() const override;
   void placeWindow(const WindowRect& place) override;
+  int scalePercent() const override;
 
  Q_SIGNALS:
   // Work run off the window thread has ended, and so has what follows it.
@@ -61,6 +62,8 @@ class Dialog : public QDialog, public WindowFace {
  private:
   void buildForm();
   void setUpTextBoxes();
+  void applyNames();
+  void sizeMainWindow();
   void wireControls();
 
   int dialogId_;

@@ -164,6 +164,16 @@ void WidgetSurface::setToolTip(int id, std::string_view text) {
   }
 }
 
+// Set only on a change: each setting is an event a screen reader hears.
+void WidgetSurface::describe(int id, std::string_view name, std::string_view description) {
+  QWidget* w = widget(id);
+  if (!w) return;
+  if (const QString n = toQt(name); w->accessibleName() != n) w->setAccessibleName(n);
+  if (const QString d = toQt(description); w->accessibleDescription() != d) {
+    w->setAccessibleDescription(d);
+  }
+}
+
 void WidgetSurface::showMessage(std::string_view text, std::string_view caption) {
   if (messageSink()) {
     messageSink()(toQt(text), toQt(caption));

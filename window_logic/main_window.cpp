@@ -421,18 +421,13 @@ void MainWindow::showPlayState() {
 }
 
 // Where the window was and how big, and the file dialogs' folders, from the
-// last run; the first time, the window as the face made it, in the middle of
-// the screen. Either way wholly on the screen's free area.
+// last run (the place as openingPlace decides).
 void MainWindow::restoreWindowMemory() {
   if (config_.configFilePath.empty()) return;
   const WindowMemory memory = loadWindowMemory(windowMemoryPath(config_.configFilePath));
   folders_ = memory.folders;
-  const WindowRect screen = face_.screenArea();
-  const WindowRect made = face_.windowRect();
-  const WindowRect wanted = memory.geometry.value_or(
-      WindowRect{screen.x + (screen.width - made.width) / 2,
-                 screen.y + (screen.height - made.height) / 2, made.width, made.height});
-  face_.placeWindow(fitOnScreen(wanted, screen));
+  face_.placeWindow(
+      openingPlace(memory, face_.scalePercent(), face_.windowRect(), face_.screenArea()));
 }
 
 void MainWindow::onShown() {
@@ -445,6 +440,7 @@ void MainWindow::keepWindowMemory() {
   if (config_.configFilePath.empty()) return;
   WindowMemory memory;
   memory.geometry = face_.windowRect();
+  memory.scalePercent = face_.scalePercent();
   memory.folders = folders_;
   saveWindowMemory(windowMemoryPath(config_.configFilePath), memory);
 }

@@ -4,6 +4,7 @@
 
 #include "settings/settings_model.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/control_names.hpp"
 #include "window_logic/setting_controls.hpp"
 
 namespace dp3 {
@@ -75,6 +76,13 @@ void showMessageTimes(ControlSurface& ui, int bank, int user) {
                        : "?";
     }
     ui.setText(durationId(play), shown);
+    // A screen reader names each Play button by the box it plays now, and
+    // tells how long that takes.
+    const std::string box = controlName(id::kMainDialog, playedBox(play, bank, user));
+    ui.describe(play, "Play " + box,
+                text.empty()   ? box + " is empty"
+                : shown == "?" ? "CurWpm is out of range for playing"
+                               : box + " plays for " + shown);
   }
   for (const TextField& field : kTextFields) {
     const int box = controlOf(field.label);

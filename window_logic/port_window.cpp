@@ -246,11 +246,14 @@ void PortWindow::findKeyer() {
   if (probing_) return;
   probing_ = true;
   beginFindKeyer(ui_);
+  // The focus leaves the button it greys, so the keys keep working meanwhile.
+  ui_.focusControl(id::kPortExit);
   face_.runOffWindowThread(
       [this, candidates = ports_.portList] { results_ = probePorts(candidates, probe_); },
       [this] {
         probing_ = false;
         showProbeResults(ui_, ports_, results_);
+        ui_.focusControl(foundKeyer(results_) ? id::kPortOk : id::kFindKeyer);
       });
 }
 

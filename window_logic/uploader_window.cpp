@@ -30,6 +30,7 @@ void UploaderWindow::onOpen() {
   session_.clear();
   ui_.setText(id::kUploadLog, "");
   idleButtons();
+  ui_.focusControl(id::kLoadBin);
 }
 
 void UploaderWindow::onLoad(const std::string& path) {
@@ -50,6 +51,7 @@ void UploaderWindow::onLoad(const std::string& path) {
     return;
   }
   ui_.setEnabled(id::kProgram, true);
+  ui_.focusControl(id::kProgram);
 }
 
 void UploaderWindow::onProgram() {
@@ -96,6 +98,7 @@ void UploaderWindow::endRestore(const UploadResult& result) {
   restoring_ = false;
   timerActive_ = false;
   idleButtons();
+  ui_.focusControl(id::kUploaderExit);
   if (result.restore.readBack.failed()) {
     ui_.showMessage(backupFailureText(result.restore.readBack), kBackupCaption);
   }
@@ -136,8 +139,10 @@ void UploaderWindow::timerStep() {
   if (result.upload->completed()) ui_.setProgress(id::kUploadProgress, 100);
   ui_.setText(id::kUploadStatus, uploadOutcomeText(*result.upload));
   if (result.upload->completed() && showSettingsAfter(result)) return;  // restoring
-  // A new load is needed before programming again.
+  // A new load is needed before programming again; the focus leaves the
+  // greyed Program button for Exit, the usual next step.
   idleButtons();
+  ui_.focusControl(id::kUploaderExit);
   timerActive_ = false;
   if (result.keyer == KeyerState::BootloaderOnly) {
     ui_.showMessage(kBootloaderOnlyHint, kUploadFailedCaption);

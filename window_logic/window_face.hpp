@@ -84,6 +84,8 @@ class WindowFace {
   virtual WindowRect windowRect() const = 0;
   virtual WindowRect screenArea() const = 0;
   virtual void placeWindow(const WindowRect& place) = 0;
+  // The scale of the window's screen, in percent (144 dpi: 150).
+  virtual int scalePercent() const { return 100; }
 };
 
 // The file dialog of that kind through face, opening in the folder that kind

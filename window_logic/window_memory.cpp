@@ -25,6 +25,8 @@ WindowMemory loadWindowMemory(const std::filesystem::path& path) {
       if (words >> r.x >> r.y >> r.width >> r.height && r.width > 0 && r.height > 0) {
         memory.geometry = r;
       }
+    } else if (key == "scale") {
+      if (int percent = 0; words >> percent && percent > 0) memory.scalePercent = percent;
     } else if (key == "folder") {
       std::string name;
       std::string folder;
@@ -41,6 +43,7 @@ bool saveWindowMemory(const std::filesystem::path& path, const WindowMemory& mem
   if (memory.geometry) {
     const WindowRect& r = *memory.geometry;
     out << "geometry " << r.x << ' ' << r.y << ' ' << r.width << ' ' << r.height << '\n';
+    if (memory.scalePercent > 0) out << "scale " << memory.scalePercent << '\n';
   }
   for (const auto& [name, folder] : memory.folders) {
     if (folder.find('\n') == std::string::npos) out << "folder " << name << ' ' << folder << '\n';
@@ -52,6 +55,16 @@ bool saveWindowMemory(const std::filesystem::path& path, const WindowMemory& mem
              path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
                                                  text.size()))
       .ok();
+}
+
+WindowRect openingPlace(const WindowMemory& memory, int scalePercent, const WindowRect& made,
+                        const WindowRect& screen) {
+  const bool kept = memory.geometry && memory.scalePercent == scalePercent;
+  const WindowRect wanted =
+      kept ? *memory.geometry
+           : WindowRect{screen.x + (screen.width - made.width) / 2,
+                        screen.y + (screen.height - made.height) / 2, made.width, made.height};
+  return fitOnScreen(wanted, screen);
 }
 
 WindowRect fitOnScreen(WindowRect window, const WindowRect& screen) {

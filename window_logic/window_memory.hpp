@@ -20,6 +20,7 @@ struct WindowRect {
 // big, and the folder each file dialog was last in.
 struct WindowMemory {
   std::optional<WindowRect> geometry;
+  int scalePercent = 0;  // the screen's scale the geometry was kept at; 0: not known
   std::map<std::string, std::string> folders;  // dialog name -> folder
 };
 
@@ -29,6 +30,13 @@ std::filesystem::path windowMemoryPath(const std::filesystem::path& configFilePa
 // A missing or unreadable file gives an empty memory; lines it does not know are skipped.
 WindowMemory loadWindowMemory(const std::filesystem::path& path);
 bool saveWindowMemory(const std::filesystem::path& path, const WindowMemory& memory);
+
+// Where the window opens: where it was kept, when kept at the scale the
+// screen has now (a size from another scale would hide its buttons or waste
+// the screen), else as the face made it, in the middle of the screen; either
+// way wholly on the screen's free area.
+WindowRect openingPlace(const WindowMemory& memory, int scalePercent, const WindowRect& made,
+                        const WindowRect& screen);
 
 // The window placed within the screen's free area: no larger than it, and
 // moved in so that it is wholly on it.

@@ -3,11 +3,14 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <span>
+#include <tuple>
 
 #include "settings/settings_fields.hpp"
 #include "sound/pcm.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/control_names.hpp"
 #include "window_logic/setting_controls.hpp"
 #include "winui/file_dialogs.hpp"
 #include "winui/self_test.hpp"
@@ -18,6 +21,7 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT_PTR kSoundTimer = 2;
+constexpr int kScrollLine = 24;  // pixels per arrow click or wheel notch
 // The property that leads from a dialog's window to its face.
 constexpr const wchar_t* kFaceProperty = L"dp3.face";
 
@@ -47,6 +51,11 @@ INT_PTR CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPA
 // A dialog's modal loop passes every message here first.
 LRESULT CALLBACK Dialog::escapeFilter(int code, WPARAM wParam, LPARAM lParam) {
   const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX &&
+      (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN)) {
+    // Once the dialog has moved the focus (Tab, an access key), it is brought into view.
+    PostMessageW(GetAncestor(message->hwnd, GA_ROOT), kShowFocus, 0, 0);
+  }
   if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
     HWND root = GetAncestor(message->hwnd, GA_ROOT);
     if (auto* dialog = reinterpret_cast<Dialog*>(GetPropW(root, kFaceProperty))) {
@@ -62,6 +71,7 @@ INT_PTR Dialog::init(HWND window) {
   SetPropW(window_, kFaceProperty, this);
   surface_ = std::make_unique<DialogSurface>(window_);
   if (dialogId_ == id::kMainDialog) setUpMainControls();
+  applyNames();
   logic_ = make_(*surface_, *this);
   logic_->onOpen();
   if (const int period = logic_->timerPeriodMs(); period > 0) {
@@ -90,6 +100,24 @@ void Dialog::setUpMainControls() {
     addStyle(controlOf(box.label), ES_UPPERCASE);
     SetWindowSubclass(surface_->control(controlOf(box.label)), textBoxProc, 1, DWORD_PTR(this));
   }
+}
+
+// Each control's access key from the one table: a label carries the key of
+// the box after it (and names it for a screen reader), a button its own.
+// Status lines are live regions.
+void Dialog::applyNames() {
+  for (const ShownName& shown : shownNames(dialogId_)) {
+    if (shown.key != 0) {
+      SetDlgItemTextW(window_, shown.label != 0 ? shown.label : shown.control,
+                      wide(shown.text).c_str());
+    }
+    // The second of two boxes sharing a label is not right after it.
+    HWND label = GetDlgItem(window_, shown.label);
+    if (label && GetWindow(label, GW_HWNDNEXT) != surface_->control(shown.control)) {
+      surface_->describe(shown.control, shown.name, "");
+    }
+  }
+  for (int line : kAnnouncedLines) surface_->markLive(line);
 }
 
 LRESULT CALLBACK Dialog::textBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -132,6 +160,18 @@ INT_PTR Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_CLOSE:
       logic_->onClose();
+      return TRUE;
+    case kShowFocus:
+      showFocus();
+      return TRUE;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      if (lParam != 0) return FALSE;  // a scroll bar control's own
+      onScroll(message == WM_VSCROLL ? SB_VERT : SB_HORZ, wParam);
+      return TRUE;
+    case WM_MOUSEWHEEL:
+      if (content_.cy == 0) return FALSE;
+      scrollBy(SB_VERT, -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kScrollLine * 2);
       return TRUE;
     case WM_DESTROY:
       RemovePropW(window_, kFaceProperty);
@@ -255,9 +295,91 @@ WindowRect Dialog::screenArea() const {
   return {free.left, free.top, free.right - free.left, free.bottom - free.top};
 }
 
-// The dialog's size is its template's; only the place is taken.
+// The dialog's size is its template's; a place too small for it (a large
+// scale on a small screen) makes it that size with scroll bars.
 void Dialog::placeWindow(const WindowRect& place) {
-  SetWindowPos(window_, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const WindowRect now = windowRect();
+  if (content_.cy == 0 && place.width >= now.width && place.height >= now.height) {
+    SetWindowPos(window_, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    return;
+  }
+  if (content_.cy == 0) {
+    RECT client;
+    GetClientRect(window_, &client);
+    content_ = {client.right, client.bottom};
+    SetWindowLongPtrW(window_, GWL_STYLE,
+                      GetWindowLongPtrW(window_, GWL_STYLE) | WS_VSCROLL | WS_HSCROLL);
+  }
+  SetWindowPos(window_, nullptr, place.x, place.y, place.width, place.height,
+               SWP_NOZORDER | SWP_FRAMECHANGED);
+  updateScrollBars();
+}
+
+int Dialog::scalePercent() const {
+  return MulDiv(int(GetDpiForWindow(window_)), 100, USER_DEFAULT_SCREEN_DPI);
+}
+
+void Dialog::updateScrollBars() {
+  RECT client;
+  GetClientRect(window_, &client);
+  for (const auto& [bar, whole, page] :
+       {std::tuple{SB_VERT, content_.cy, client.bottom}, {SB_HORZ, content_.cx, client.right}}) {
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, int(whole) - 1, UINT(page), 0, 0};
+    SetScrollInfo(window_, bar, &info, TRUE);
+  }
+}
+
+// The controls move by delta pixels' worth of scrolling, within the content.
+void Dialog::scrollBy(int bar, int delta) {
+  SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  if (!GetScrollInfo(window_, bar, &info)) return;
+  const int last = std::max(info.nMin, info.nMax - int(info.nPage) + 1);
+  const int position = std::clamp(info.nPos + delta, info.nMin, last);
+  const int moved = info.nPos - position;
+  if (moved == 0) return;
+  info.fMask = SIF_POS;
+  info.nPos = position;
+  SetScrollInfo(window_, bar, &info, TRUE);
+  ScrollWindowEx(window_, bar == SB_HORZ ? moved : 0, bar == SB_VERT ? moved : 0, nullptr, nullptr,
+                 nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
+void Dialog::onScroll(int bar, WPARAM request) {
+  SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(window_, bar, &info);
+  switch (LOWORD(request)) {
+    case SB_LINEUP:
+      return scrollBy(bar, -kScrollLine);
+    case SB_LINEDOWN:
+      return scrollBy(bar, kScrollLine);
+    case SB_PAGEUP:
+      return scrollBy(bar, -int(info.nPage));
+    case SB_PAGEDOWN:
+      return scrollBy(bar, int(info.nPage));
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      return scrollBy(bar, info.nTrackPos - info.nPos);
+    case SB_TOP:
+      return scrollBy(bar, info.nMin - info.nPos);
+    case SB_BOTTOM:
+      return scrollBy(bar, info.nMax - info.nPos);
+  }
+}
+
+// The control with the focus scrolled wholly into view, with a margin.
+void Dialog::showFocus() {
+  HWND focus = GetFocus();
+  if (content_.cy == 0 || !focus || !IsChild(window_, focus)) return;
+  RECT r;
+  GetWindowRect(focus, &r);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+  RECT client;
+  GetClientRect(window_, &client);
+  const int margin = kScrollLine / 2;
+  if (r.bottom + margin > client.bottom) scrollBy(SB_VERT, r.bottom + margin - client.bottom);
+  if (r.top - margin < 0) scrollBy(SB_VERT, r.top - margin);
+  if (r.right + margin > client.right) scrollBy(SB_HORZ, r.right + margin - client.right);
+  if (r.left - margin < 0) scrollBy(SB_HORZ, r.left - margin);
 }
 
 }  // namespace dp3::winui

@@ -45,7 +45,9 @@ class Dialog : public WindowFace {
   void stopSound() override;
   WindowRect windowRect() const override;
   WindowRect screenArea() const override;
+  // A place smaller than the dialog makes it scroll (a large scale).
   void placeWindow(const WindowRect& place) override;
+  int scalePercent() const override;
 
  private:
   struct Work {
@@ -60,7 +62,12 @@ class Dialog : public WindowFace {
   INT_PTR init(HWND window);
   INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
   void setUpMainControls();
+  void applyNames();
   void greyForm(bool grey);
+  void updateScrollBars();
+  void scrollBy(int bar, int delta);
+  void onScroll(int bar, WPARAM request);
+  void showFocus();
 
   int dialogId_;
   MakeLogic make_;
@@ -73,6 +80,7 @@ class Dialog : public WindowFace {
   std::vector<HWND> greyed_;         // exactly the controls greyed while held
   std::vector<std::uint8_t> sound_;  // the WAV playing, kept while it plays
   std::string noSound_;
+  SIZE content_{};  // the template's client size, once the dialog scrolls
 };
 
 }  // namespace dp3::winui

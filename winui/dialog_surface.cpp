@@ -1,6 +1,9 @@
 #include "winui/dialog_surface.hpp"
 
 #include <commctrl.h>
+#include <oleacc.h>
+
+#include <algorithm>
 
 namespace dp3::winui {
 
@@ -28,6 +31,26 @@ std::wstring forControl(HWND control, std::string_view text) {
   return lines;
 }
 
+// The system's accessibility annotations for this thread's windows; null
+// where it has none.
+IAccPropServices* annotations() {
+  static IAccPropServices* services = [] {
+    IAccPropServices* made = nullptr;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&made)))) {
+      return static_cast<IAccPropServices*>(nullptr);
+    }
+    return made;
+  }();
+  return services;
+}
+
+// UI Automation's LiveSetting property, and its value Polite.
+constexpr GUID kLiveSetting = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr int kPolite = 1;
+
 }  // namespace
 
 std::wstring wide(std::string_view text) {
@@ -53,7 +76,38 @@ void setMessageSink(MessageSink sink) {
 }
 
 void DialogSurface::setText(int id, std::string_view text) {
-  if (HWND c = control(id)) SetWindowTextW(c, forControl(c, text).c_str());
+  HWND c = control(id);
+  if (!c) return;
+  SetWindowTextW(c, forControl(c, text).c_str());
+  if (std::find(live_.begin(), live_.end(), id) != live_.end()) {
+    NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, c, OBJID_CLIENT, CHILDID_SELF);
+  }
+}
+
+void DialogSurface::markLive(int id) {
+  HWND c = control(id);
+  if (!c) return;
+  live_.push_back(id);
+  if (IAccPropServices* services = annotations()) {
+    VARIANT polite;
+    VariantInit(&polite);
+    polite.vt = VT_I4;
+    polite.lVal = kPolite;
+    services->SetHwndProp(c, DWORD(OBJID_CLIENT), CHILDID_SELF, kLiveSetting, polite);
+  }
+}
+
+void DialogSurface::describe(int id, std::string_view name, std::string_view description) {
+  HWND c = control(id);
+  IAccPropServices* services = annotations();
+  if (!c || !services) return;
+  auto texts = std::pair{wide(name), wide(description)};
+  if (described_[id] == texts) return;
+  services->SetHwndPropStr(c, DWORD(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
+                           texts.first.c_str());
+  services->SetHwndPropStr(c, DWORD(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                           texts.second.c_str());
+  described_[id] = std::move(texts);
 }
 
 std::string DialogSurface::text(int id) const {
@@ -146,6 +200,7 @@ void DialogSurface::focusControl(int id) {
   if (!c) return;
   SendMessageW(dialog_, WM_NEXTDLGCTL, WPARAM(c), TRUE);
   SendMessageW(c, EM_SETSEL, 0, -1);
+  PostMessageW(dialog_, kShowFocus, 0, 0);
 }
 
 Answer DialogSurface::ask(std::string_view text, std::string_view caption) {

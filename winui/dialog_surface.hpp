@@ -6,10 +6,16 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "surface/control_surface.hpp"
 
 namespace dp3::winui {
+
+// A key went to the dialog, or the logic moved the focus: the dialog brings
+// the control with the focus into view.
+inline constexpr UINT kShowFocus = WM_APP + 3;
 
 // UTF-8, as the window logic speaks, to and from the UTF-16 of the Win32 calls.
 std::wstring wide(std::string_view text);
@@ -42,6 +48,10 @@ class DialogSurface : public ControlSurface {
   void setVisible(int id, bool visible) override;
   void setProgress(int id, int percent) override;
   void setToolTip(int id, std::string_view text) override;
+  // Through the system's accessibility annotations (where it has them).
+  void describe(int id, std::string_view name, std::string_view description) override;
+  // The control's text changes are announced as they happen (a live region).
+  void markLive(int id);
   void showMessage(std::string_view text, std::string_view caption) override;
   void focusControl(int id) override;
   // With a message sink set, a question goes there and is answered No (ask)
@@ -53,6 +63,8 @@ class DialogSurface : public ControlSurface {
   HWND dialog_;
   HWND toolTips_ = nullptr;
   std::map<int, std::wstring> tips_;  // the text each control's tool shows
+  std::map<int, std::pair<std::wstring, std::wstring>> described_;  // name, description
+  std::vector<int> live_;
 };
 
 }  // namespace dp3::winui

@@ -2,13 +2,16 @@
 // does what the logic asks; the main window's wiring on the simulated keyer.
 // What the windows decide is tested once, below the faces (tests/unit).
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +22,7 @@
 #include "settings/settings_fields.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
+#include "settings/settings_image.hpp"
 #include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
 #include "window_logic/port_window.hpp"
@@ -306,6 +310,101 @@ class MainDialogTest : public QObject {
     QCOMPARE(w.dialog->logic().image()[289], before);
   }
 
+  // What a screen reader reads of the main window: every control that takes
+  // the focus has a name, no two alike (tests/a11y reads the same through
+  // AT-SPI, with the status lines' events).
+  void screenReaderNamesAndStatusEvents() {
+    Window w;
+    QTest::qWait(300);            // a tick: the Play buttons get their names
+    QMap<QString, QString> seen;  // role and name -> object
+    int controls = 0;
+    for (QWidget* widget : w.dialog->findChildren<QWidget*>()) {
+      if (!widget->isVisibleTo(w.dialog.get()) || widget->focusPolicy() == Qt::NoFocus ||
+          qobject_cast<QScrollBar*>(widget) || widget->objectName().startsWith("qt_")) {
+        continue;
+      }
+      QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(widget);
+      QVERIFY(reader);
+      const QString name = reader->text(QAccessible::Name);
+      QVERIFY2(!name.isEmpty(), qPrintable(widget->objectName()));
+      const QString key = QString::number(reader->role()) + " " + name;
+      QVERIFY2(!seen.contains(key),
+               qPrintable(key + ": " + seen.value(key) + ", " + widget->objectName()));
+      seen.insert(key, widget->objectName());
+      ++controls;
+    }
+    QVERIFY2(controls >= 60, qPrintable(QString::number(controls)));
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(w.widget(id::kPlayMsg1 + 2))->text(QAccessible::Name),
+        QString("Play Msg 3"));
+  }
+
+  // Test, Read, a value and a message edited, Write, Save and FW Update (a
+  // file loaded) by
+  // their access keys alone; after each the focus is on a control that takes
+  // keys.
+  void theWholeRoundByKeyboard() {
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(w.dialog.get()));
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("keyboard.eep");
+    const ui::FileChooser chooser = ui::fileChooser();
+    ui::fileChooser() = [&](QWidget*, FileChoice choice, const QString&) {
+      return choice == FileChoice::OpenFirmware ? QString(DP3_TEST_DATA "/lark_full.hex") : saved;
+    };
+    // While an upload runs no button takes keys: Program is checked once it has ended.
+    const auto press = [&](QWidget* window, Qt::Key key, Qt::KeyboardModifiers with,
+                           bool focusAfter = true) {
+      QSignalSpy done(window, SIGNAL(workFinished()));
+      // To the window's own focus (the offscreen platform is slow to activate a dialog).
+      QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key, with);
+      QTest::qWait(150);  // a button's access key clicks it 100 ms later
+      if (static_cast<ui::Dialog*>(window)->working()) QVERIFY(done.wait(20000));
+      if (!focusAfter) return;
+      QWidget* focus = window->focusWidget();  // the window's own, active or not
+      QVERIFY2(focus && focus->isEnabled() && focus->isVisible(),
+               qPrintable(QKeySequence(key).toString() + ": focus on a greyed control " +
+                          (focus ? focus->objectName() : QString("none"))));
+    };
+    press(w.dialog.get(), Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(w.text(id::kOperationStatus), std::string(">DP OK"));
+    press(w.dialog.get(), Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(w.text(id::kOperationStatus), std::string(">Done"));
+    press(w.dialog.get(), Qt::Key_G, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), w.widget(id::kWeight));
+    QTest::keyClicks(QApplication::focusWidget(), "55");
+    press(w.dialog.get(), Qt::Key_3, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), w.widget(id::kMsg1 + 2));
+    QTest::keyClicks(QApplication::focusWidget(), "cq");
+    press(w.dialog.get(), Qt::Key_W, Qt::AltModifier);
+    QCOMPARE(int(w.model.memory()[user_field::kWeight]), 55);  // User 1's weight
+
+    press(w.dialog.get(), Qt::Key_F, Qt::AltModifier);
+    QVERIFY(QFile::exists(saved));
+    bool loaded = false;
+    gui_test::onNextModal([&](QWidget* uploader) {
+      auto* dialog = static_cast<ui::Dialog*>(uploader);
+      // A failure here must not leave the window waiting for a key.
+      const auto closing = qScopeGuard([dialog] {
+        if (dialog->isVisible()) dialog->closeWindow();
+      });
+      QVERIFY(QTest::qWaitForWindowActive(uploader));
+      // The focus is where the logic put it: Load, then Program once loaded.
+      QCOMPARE(dialog->focusWidget(), dialog->surface().widget(id::kLoadBin));
+      press(uploader, Qt::Key_Space, Qt::NoModifier);
+      QTRY_VERIFY(dialog->surface().widget(id::kProgram)->isEnabled());  // loaded
+      // Program takes the focus once a file is loaded; the upload itself and
+      // the focus after it are the logic's (uploader_window_test).
+      QCOMPARE(dialog->focusWidget(), dialog->surface().widget(id::kProgram));
+      loaded = true;
+      QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+    });
+    press(w.dialog.get(), Qt::Key_U, Qt::AltModifier);
+    QVERIFY(loaded);
+    QCOMPARE(w.text(id::kOperationStatus), std::string(">DP OK"));  // the Test after it
+    ui::fileChooser() = chooser;
+  }
+
   void placeKeptAcrossRuns() {
     QRect placed;
     {
@@ -322,23 +421,40 @@ class MainDialogTest : public QObject {
     QCOMPARE(again.dialog->geometry(), placed);
   }
 
-  // At 150% scale on a 1280-pixel-wide screen the window opens within the
-  // screen and can be made smaller. The scale must be set before Qt starts,
-  // so this test runs itself again in a child process.
-  void fitsAt150PercentOnA1280Screen() {
-    if (qEnvironmentVariableIsSet("DP3_SCALED_RUN")) {
+  // At 125%, 150% and 200% on a 1280x800 screen the window opens within the
+  // screen with every command and status line on it, and can be made
+  // smaller. The scale must be set before Qt starts, so this test runs
+  // itself again in a child process for each.
+  void fitsAtEveryScaleOnA1280Screen_data() {
+    QTest::addColumn<QString>("scale");
+    for (const char* scale : {"1.25", "1.5", "2"}) QTest::newRow(scale) << QString(scale);
+  }
+
+  void fitsAtEveryScaleOnA1280Screen() {
+    QFETCH(QString, scale);
+    if (const QString run = qEnvironmentVariable("DP3_SCALED_RUN"); !run.isEmpty()) {
+      if (run != scale) QSKIP("another scale");
       Window w;
       QTest::qWait(50);
       const QScreen* screen = w.dialog->screen();
-      QCOMPARE(screen->devicePixelRatio(), 1.5);
+      QCOMPARE(screen->devicePixelRatio(), scale.toDouble());
+      const QRect free = screen->availableGeometry();
       const QRect frame = w.dialog->frameGeometry();
-      QVERIFY2(screen->availableGeometry().contains(frame), qPrintable(QString("frame %1,%2 %3x%4")
-                                                                           .arg(frame.x())
-                                                                           .arg(frame.y())
-                                                                           .arg(frame.width())
-                                                                           .arg(frame.height())));
+      QVERIFY2(free.contains(frame), qPrintable(QString("frame %1,%2 %3x%4")
+                                                    .arg(frame.x())
+                                                    .arg(frame.y())
+                                                    .arg(frame.width())
+                                                    .arg(frame.height())));
+      for (int control : {id::kTestDp, id::kReadDp, id::kWriteDp, id::kReadConfigFile,
+                          id::kWriteConfigFile, id::kSetComPort, id::kFwUpdate, id::kAbout,
+                          id::kExit, id::kOperationStatus, id::kInterfaceStatus}) {
+        QWidget* shown = w.widget(control);
+        const QRect place(shown->mapToGlobal(QPoint(0, 0)), shown->size());
+        QVERIFY2(shown->isVisible() && w.dialog->geometry().contains(place),
+                 qPrintable(shown->objectName()));
+      }
       const QSize smallest = w.dialog->minimumSizeHint().expandedTo(w.dialog->minimumSize());
-      QVERIFY(smallest.width() < w.dialog->width() && smallest.height() < w.dialog->height());
+      QVERIFY(smallest.width() <= w.dialog->width() && smallest.height() <= w.dialog->height());
       return;
     }
     QTemporaryDir dir;
@@ -350,14 +466,15 @@ class MainDialogTest : public QObject {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName());
-    env.insert("QT_SCALE_FACTOR", "1.5");
-    env.insert("DP3_SCALED_RUN", "1");
+    env.insert("QT_SCALE_FACTOR", scale);
+    env.insert("DP3_SCALED_RUN", scale);
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {"fitsAt150PercentOnA1280Screen"});
+    child.start(QCoreApplication::applicationFilePath(),
+                {"fitsAtEveryScaleOnA1280Screen:" + scale});
     QVERIFY(child.waitForFinished(60000));
     const QByteArray output = child.readAll();
-    QVERIFY2(child.exitCode() == 0 && output.contains("PASS   : MainDialogTest::fitsAt150"),
+    QVERIFY2(child.exitCode() == 0 && output.contains("PASS   : MainDialogTest::fitsAtEvery"),
              output.constData());
   }
 };

@@ -843,8 +843,15 @@ TEST(MainWindowTest, WindowMemoryAcrossRuns) {
     w.face.rect = {5000, 40, 700, 500};  // left on a screen no longer there
     w.click(id::kExit);
   }
+  {
+    Window w({}, config);
+    EXPECT_EQ(w.face.rect, (WindowRect{580, 40, 700, 500}));
+    w.face.scale = 150;  // kept at 150%
+    w.click(id::kExit);
+  }
+  // At 100% again the window opens as the face made it, in the middle.
   Window w({}, config);
-  EXPECT_EQ(w.face.rect, (WindowRect{580, 40, 700, 500}));
+  EXPECT_EQ(w.face.rect, (WindowRect{240, 192, 800, 600}));
 }
 
 // Play hands the face the sound of the box shown beside the button, at the
@@ -917,6 +924,11 @@ TEST(MainWindowTest, MessageTimesFollowTheForm) {
   }
   w.window.onTimer();
   EXPECT_EQ(w.text(id::kMsgDuration1), "1.6 s");  // 27 dits of 60 ms
+  // A screen reader hears which box each Play button plays, and for how long.
+  EXPECT_EQ(w.ui.control(id::kPlayMsg1).name, "Play Msg 1");
+  EXPECT_EQ(w.ui.control(id::kPlayMsg1).description, "Msg 1 plays for 1.6 s");
+  EXPECT_EQ(w.ui.control(id::kPlayMsg1 + 1).description, "Msg 2 is empty");
+  EXPECT_EQ(w.ui.control(id::kPlayCallsign).name, "Play User Callsign /M");
   EXPECT_EQ(w.ui.control(id::kMsg1).toolTip, "-.-. --.-");
   EXPECT_EQ(w.ui.control(id::kMsg7).toolTip, "- . ... -");
   EXPECT_EQ(w.text(id::kMsgDuration1 + 1), "");
@@ -933,6 +945,8 @@ TEST(MainWindowTest, MessageTimesFollowTheForm) {
   w.click(id::kBank2);
   w.window.onTimer();
   EXPECT_EQ(w.text(id::kMsgDuration1), "~1.3 s");  // bank 2 in place 1
+  EXPECT_EQ(w.ui.control(id::kPlayMsg1 + 2).name, "Play Msg 9");
+  EXPECT_EQ(w.ui.control(id::kPlayMsg1).description, "Msg 7 plays for ~1.3 s");
 }
 
 #if !defined(_WIN32)

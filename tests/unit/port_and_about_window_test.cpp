@@ -180,6 +180,10 @@ TEST(PortWindowTest, RefreshFindKeyerOkAndExitUnderAFace) {
 
   window.onButton(id::kFindKeyer);
   EXPECT_TRUE(window.probing());
+  // The focus leaves the greyed button for one that takes keys, and comes
+  // back to OK once the keyer is found.
+  EXPECT_EQ(ui.focused, id::kPortExit);
+  EXPECT_TRUE(ui.isEnabled(id::kPortExit));
   for (int id : {id::kPortOk, id::kPortExit, id::kFindKeyer}) window.onButton(id);
   window.onEscape();
   window.onClose();
@@ -194,6 +198,8 @@ TEST(PortWindowTest, RefreshFindKeyerOkAndExitUnderAFace) {
   const std::string status = ui.text(id::kPortStatus);
   EXPECT_EQ(status.rfind("/dev/ttyACM0  DP IC: LARK, DP F/W revision 31.12\n", 0), 0u) << status;
   EXPECT_NE(status.find("Keyer found on /dev/ttyACM0: press OK to choose it."), std::string::npos);
+  EXPECT_EQ(ui.focused, id::kPortOk);
+  EXPECT_TRUE(ui.isEnabled(id::kPortOk));
   window.onButton(id::kPortOk);
   EXPECT_TRUE(face.closed);
   EXPECT_EQ(config.portPath, "/dev/ttyACM0");

@@ -64,6 +64,7 @@ struct TestFace : WindowFace {
   WindowRect windowRect() const override { return rect; }
   WindowRect screenArea() const override { return screen; }
   void placeWindow(const WindowRect& place) override { rect = place; }
+  int scalePercent() const override { return scale; }
 
   bool holdWork = false;
   bool threads =
@@ -79,6 +80,7 @@ struct TestFace : WindowFace {
   std::unique_ptr<PcmRenderer> played;
   WindowRect rect{0, 0, 800, 600};
   WindowRect screen{0, 0, 1280, 984};
+  int scale = 100;
 };
 
 }  // namespace dp3::test

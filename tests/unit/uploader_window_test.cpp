@@ -78,6 +78,7 @@ TEST(UploaderWindow, LoadShowsTheImageOrWhereTheFileIsBroken) {
   EXPECT_FALSE(b.ui.isVisible(id::kUploadFileError));
   EXPECT_TRUE(b.ui.isEnabled(id::kProgram));
   EXPECT_EQ(b.ui.control(id::kUploadProgress).progress, 0);
+  EXPECT_EQ(b.ui.focused, id::kProgram);  // the next step, by keyboard
 }
 
 // Refusals go to the status line or a box; an upload runs on the worker with
@@ -137,6 +138,8 @@ TEST(UploaderWindow, ProgramShowsEachStep) {
     EXPECT_TRUE(b.ui.isEnabled(id::kLoadBin));
     EXPECT_EQ(b.ui.isEnabled(id::kProgram), c.programOn);
     EXPECT_TRUE(b.ui.isEnabled(id::kUploaderExit));
+    // The keys keep working: the focus is never left on a greyed button.
+    EXPECT_TRUE(b.ui.isEnabled(b.ui.focused)) << c.status << ": " << b.ui.focused;
   }
 }
 

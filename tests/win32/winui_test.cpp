@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "settings/settings_model.hpp"
 #include "surface/control_ids.hpp"
+#include "window_logic/control_names.hpp"
 #include "window_logic/setting_controls.hpp"
 #include "window_logic/settings_file_view.hpp"
 #include "winui/dialog.hpp"
@@ -86,6 +88,32 @@ TEST_F(DialogTest, EveryControlTheLogicAddressesIsInItsTemplate) {
     DestroyWindow(dialog_);
     dialog_ = nullptr;
   }
+}
+
+// A screen reader names a box by the static just before it, and the label's
+// access key moves to the box after it: in every template each label comes
+// right before its box (the second of two boxes sharing one label is named
+// through the accessibility annotations). Wine's oleacc names a box by its
+// own text, so the templates are checked, not get_accName.
+TEST_F(DialogTest, EachLabelComesRightBeforeItsBox) {
+  int labelled = 0;
+  for (int dialogId :
+       {id::kMainDialog, id::kPortDialog, id::kUploaderDialog, id::kAboutDialog, id::kRttyDialog}) {
+    open(dialogId);
+    std::set<int> labels;
+    for (const ShownName& shown : shownNames(dialogId)) {
+      if (shown.label == 0 || !labels.insert(shown.label).second) continue;
+      HWND label = GetDlgItem(dialog_, shown.label);
+      ASSERT_NE(label, nullptr) << shown.name;
+      EXPECT_EQ(GetWindow(label, GW_HWNDNEXT), GetDlgItem(dialog_, shown.control)) << shown.name;
+      EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog_, shown.control), GWL_STYLE) & WS_TABSTOP)
+          << shown.name;
+      ++labelled;
+    }
+    DestroyWindow(dialog_);
+    dialog_ = nullptr;
+  }
+  EXPECT_EQ(labelled, 38);
 }
 
 TEST_F(DialogTest, TextGoesInAndComesBackAsTheLogicWroteIt) {
