@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Test DP and Read DP against the simulated keyer paced at the line rate, as a
 // ratio to the time the bytes need on the line plus the fixed waits (goal: 1.05).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Morse rendering: the longest page the keyer holds (240 bytes) at 5 WPM, and
 // the time from a Play request to its first 100 ms of sound.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Find Keyer over eight candidate ports, one of them a keyer paced at the line
 // rate, the other seven silent pseudo-terminals (goal: done in under 1 s).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Firmware upload against the simulated keyer paced at line rate, as a ratio
 // to the time the bytes need on the wire plus the protocol's own waits; and
 // the load of a full 8,192-word HEX image.

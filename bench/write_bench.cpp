@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Write DP with its read-back against the simulated keyer paced at the line
 // rate, as a ratio to the time its bytes need on the line plus the fixed waits
 // (goal: within 3% of 1). Were the 3 s wait to start before the blocks have

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 play: a stored message or callsign as the keyer sends it, from the bytes
 // the settings file holds, to a WAV file, to a pipe as raw PCM, or to a player.
 #include <filesystem>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 show / set / diff / write: the commands' arguments, settings files by
 // name, and write, which sends a file through the window's own Write DP.
 #include "cli/settings_cli.hpp"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 set: LABEL=VALUE edits made as the operator would make them in the
 // windows, then the window's own "Write Config File" (form, messages, file),
 // all through the settings model, so every check and refusal text is the window's.

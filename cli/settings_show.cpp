@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 show and dp3 diff: settings files as the windows show them, through the
 // settings model, in text or JSON.
 #include <iostream>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Writes the five Qt Designer forms as Win32 dialog templates: Qt lays each
 // form out, and every widget becomes the dialog control of its controlId at
 // the place Qt gave it, in dialog units of the dialog's own font.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Builds the page and runs its tests: the web link's unit tests as WebAssembly
 # under node, then the page end to end in Debian's headless Chromium against
 # dp3 sim (the native dp3 is built for it) and the simulated keyer in the page.

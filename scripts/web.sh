@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Builds the page (the core as WebAssembly, cmake --preset web) and serves it
 # on this machine only.
 #   scripts/web.sh [PORT]    http://127.0.0.1:PORT/ (default 8080)

@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # The core's sources for the browser beyond its web/ folders. Emscripten's C
 # library is POSIX over a file system in memory, so a posix/ file serves the
 # page too unless a web/ file of the same name replaces it. Pseudo-terminals

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The page's entry points: the main window under the page's face, and the
 // events page.js hands it. dp3Start is called with ccall(..., {async: true})
 // and runs until the window closes; the others return at once.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3tools.exe: the DP3tools window for Windows.
 //   dp3tools [--port PORT] [--simulate] [--self-test FIRMWARE.hex]
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The window's own goals: first paint soon after start, and an event loop that
 // never stalls while the keyer is read, written or programmed at line rate.
 //   window_bench [--benchmark_filter=...]   (offscreen unless QT_QPA_PLATFORM is set)

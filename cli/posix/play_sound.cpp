@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Where dp3 play's sound goes on POSIX: raw PCM down a pipe, or a player
 // (paplay, aplay) that reaches the sound device.
 #include "cli/play_sound.hpp"

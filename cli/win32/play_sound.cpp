@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Where dp3 play's sound goes on Windows: raw PCM down a pipe, or the whole
 // sound as a WAV in memory to the system's player.
 #include <fcntl.h>

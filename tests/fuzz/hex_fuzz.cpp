@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Firmware files are outside input: no line may write outside the image or
 // place a record away from the slot of its word address.
 #include <cstddef>

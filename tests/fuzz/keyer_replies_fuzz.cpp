@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Whatever a keyer (or noise on the line) answers, Test, Read, Write and the
 // upload end with a result and never touch memory outside their buffers.
 #include <algorithm>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Runs every file of a corpus folder (or the files named) through the fuzz
 // target once, so inputs that once found a fault stay tested on every build.
 #include <cstddef>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Settings file bytes from anywhere: decoded, shown by the settings model, and
 // stored back, without leaving the image or crashing.
 #include <algorithm>

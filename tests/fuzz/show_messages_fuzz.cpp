@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Arbitrary message pages: every text read stays within the page and its
 // limit, counts as the bytes it came from, and goes back with those bytes
 // (an end mark added where it had none) when packed again unedited.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Trace files are outside input: a replayed keyer must take any of them
 // without reading past its steps, and the parser must keep byte values bytes.
 #include <cstddef>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The Qt face: every dialog forwards its widgets' events to its logic and
 // does what the logic asks; the main window's wiring on the simulated keyer.
 // What the windows decide is tested once, below the faces (tests/unit).

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Play and Stop through Qt Multimedia's sink: the sound renders as the output
 // takes it, the window stays responsive, and its end reaches the window.
 #include <QAbstractButton>

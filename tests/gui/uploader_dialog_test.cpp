@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The uploader window opened from FW Update, against the in-process simulated
 // keyer: Load reaches the file dialog, Program's checks and the upload leave
 // the window thread, the timer moves progress and log, Esc is not Load.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 play end to end: raw PCM on a pipe, WAV files read back by Python's
 // wave module, and the refusals.
 #include <gtest/gtest.h>

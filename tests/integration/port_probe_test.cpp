@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 ports --probe over pseudo-terminals: a keyer, a silent line, a line held
 // by another program; the holders seen from /proc; a trace of Read replayed.
 #include <fcntl.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // dp3 show / set / diff / write end to end: the dp3 program against settings
 // files and the simulated keyer on a pseudo-terminal.
 #include <gtest/gtest.h>

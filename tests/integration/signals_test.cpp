@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // A closed pipe, Ctrl+C and SIGTERM sent to a real dp3 in the middle of an
 // upload or a write against `dp3 sim`: the transfer ends at a safe point, the
 // port gets its line settings back and the keyer is left working.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 DP3tools maintainers
+#
 # Every dp3 command against simulated keyers, on its good path and its
 # failure paths: standard output, standard error and the exit code of each,
 # with the run's own folder, ports and dates replaced by names, so that two

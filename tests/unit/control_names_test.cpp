@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Every window's access keys and screen-reader names, from the one table.
 #include "window_logic/control_names.hpp"
 

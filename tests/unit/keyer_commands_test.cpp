@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Test DP, Read DP and Write DP on the main window: where each outcome's texts
 // and boxes go (the texts themselves are result_texts_test's).
 #include "window_logic/keyer_commands.hpp"

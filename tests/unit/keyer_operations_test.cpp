@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Test DP, Read DP and Write DP as values: what each sends and what it returns.
 #include "link/keyer_operations.hpp"
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The main window's logic over a map surface and a face without a window, on
 // the in-process simulated keyer: what both faces do, tested once.
 #include "window_logic/main_window.hpp"

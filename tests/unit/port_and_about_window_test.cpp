@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The port window and About logic over a plain map surface.
 #include <gtest/gtest.h>
 #include <unistd.h>

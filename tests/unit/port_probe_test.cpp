@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // Finding the keyer among several ports, and the reasons a port would not open.
 #include "link/port_probe.hpp"
 

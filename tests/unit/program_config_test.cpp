@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+
 #include "system/program_config.hpp"
 
 #include <gtest/gtest.h>

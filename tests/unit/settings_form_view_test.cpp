@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The window's side of the settings: which control shows which setting, and
 // the form shown over a plain map surface.
 #include "window_logic/settings_form_view.hpp"

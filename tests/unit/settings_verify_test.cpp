@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // What a verify names when the keyer read back other bits than it was sent.
 #include "settings/settings_verify.hpp"
 

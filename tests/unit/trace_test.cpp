@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The line trace: what it records, how it reads back, and the keyer replayed from it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

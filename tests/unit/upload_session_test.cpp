@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // A firmware update as values: Program's checks, the upload, and what became
 // of the keyer's settings.
 #include "firmware/upload_session.hpp"

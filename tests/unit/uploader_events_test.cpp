@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The uploader window under a face: Load through the file dialog, Program's
 // checks off the window thread, and a window that stays while anything runs.
 #include "window_logic/uploader_events.hpp"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The uploader window's wiring: what each step of an update shows on its
 // controls, asks, and enables.
 #include "window_logic/uploader_window.hpp"

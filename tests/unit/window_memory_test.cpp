@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // What the window keeps between runs, and how it is kept on the screen.
 #include "window_logic/window_memory.hpp"
 

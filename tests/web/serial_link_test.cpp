@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The web serial link (link/web) as WebAssembly under node, against a
 // SerialPort in the same process (fake_port.js): line settings, all-or-nothing
 // transfers within their time-outs, the drain's line time, the speed change

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The Win32 serial link against the simulated keyer on a pseudo-terminal that
 // scripts/wine-test.sh maps as a COM port. The ports come from the script:
 //   DP3_TEST_PORT     the simulated keyer (COM12: reached as \\.\COM12)

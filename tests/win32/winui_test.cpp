@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 DP3tools maintainers
+//
 // The Win32 window's control surface over the real dialog templates, run by
 // scripts/wine-test.sh on a virtual display.
 #include <gtest/gtest.h>
