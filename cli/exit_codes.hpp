@@ -33,7 +33,8 @@ struct ExitCodeRow {
 inline constexpr ExitCodeRow kExitCodeRows[] = {
     {kExitDone, "done; diff: the files are the same", "all"},
     {kExitUsage,
-     "usage error; diff: the files differ; ports --probe --choose: more than one keyer found",
+     "usage error; diff: the files differ; ports --probe --choose: more than one keyer found; "
+     "port: a path that is empty, relative or too long",
      "all"},
     {kExitKeyer,
      "the keyer or the line failed: no answer (test: a reading that got none), a failed "
@@ -41,11 +42,14 @@ inline constexpr ExitCodeRow kExitCodeRows[] = {
      "be read or written back after an upload; ports --probe: no keyer answered; sim: no "
      "pseudo-terminal",
      "test, read, write, upload, ports --probe, sim"},
-    {kExitRefused, "a value was refused; nothing was changed; play: nothing to play",
-     "set, write, play"},
+    {kExitRefused,
+     "a value was refused; nothing was changed; upload --restore-settings: Write's checks "
+     "refuse the backup; play: nothing to play",
+     "set, write, upload, play"},
     {kExitFile,
      "a file could not be read or written (the --trace file too, before the keyer is touched, "
-     "and a closed standard output); play: no audio device",
+     "and a closed standard output); write, upload: the backup before the change could not be "
+     "kept, so nothing was sent; play: no audio device",
      "all"},
     {kExitNeedsFirmware,
      "the keyer needs firmware: it runs only its bootloader, or its firmware is too old to hold "
