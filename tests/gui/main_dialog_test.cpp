@@ -23,9 +23,9 @@
 #include "gui_support.hpp"
 #include "link/port_probe.hpp"
 #include "settings/settings_fields.hpp"
+#include "settings/settings_image.hpp"
 #include "sim/keyer_model.hpp"
 #include "sim/sim_link.hpp"
-#include "settings/settings_image.hpp"
 #include "surface/control_ids.hpp"
 #include "ui/file_dialogs.hpp"
 #include "window_logic/port_window.hpp"
@@ -85,7 +85,11 @@ class MainDialogTest : public QObject {
     QCOMPARE(r.log, (QStringList{"open", "shown"}));
     r.log.clear();
     QStringList expected;
+    // Drawn in the system's colours only, so a high-contrast scheme reaches every text.
+    QVERIFY(r.dialog.styleSheet().isEmpty() && !r.dialog.testAttribute(Qt::WA_SetPalette));
     for (const auto& [id, widget] : r.dialog.surface().widgets()) {
+      QVERIFY2(widget->styleSheet().isEmpty() && !widget->testAttribute(Qt::WA_SetPalette),
+               qPrintable(QString::number(id)));
       if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setEnabled(true);
         button->click();
