@@ -35,10 +35,11 @@ const WindowKeys kWindows[] = {
 // label (shown one at a time); each key is a letter of the text it marks.
 TEST(ControlNames, KeysAndNamesAreUniquePerWindow) {
   for (const WindowKeys& window : kWindows) {
-    std::map<char, int> keyOwner;          // key -> the label or control carrying it
-    std::map<std::string, int> nameOwner;  // likewise for names
-    std::map<int, const ShownName*> byControl;
-    for (const ShownName& shown : shownNames(window.dialog)) {
+    std::map<char, int> keyOwner;               // key -> the label or control carrying it
+    std::map<std::string, int> nameOwner;       // likewise for names
+    std::map<int, const ShownName*> byControl;  // into names, which outlives the loop
+    const std::vector<ShownName> names = shownNames(window.dialog);
+    for (const ShownName& shown : names) {
       const int carrier = shown.label != 0 ? shown.label : shown.control;
       SCOPED_TRACE(shown.name);
       byControl[shown.control] = &shown;
