@@ -129,24 +129,28 @@ TEST(SerialLink, APortInUseIsRefusedWithTheReason) {
   PtyFixture sim;
   SerialLink first(sim.keyer.path());
   SerialLink second(sim.keyer.path());
-  // Whether the terminal takes no further opens (TIOCEXCL), as seen from the far end.
+  // Whether the terminal takes no further opens (TIOCEXCL), as seen from the far
+  // end; -1 where the question cannot be asked (qemu-user does not pass it on).
   const auto exclusive = [&sim] {
     int excl = -1;
     const int fd = ::open(sim.keyer.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd >= 0) ::ioctl(fd, TIOCGEXCL, &excl);
+    if (fd >= 0 && ::ioctl(fd, TIOCGEXCL, &excl) != 0) excl = -1;
     if (fd >= 0) ::close(fd);
     return excl;
   };
+  const bool canAsk = exclusive() == 0;
   ASSERT_EQ(first.commOpen(), 0);
   EXPECT_EQ(second.commOpen(), -4);
   EXPECT_EQ(second.openFailureReason(), "in use by another program");
-  if (::geteuid() == 0) {
+  if (canAsk && ::geteuid() == 0) {
     EXPECT_EQ(exclusive(), 1);  // only root may look past it
   }
   first.commClose();
   EXPECT_EQ(second.commOpen(), 0);
   second.commClose();
-  EXPECT_EQ(exclusive(), 0);
+  if (canAsk) {
+    EXPECT_EQ(exclusive(), 0);
+  }
 }
 
 // A bare pseudo-terminal whose far end the test drives byte by byte.
