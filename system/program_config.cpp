@@ -98,7 +98,7 @@ PortPathProblem checkPortPath(const std::string& path) {
   if (!deviceName && !std::filesystem::path(path).has_root_directory())
     return PortPathProblem::Relative;
 #elif defined(__EMSCRIPTEN__)
-  // The page's ports are names it gives them ("SIM", "serial:1"), not paths.
+    // The page's ports are names it gives them ("SIM", "serial:1"), not paths.
 #else
   if (path.front() != '/') return PortPathProblem::Relative;
 #endif
