@@ -17,8 +17,8 @@ case "${1:-}" in
     scripts/build.sh sanitize unit_tests integration_tests gui_tests
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    # The screen reader's view of the window is read in the plain build: the
-    # accessibility bus's own libraries keep memory to the end.
+    # The screen reader's view of the window is read in the plain build: it
+    # runs the dp3tools program, which the sanitized runs do not build.
     ctest --test-dir build-sanitize -L 'unit|integration|gui' -E '^gui_atspi_names$' \
       --output-on-failure -j 2
     ;;
